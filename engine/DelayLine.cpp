@@ -1,0 +1,16 @@
+#include "DelayLine.h"
+
+DelayLine::DelayLine (int initialLength)
+{
+    setLength (initialLength);
+}
+
+void DelayLine::setLength (int newLength)
+{
+    if (newLength <= 0 || newLength == length)
+        return;
+
+    length = newLength;
+    buffer.assign ((std::size_t) newLength, 0.0f);
+    position = 0;
+}

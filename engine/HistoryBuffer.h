@@ -1,0 +1,77 @@
+#pragma once
+
+#include "HistoryRing.h"
+
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+/** The analysis history for the display: one point every `pointInterval` seconds of audio.
+
+    Each point is a level (the RMS of both channels over the last `windowMilliseconds`) and a
+    colour code that the engine pushes right after the level. The buffer has no lock of its
+    own: the engine guards every access with its engineLock.
+*/
+class HistoryBuffer
+{
+public:
+    static constexpr int ringCapacity = 401;
+
+    HistoryBuffer (double windowMilliseconds, double pointInterval);
+
+    /** Sets the buffer up for a rate: re-sizes the power window, empties it and the level
+        ring. The colour ring keeps its codes. Allocates: never call on the audio thread. */
+    void setSampleRate (double newRate);
+
+    /** Feeds one sample pair; returns true when it completed a display point. */
+    bool pushSample (float left, float right) noexcept
+    {
+        const double p = (double) ((left * left + right * right) * 0.5f);
+
+        powerSum = (p - powers[(std::size_t) windowPosition]) + powerSum;
+
+        // Snapping tiny sums to 0 keeps the noise floor (and rounding residue) from showing
+        // up as a level when the input is silent.
+        if (powerSum < 1.0e-8)
+            powerSum = 0.0;
+
+        powers[(std::size_t) windowPosition] = p;
+
+        if (++windowPosition == windowLength)
+            windowPosition = 0;
+
+        ++samplesSincePoint;
+
+        if (samplesSincePoint < getSamplesPerPoint())
+            return false;
+
+        samplesSincePoint = 0;
+        levelRing.push (std::sqrt ((float) (powerSum / windowLength)));
+        return true;
+    }
+
+    void pushColourCode (int code) noexcept { colourRing.push (code); }
+
+    int getSamplesPerPoint() const noexcept { return (int) (rate * pointInterval); }
+    int getWindowLength() const noexcept { return windowLength; }
+    double getRate() const noexcept { return rate; }
+
+    const HistoryRing<float>& getLevelRing() const noexcept { return levelRing; }
+    const HistoryRing<int>& getColourRing() const noexcept { return colourRing; }
+
+private:
+    static int windowLengthFor (double rate, double windowMilliseconds) noexcept;
+
+    double windowMilliseconds;
+    int windowLength;
+    std::vector<double> powers;
+    double powerSum = 0.0;
+    int windowPosition = 0;
+    HistoryRing<float> levelRing { ringCapacity };
+    double pointInterval;
+    double rate = 44100.0;
+    int samplesSincePoint = 0;
+    HistoryRing<int> colourRing { ringCapacity };
+
+    JUCE_DECLARE_NON_COPYABLE (HistoryBuffer)
+};
