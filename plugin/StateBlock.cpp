@@ -1,0 +1,55 @@
+#include "StateBlock.h"
+
+#include <charconv>
+
+namespace StateBlock
+{
+    juce::String formatValue (float value)
+    {
+        // std::to_chars ignores the locale a host may have set for the whole process.
+        char text[64] {};
+        const auto result = std::to_chars (text, text + sizeof (text) - 1, (double) value, std::chars_format::general, 20);
+        return juce::String (text, (size_t) (result.ptr - text));
+    }
+
+    juce::MemoryBlock write (const juce::XmlElement& element)
+    {
+        const auto text = element.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+        const auto utf8 = text.toUTF8();
+        const auto length = (juce::uint32) utf8.sizeInBytes() - 1;
+
+        juce::MemoryOutputStream out;
+        out.writeInt ((int) magicNumber);
+        out.writeInt ((int) length);
+        out.write (utf8.getAddress(), length);
+        out.writeByte (0);
+        return out.getMemoryBlock();
+    }
+
+    std::unique_ptr<juce::XmlElement> read (const void* data, int sizeInBytes)
+    {
+        if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != magicNumber)
+            return {};
+
+        const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+
+        if (length <= 0)
+            return {};
+
+        const auto text = juce::String::fromUTF8 (static_cast<const char*> (data) + 8, juce::jmin (sizeInBytes - 8, length));
+
+        // The framework's parser accepts an opening tag that simply stops after an attribute,
+        // as a block cut short in a damaged project does. Such a block must change nothing, so
+        // the text has to end where an element ends.
+        if (! text.trimEnd().endsWithChar ('>'))
+            return {};
+
+        juce::XmlDocument document (text);
+        auto element = document.getDocumentElement();
+
+        if (element == nullptr || document.getLastParseError().isNotEmpty())
+            return {};
+
+        return element;
+    }
+} // namespace StateBlock

@@ -1,0 +1,205 @@
+#include "ZarivirAudioProcessor.h"
+
+#include "ParameterText.h"
+#include "StateBlock.h"
+
+#include <cmath>
+
+namespace
+{
+    std::unique_ptr<juce::AudioParameterFloat> makeParameter (const char* id, bool isToggle)
+    {
+        auto attributes = juce::AudioParameterFloatAttributes().withLabel ({});
+
+        if (isToggle)
+            attributes = attributes
+                             .withStringFromValueFunction ([] (float value, int) { return ParameterText::toggleToText (value); })
+                             .withValueFromStringFunction ([] (const juce::String& text) { return ParameterText::toggleFromText (text); });
+        else
+            attributes = attributes
+                             .withStringFromValueFunction ([] (float value, int) { return ParameterText::knobToText (value); })
+                             .withValueFromStringFunction ([] (const juce::String& text) { return ParameterText::knobFromText (text); });
+
+        return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 1 },
+                                                            id,
+                                                            juce::NormalisableRange<float> (0.0f, 1.0f, 0.0f, 1.0f, false),
+                                                            0.0f,
+                                                            attributes);
+    }
+
+    juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout()
+    {
+        // The order here is each parameter's index towards the host: never reorder.
+        juce::AudioProcessorValueTreeState::ParameterLayout layout;
+        layout.add (makeParameter ("red", false),
+                    makeParameter ("green", false),
+                    makeParameter ("blue", false),
+                    makeParameter ("x2", true));
+        return layout;
+    }
+} // namespace
+
+ZarivirAudioProcessor::ZarivirAudioProcessor()
+{
+    parameters = std::make_unique<juce::AudioProcessorValueTreeState> (*this, nullptr, "Tavine", createParameterLayout());
+
+    // The engine delays the signal; hosts with delay compensation need to know by how much
+    // before the first block arrives.
+    setLatencySamples (engine.getDelayLength());
+}
+
+ZarivirAudioProcessor::~ZarivirAudioProcessor() = default;
+
+const juce::String ZarivirAudioProcessor::getName() const
+{
+    return "Tavine";
+}
+
+void ZarivirAudioProcessor::prepareToPlay (double sampleRate, int)
+{
+    engine.prepare (sampleRate);
+    setLatencySamples (engine.getDelayLength());
+}
+
+void ZarivirAudioProcessor::releaseResources()
+{
+}
+
+ZarivirAudioProcessor::StageAmounts ZarivirAudioProcessor::crossMix (float red, float green, float blue, float x2) noexcept
+{
+    // The additions run in exactly this order; the weights sum to 1, so each amount stays
+    // within 0..1. The toggle counts as on from one half up, as its text and button show.
+    return { (red * 0.9f + green * 0.05f) + blue * 0.05f,
+             (green * 0.9f + blue * 0.05f) + red * 0.05f,
+             (blue * 0.9f + red * 0.05f) + green * 0.05f,
+             x2 >= 0.5f };
+}
+
+float ZarivirAudioProcessor::readParameter (const char* parameterID) const noexcept
+{
+    const auto* parameter = parameters->getParameter (parameterID);
+
+    if (parameter == nullptr)
+        return 0.0f;
+
+    // A host may hand us NaN through the parameter interface; it must never reach the gains.
+    const float value = parameter->getValue();
+    return std::isfinite (value) ? value : 0.0f;
+}
+
+void ZarivirAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    const juce::ScopedNoDenormals noDenormals;
+
+    const auto amounts = crossMix (readParameter ("red"),
+                                   readParameter ("green"),
+                                   readParameter ("blue"),
+                                   readParameter ("x2"));
+
+    engine.setRedAmount (amounts.red);
+    engine.setGreenAmount (amounts.green);
+    engine.setBlueAmount (amounts.blue);
+    engine.setX2Enabled (amounts.x2);
+
+    // Our channel layouts never produce a block without channels; should a host send one
+    // anyway, there is nothing to process.
+    if (buffer.getNumChannels() == 0)
+        return;
+
+    float* left = buffer.getWritePointer (0);
+    float* right = buffer.getNumChannels() > 1 ? buffer.getWritePointer (1) : nullptr;
+    engine.process (left, right, buffer.getNumSamples());
+}
+
+double ZarivirAudioProcessor::getTailLengthSeconds() const
+{
+    return 0.0;
+}
+
+bool ZarivirAudioProcessor::acceptsMidi() const
+{
+    return false;
+}
+
+bool ZarivirAudioProcessor::producesMidi() const
+{
+    return false;
+}
+
+juce::AudioProcessorEditor* ZarivirAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+bool ZarivirAudioProcessor::hasEditor() const
+{
+    return true;
+}
+
+int ZarivirAudioProcessor::getNumPrograms()
+{
+    return 1;
+}
+
+int ZarivirAudioProcessor::getCurrentProgram()
+{
+    return 0;
+}
+
+void ZarivirAudioProcessor::setCurrentProgram (int)
+{
+}
+
+const juce::String ZarivirAudioProcessor::getProgramName (int)
+{
+    return {};
+}
+
+void ZarivirAudioProcessor::changeProgramName (int, const juce::String&)
+{
+}
+
+void ZarivirAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement state ("ZARIVIR");
+
+    for (auto* parameter : getParameters())
+        state.setAttribute (parameter->getName (512), StateBlock::formatValue (parameter->getValue()));
+
+    destData = StateBlock::write (state);
+}
+
+void ZarivirAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    // Blocks that are too short, carry the wrong magic number or a length of 0 or less, and
+    // text that is not well-formed, change nothing.
+    const auto state = StateBlock::read (data, sizeInBytes);
+
+    if (state == nullptr)
+        return;
+
+    // Any root tag is accepted; every parameter is set and reported, a missing attribute
+    // keeping the value it has.
+    for (auto* parameter : getParameters())
+    {
+        const auto name = parameter->getName (512);
+        float value = parameter->getValue();
+
+        if (state->hasAttribute (name))
+        {
+            value = (float) state->getStringAttribute (name).getDoubleValue();
+
+            if (std::isnan (value))
+                value = 0.0f;
+        }
+
+        // Out-of-range values are limited here rather than by the parameter, so the host is
+        // told the value that is actually in force.
+        parameter->setValueNotifyingHost (juce::jlimit (0.0f, 1.0f, value));
+    }
+}
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new ZarivirAudioProcessor();
+}
