@@ -1,0 +1,329 @@
+#include "engine/EffectEngine.h"
+#include "support/EngineDriver.h"
+#include "support/Signals.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+using test::Amounts;
+
+namespace
+{
+    // Gain in dB that the engine applies to a steady stereo tone, measured after settling.
+    double stageGainAt (double frequency, double rate, const Amounts& amounts)
+    {
+        EffectEngine engine;
+        engine.prepare (rate);
+        const int total = (int) rate * 2;
+        auto input = frequency * 2.0 == rate
+                         ? std::vector<float> ((std::size_t) total)
+                         : test::sine (frequency, rate, total, 0.25f);
+
+        if (frequency * 2.0 == rate) // a sine at half the rate is all zeros: use the alternating wave
+            for (std::size_t i = 0; i < input.size(); ++i)
+                input[i] = (i % 2 == 0) ? 0.25f : -0.25f;
+
+        auto left = input, right = input;
+        test::processSignal (engine, amounts, left, &right);
+
+        const auto delay = (std::size_t) engine.getDelayLength();
+        const auto settled = (std::size_t) rate;
+        return test::decibels (test::rms (left, settled + delay, left.size()) / test::rms (input, settled, input.size() - delay));
+    }
+} // namespace
+
+TEST (EffectEngine, FreshEngineIsPreparedFor44100)
+{
+    EffectEngine engine;
+    EXPECT_EQ (engine.getSampleRate(), 44100.0);
+    EXPECT_EQ (engine.getLongWindow().getLength(), 13230);
+    EXPECT_EQ (engine.getShortWindow().getLength(), 882);
+    EXPECT_EQ (engine.getDelayLength(), 512);
+    EXPECT_EQ (engine.getRedMeter(), 0.0f);
+    EXPECT_EQ (engine.getGreenMeter(), 0.0f);
+    EXPECT_EQ (engine.getBlueMeter(), 0.0f);
+    EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().attack, 1.0 / 3307.5);
+    EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().release, 1.0 - 1.0 / 13230.0);
+    EXPECT_DOUBLE_EQ (engine.getPeakEnvelope().release, 1.0 - 1.0 / 44100.0);
+}
+
+TEST (EffectEngine, PrepareSizesEverythingForTheRate)
+{
+    struct Row
+    {
+        double rate;
+        int longWindow, shortWindow, delay;
+        double attackSamples, releaseSamples;
+    };
+
+    // Each row is prepared on a fresh engine; 22050 keeps the 512 of construction.
+    for (const auto row : { Row { 22050, 6615, 441, 512, 1653.75, 6615 },
+                            Row { 44100, 13230, 882, 512, 3307.5, 13230 },
+                            Row { 48000, 14400, 960, 512, 3600, 14400 },
+                            Row { 88200, 26460, 1764, 1024, 6615, 26460 },
+                            Row { 96000, 28800, 1920, 1024, 7200, 28800 },
+                            Row { 192000, 57600, 3840, 2048, 14400, 57600 } })
+    {
+        EffectEngine engine;
+        engine.prepare (row.rate);
+        EXPECT_EQ (engine.getLongWindow().getLength(), row.longWindow) << row.rate;
+        EXPECT_EQ (engine.getShortWindow().getLength(), row.shortWindow) << row.rate;
+        EXPECT_EQ (engine.getDelayLength(), row.delay) << row.rate;
+        EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().attack, 1.0 / row.attackSamples) << row.rate;
+        EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().release, 1.0 - 1.0 / row.releaseSamples) << row.rate;
+        EXPECT_EQ (engine.getRedFilter().getDesignRate(), row.rate);
+        EXPECT_EQ (engine.getBlueFilter().getDesignRate(), row.rate);
+    }
+}
+
+TEST (EffectEngine, DelayComesOutExactlyAtItsLength)
+{
+    for (double rate : { 44100.0, 48000.0, 96000.0, 192000.0 })
+    {
+        EffectEngine engine;
+        engine.prepare (rate);
+        const int delay = engine.getDelayLength();
+        std::vector<float> left ((std::size_t) delay * 3, 0.0f), right = left;
+        left[10] = right[10] = 0.5f;
+        test::processSignal (engine, {}, left, &right, 333);
+
+        for (std::size_t i = 0; i < left.size(); ++i)
+        {
+            if (i == (std::size_t) delay + 10)
+                EXPECT_NEAR (left[i], 0.5f, 1.0e-6f) << rate;
+            else
+                EXPECT_LT (std::abs (left[i]), 1.0e-7f) << rate << " at " << i;
+        }
+    }
+}
+
+TEST (EffectEngine, RepeatedOrNonsenseRatesChangeNothing)
+{
+    EffectEngine engine;
+    engine.prepare (96000.0);
+    std::vector<float> left (3000, 0.25f), right = left;
+    test::processSignal (engine, { 1.0f, 1.0f, 1.0f, true }, left, &right);
+    const double longSum = engine.getLongWindow().getSum();
+    const float green = engine.getGreenMeter();
+
+    for (double rate : { 96000.0, 0.0, -44100.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), 1.0e12, 10.0 })
+    {
+        engine.prepare (rate);
+        EXPECT_EQ (engine.getSampleRate(), 96000.0);
+        EXPECT_EQ (engine.getDelayLength(), 1024);
+        EXPECT_EQ (engine.getLongWindow().getSum(), longSum);
+        EXPECT_EQ (engine.getGreenMeter(), green);
+        EXPECT_TRUE (std::isfinite (engine.getTransientEnvelope().attack));
+    }
+}
+
+TEST (EffectEngine, NewRateKeepsFilterMemoryAndMetersButEmptiesWindowsAndDelay)
+{
+    EffectEngine engine;
+    std::vector<float> left = test::sine (1000.0, 44100.0, 30000, 0.5f), right = left;
+    test::processSignal (engine, { 1.0f, 0.0f, 0.0f, false }, left, &right);
+    const float red = engine.getRedMeter();
+    ASSERT_GT (engine.getGreenMeter(), 0.5f);
+
+    engine.prepare (48000.0); // same delay length, new window lengths
+    EXPECT_EQ (engine.getLongWindow().getSum(), 0.0);
+    EXPECT_EQ (engine.getRedMeter(), red);
+
+    // The delay line still holds the last 512 samples of the sine.
+    std::vector<float> silentLeft (512, 0.0f), silentRight (512, 0.0f);
+    test::processSignal (engine, {}, silentLeft, &silentRight);
+    EXPECT_GT (test::rms (silentLeft, 0, 512), 0.3);
+
+    engine.prepare (96000.0); // new delay length: emptied
+    std::vector<float> after (1024, 0.0f), afterRight (1024, 0.0f);
+    test::processSignal (engine, {}, after, &afterRight);
+    EXPECT_LT (test::rms (after, 0, 1024), 1.0e-7);
+}
+
+TEST (EffectEngine, StageGainsAtFullAmount)
+{
+    EXPECT_NEAR (EffectEngine::greenGain (1.0f, false), 1.15478f, 1.0e-5f);
+    EXPECT_NEAR (EffectEngine::greenGain (1.0f, true), 1.32348f, 1.0e-5f);
+    EXPECT_NEAR (EffectEngine::redMix (1.0f, false), 0.11558f, 1.0e-5f);
+    EXPECT_NEAR (EffectEngine::redMix (1.0f, true), 0.23739f, 1.0e-5f);
+    EXPECT_NEAR (EffectEngine::blueMix (1.0f, false), 0.15878f, 1.0e-5f);
+    EXPECT_NEAR (EffectEngine::blueMix (1.0f, true), 0.33242f, 1.0e-5f);
+
+    EXPECT_EQ (EffectEngine::greenGain (0.0f, true), 1.0f);
+    EXPECT_EQ (EffectEngine::redMix (0.0f, true), 0.0f);
+    // Every law goes through the square root of the amount.
+    EXPECT_NEAR (EffectEngine::greenGain (0.25f, false), std::pow (10.0f, 0.5f * 1.25f / 20.0f), 1.0e-6f);
+}
+
+class EngineAtRate : public testing::TestWithParam<double>
+{
+};
+
+TEST_P (EngineAtRate, RedStageRaisesEightyHertzByItsDecibels)
+{
+    const double rate = GetParam();
+    EXPECT_NEAR (stageGainAt (80.0, rate, { 1.0f, 0.0f, 0.0f, false }), 0.95, 0.005);
+    EXPECT_NEAR (stageGainAt (80.0, rate, { 1.0f, 0.0f, 0.0f, true }), 1.850, 0.005);
+}
+
+TEST_P (EngineAtRate, BlueStageCornerStaysAtTenKilohertz)
+{
+    // At its corner the high-pass passes the tone at 1/sqrt(2) with a 45 degree lead.
+    const double rate = GetParam();
+    const double m = EffectEngine::blueMix (1.0f, false);
+    const double expected = test::decibels (std::hypot (1.0 + m * 0.5, m * 0.5));
+    EXPECT_NEAR (stageGainAt (10000.0, rate, { 0.0f, 0.0f, 1.0f, false }), expected, 0.01);
+}
+
+TEST_P (EngineAtRate, GreenStageIsABroadbandGain)
+{
+    const double rate = GetParam();
+    EXPECT_NEAR (stageGainAt (1000.0, rate, { 0.0f, 1.0f, 0.0f, false }), 1.25, 0.001);
+    EXPECT_NEAR (stageGainAt (5000.0, rate, { 0.0f, 1.0f, 0.0f, true }), 1.25 * 1.9475, 0.001);
+}
+
+INSTANTIATE_TEST_SUITE_P (Rates, EngineAtRate, testing::Values (44100.0, 48000.0, 96000.0));
+
+TEST (EffectEngine, BlueStageRaisesTheTopOctaveAt44100)
+{
+    EXPECT_NEAR (stageGainAt (22050.0, 44100.0, { 0.0f, 0.0f, 1.0f, false }), 1.28, 0.005);
+    EXPECT_NEAR (stageGainAt (22050.0, 44100.0, { 0.0f, 0.0f, 1.0f, true }), 2.493, 0.005);
+}
+
+TEST (EffectEngine, SilenceComesOutAsTheNoiseFloorIdenticalInBothChannels)
+{
+    EffectEngine engine;
+    std::vector<float> left (20000, 0.0f), right (20000, 0.0f);
+    test::processSignal (engine, {}, left, &right);
+
+    int nonZero = 0;
+
+    for (std::size_t i = 0; i < left.size(); ++i)
+    {
+        EXPECT_EQ (left[i], right[i]);
+        EXPECT_LT (std::abs (left[i]), 1.0e-7f);
+        EXPECT_TRUE (left[i] == 0.0f || std::abs (left[i]) >= 1.0e-8f); // tiny values flushed
+
+        if (i < 512)
+        {
+            EXPECT_EQ (left[i], 0.0f);
+        }
+
+        nonZero += left[i] != 0.0f ? 1 : 0;
+    }
+
+    EXPECT_GT (nonZero, 10000); // the floor is really there
+}
+
+TEST (EffectEngine, GreenAloneScalesTheDelayedInput)
+{
+    EffectEngine engine;
+    const auto input = test::sine (440.0, 44100.0, 8192, 0.5f);
+    auto left = input, right = input;
+    test::processSignal (engine, { 0.0f, 1.0f, 0.0f, false }, left, &right);
+
+    for (std::size_t i = 512; i < left.size(); ++i)
+        EXPECT_NEAR (left[i], input[i - 512] * 1.15478f, 2.0e-6f);
+}
+
+TEST (EffectEngine, MonoIsProcessedLikeTheLeftChannel)
+{
+    EffectEngine mono, stereo;
+    mono.setNoiseSeed (42);
+    stereo.setNoiseSeed (42);
+
+    auto monoLeft = test::sine (90.0, 44100.0, 20000, 0.4f);
+    auto stereoLeft = monoLeft;
+    auto stereoRight = test::sine (12000.0, 44100.0, 20000, 0.7f);
+    const Amounts all { 0.8f, 0.6f, 0.9f, true };
+
+    test::processSignal (mono, all, monoLeft, nullptr, 700);
+    test::processSignal (stereo, all, stereoLeft, &stereoRight, 700);
+    EXPECT_EQ (monoLeft, stereoLeft);
+}
+
+TEST (EffectEngine, StageAtZeroKeepsItsFilterMemoryAndResumes)
+{
+    // Red alone: output = x + m * bandPass(x). Block 2 is skipped by the red stage, so in
+    // block 3 its filter must carry on from the end of block 1.
+    EffectEngine engine;
+    engine.setNoiseSeed (1);
+    const int block = 512;
+    auto input = test::sine (80.0, 44100.0, block * 4, 0.5f);
+    auto left = input, right = input;
+
+    EffectEngine& e = engine;
+    test::processBlock (e, { 1.0f, 0.0f, 0.0f, false }, left.data(), right.data(), block);                 // delay fill
+    test::processBlock (e, { 1.0f, 0.0f, 0.0f, false }, left.data() + block, right.data() + block, block); // x[0..512)
+    test::processBlock (e, {}, left.data() + 2 * block, right.data() + 2 * block, block);                  // skipped
+    test::processBlock (e, { 1.0f, 0.0f, 0.0f, false }, left.data() + 3 * block, right.data() + 3 * block, block);
+
+    FilterSection reference;
+    reference.design (bandPass, 80.0, 0.5);
+    std::vector<float> seen (input.begin(), input.begin() + block); // engine saw zeros, then x
+    std::vector<float> zeros ((std::size_t) block, 0.0f);
+    reference.processInPlace (zeros.data(), block);
+    reference.processInPlace (seen.data(), block);
+    std::vector<float> resumed (input.begin() + 2 * block, input.begin() + 3 * block);
+    const auto x3 = resumed;
+    reference.processInPlace (resumed.data(), block);
+
+    const float m = EffectEngine::redMix (1.0f, false);
+
+    for (int i = 0; i < block; ++i)
+        EXPECT_NEAR (left[(std::size_t) (3 * block + i)], x3[(std::size_t) i] + m * resumed[(std::size_t) i], 2.0e-6f);
+}
+
+TEST (EffectEngine, LongBlocksSoundLikeShortOnes)
+{
+    EffectEngine longBlocks, shortBlocks;
+    longBlocks.setNoiseSeed (3);
+    shortBlocks.setNoiseSeed (3);
+
+    auto a = test::sine (3000.0, 44100.0, 3 * 8192 + 17, 0.6f);
+    auto b = a;
+    auto ar = test::sine (70.0, 44100.0, (int) a.size(), 0.6f);
+    auto br = ar;
+    const Amounts all { 1.0f, 1.0f, 1.0f, true };
+    test::processSignal (longBlocks, all, a, &ar, 10000);
+    test::processSignal (shortBlocks, all, b, &br, 256);
+    EXPECT_EQ (a, b);
+    EXPECT_EQ (ar, br);
+}
+
+TEST (EffectEngine, NonFiniteInputIsSilenceAndNeverPoisonsTheState)
+{
+    EffectEngine poisoned, clean;
+    poisoned.setNoiseSeed (9);
+    clean.setNoiseSeed (9);
+
+    auto signal = test::sine (200.0, 44100.0, 6000, 0.5f);
+    auto left = signal, right = signal, cleanLeft = signal, cleanRight = signal;
+    left[100] = std::numeric_limits<float>::quiet_NaN();
+    right[101] = std::numeric_limits<float>::infinity();
+    left[102] = -std::numeric_limits<float>::infinity();
+    cleanLeft[100] = cleanRight[101] = cleanLeft[102] = 0.0f;
+
+    const Amounts all { 1.0f, 1.0f, 1.0f, true };
+    test::processSignal (poisoned, all, left, &right);
+    test::processSignal (clean, all, cleanLeft, &cleanRight);
+
+    EXPECT_EQ (left, cleanLeft);
+    EXPECT_EQ (right, cleanRight);
+    EXPECT_TRUE (std::isfinite (poisoned.getRedMeter()));
+    EXPECT_TRUE (std::isfinite (poisoned.getGreenMeter()));
+}
+
+TEST (EffectEngine, EmptyBlockChangesNothing)
+{
+    EffectEngine engine;
+    float sample = 0.5f;
+    test::processBlock (engine, { 1.0f, 1.0f, 1.0f, true }, &sample, &sample, 0);
+    test::processBlock (engine, { 1.0f, 1.0f, 1.0f, true }, &sample, nullptr, -5);
+    EXPECT_EQ (sample, 0.5f);
+    EXPECT_EQ (engine.getHistory().getLevelRing().getPosition(), 0);
+    EXPECT_EQ (engine.getRedAmount(), 1.0f);
+}

@@ -1,0 +1,271 @@
+#include "plugin/ZarivirAudioProcessor.h"
+#include "support/AllocationCounter.h"
+#include "support/Signals.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <xmmintrin.h>
+
+namespace
+{
+    juce::RangedAudioParameter& parameter (ZarivirAudioProcessor& processor, const char* id)
+    {
+        auto* p = processor.parameters->getParameter (id);
+        EXPECT_NE (p, nullptr) << id;
+        return *p;
+    }
+
+    void setParameters (ZarivirAudioProcessor& processor, float red, float green, float blue, float x2)
+    {
+        parameter (processor, "red").setValueNotifyingHost (red);
+        parameter (processor, "green").setValueNotifyingHost (green);
+        parameter (processor, "blue").setValueNotifyingHost (blue);
+        parameter (processor, "x2").setValueNotifyingHost (x2);
+    }
+
+    void runBlock (ZarivirAudioProcessor& processor, int channels, int samples)
+    {
+        juce::AudioBuffer<float> buffer (channels, samples);
+        buffer.clear();
+        juce::MidiBuffer midi;
+        processor.processBlock (buffer, midi);
+    }
+} // namespace
+
+TEST (ZarivirAudioProcessor, IdentityAndFixedAnswers)
+{
+    ZarivirAudioProcessor processor;
+    EXPECT_EQ (processor.getName(), "Tavine");
+    EXPECT_EQ (processor.getTailLengthSeconds(), 0.0);
+    EXPECT_FALSE (processor.acceptsMidi());
+    EXPECT_FALSE (processor.producesMidi());
+    EXPECT_TRUE (processor.hasEditor());
+    EXPECT_EQ (processor.getNumPrograms(), 1);
+    EXPECT_EQ (processor.getCurrentProgram(), 0);
+    EXPECT_EQ (processor.getProgramName (0), "");
+    EXPECT_FALSE (processor.supportsDoublePrecisionProcessing());
+}
+
+TEST (ZarivirAudioProcessor, FourParametersInOrderWithTheirIdentity)
+{
+    ZarivirAudioProcessor processor;
+    const auto& params = processor.getParameters();
+    ASSERT_EQ (params.size(), 4);
+
+    const char* ids[] = { "red", "green", "blue", "x2" };
+
+    for (int i = 0; i < 4; ++i)
+    {
+        auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (params[i]);
+        ASSERT_NE (ranged, nullptr);
+        EXPECT_EQ (ranged->getParameterID(), ids[i]);
+        EXPECT_EQ (ranged->getName (512), ids[i]);
+        EXPECT_EQ (ranged->getLabel(), "");
+        EXPECT_EQ (ranged->getValue(), 0.0f);
+        EXPECT_EQ (ranged->getDefaultValue(), 0.0f);
+        EXPECT_TRUE (ranged->isAutomatable());
+        EXPECT_FALSE (ranged->isMetaParameter());
+        EXPECT_EQ (ranged->getNormalisableRange().start, 0.0f);
+        EXPECT_EQ (ranged->getNormalisableRange().end, 1.0f);
+        EXPECT_EQ (ranged->getNormalisableRange().interval, 0.0f);
+        EXPECT_EQ (ranged->getNormalisableRange().skew, 1.0f);
+    }
+
+    EXPECT_EQ (processor.parameters->getParameter ("Red"), nullptr); // IDs are case-sensitive
+}
+
+TEST (ZarivirAudioProcessor, KnobTextAndParsing)
+{
+    ZarivirAudioProcessor processor;
+    auto& red = parameter (processor, "red");
+
+    EXPECT_EQ (red.getText (0.25f, 512), "0.25");
+    EXPECT_EQ (red.getText (0.0f, 512), "0.00");
+    EXPECT_EQ (red.getText (0.5f, 512), "0.50");
+    EXPECT_EQ (red.getText (1.0f, 512), "1.00");
+    EXPECT_EQ (red.getText (0.125f, 512), "0.13");
+    EXPECT_EQ (red.getText (0.005f, 512), "0.00"); // the float lies just below 0.005
+    EXPECT_EQ (red.getText (0.015f, 512), "0.01");
+
+    EXPECT_FLOAT_EQ (red.getValueForText (" 0.3"), 0.3f);
+    EXPECT_EQ (red.getValueForText ("abc"), 0.0f);
+    EXPECT_EQ (red.getValueForText ("2"), 1.0f); // the parameter limits it
+    EXPECT_EQ (red.getValueForText ("50%"), 1.0f);
+    EXPECT_FLOAT_EQ (red.getValueForText ("2.5e-1xyz"), 0.25f);
+}
+
+TEST (ZarivirAudioProcessor, ToggleTextAndParsing)
+{
+    ZarivirAudioProcessor processor;
+    auto& x2 = parameter (processor, "x2");
+
+    EXPECT_EQ (x2.getText (0.49f, 512), "Off");
+    EXPECT_EQ (x2.getText (0.5f, 512), "On");
+    EXPECT_EQ (x2.getText (1.0f, 512), "On");
+
+    for (const char* on : { "1", "on", "On", "ON", " on ", "\t\r\n\v\fon\n" })
+        EXPECT_EQ (x2.getValueForText (on), 1.0f) << on;
+
+    for (const char* off : { "Off", "0", "1.0", "true", "yes", "", "o n", "on!" })
+        EXPECT_EQ (x2.getValueForText (off), 0.0f) << off;
+}
+
+TEST (ZarivirAudioProcessor, KnobsCrossMixIntoTheStageAmounts)
+{
+    auto amounts = ZarivirAudioProcessor::crossMix (1.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ (amounts.red, 0.9f);
+    EXPECT_EQ (amounts.green, 0.05f);
+    EXPECT_EQ (amounts.blue, 0.05f);
+
+    amounts = ZarivirAudioProcessor::crossMix (1.0f, 1.0f, 1.0f, 0.0f);
+    EXPECT_EQ (amounts.red, 1.0f);
+    EXPECT_EQ (amounts.green, 1.0f);
+    EXPECT_EQ (amounts.blue, 1.0f);
+
+    amounts = ZarivirAudioProcessor::crossMix (0.5f, 0.5f, 0.5f, 0.0f);
+    EXPECT_EQ (amounts.red, 0.5f);
+    EXPECT_EQ (amounts.green, 0.5f);
+    EXPECT_EQ (amounts.blue, 0.5f);
+
+    // The toggle is on from one half up, exactly as its text and button show it.
+    EXPECT_FALSE (ZarivirAudioProcessor::crossMix (0, 0, 0, 0.49f).x2);
+    EXPECT_TRUE (ZarivirAudioProcessor::crossMix (0, 0, 0, 0.5f).x2);
+    EXPECT_TRUE (ZarivirAudioProcessor::crossMix (0, 0, 0, 1.0f).x2);
+}
+
+TEST (ZarivirAudioProcessor, EveryBlockHandsTheParametersToTheEngine)
+{
+    ZarivirAudioProcessor processor;
+    setParameters (processor, 0.0f, 1.0f, 0.0f, 0.5f);
+    runBlock (processor, 2, 0); // even an empty block updates the amounts
+
+    EXPECT_EQ (processor.engine.getRedAmount(), 0.05f);
+    EXPECT_EQ (processor.engine.getGreenAmount(), 0.9f);
+    EXPECT_EQ (processor.engine.getBlueAmount(), 0.05f);
+    EXPECT_TRUE (processor.engine.isX2Enabled());
+
+    setParameters (processor, 0.0f, 0.0f, 0.0f, 0.0f);
+    runBlock (processor, 1, 16);
+    EXPECT_EQ (processor.engine.getGreenAmount(), 0.0f);
+    EXPECT_FALSE (processor.engine.isX2Enabled());
+}
+
+TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
+{
+    ZarivirAudioProcessor processor;
+    setParameters (processor, 1.0f, 1.0f, 1.0f, 1.0f);
+    parameter (processor, "green").setValue (std::numeric_limits<float>::quiet_NaN());
+    runBlock (processor, 2, 64);
+
+    EXPECT_EQ (processor.engine.getRedAmount(), 0.95f);
+    EXPECT_EQ (processor.engine.getGreenAmount(), 0.1f);
+    EXPECT_TRUE (std::isfinite (processor.engine.getBlueAmount()));
+}
+
+TEST (ZarivirAudioProcessor, ReportsTheDelayAsLatencyAtEveryRate)
+{
+    ZarivirAudioProcessor processor;
+    EXPECT_EQ (processor.getLatencySamples(), 512);
+
+    for (const auto& [rate, latency] : { std::pair { 48000.0, 512 }, { 96000.0, 1024 }, { 192000.0, 2048 }, { 22050.0, 2048 }, { 44100.0, 512 } })
+    {
+        processor.prepareToPlay (rate, 512);
+        EXPECT_EQ (processor.getLatencySamples(), latency) << rate;
+        EXPECT_EQ (processor.getLatencySamples(), processor.engine.getDelayLength());
+    }
+}
+
+TEST (ZarivirAudioProcessor, LeavesMidiAndExtraChannelsAloneAndRestoresTheFpuState)
+{
+    ZarivirAudioProcessor processor;
+    setParameters (processor, 1.0f, 1.0f, 1.0f, 1.0f);
+
+    juce::AudioBuffer<float> buffer (3, 256);
+
+    for (int ch = 0; ch < 3; ++ch)
+        for (int i = 0; i < 256; ++i)
+            buffer.setSample (ch, i, 0.25f);
+
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (1, 60, 0.5f), 3);
+    midi.addEvent (juce::MidiMessage::controllerEvent (2, 7, 100), 200);
+    const auto midiBefore = midi;
+
+    const auto statusBefore = _mm_getcsr(); // the host's control word, denormals not flushed
+    ASSERT_EQ (statusBefore & 0x8040u, 0u);
+    processor.processBlock (buffer, midi);
+    EXPECT_EQ (_mm_getcsr(), statusBefore);
+
+    EXPECT_EQ (midi.getNumEvents(), 2);
+    auto it = midi.cbegin();
+    auto itBefore = midiBefore.cbegin();
+
+    for (; it != midi.cend(); ++it, ++itBefore)
+    {
+        EXPECT_EQ ((*it).samplePosition, (*itBefore).samplePosition);
+        EXPECT_EQ ((*it).getMessage().getRawDataSize(), (*itBefore).getMessage().getRawDataSize());
+    }
+
+    for (int i = 0; i < 256; ++i)
+        EXPECT_EQ (buffer.getSample (2, i), 0.25f);
+}
+
+TEST (ZarivirAudioProcessor, MonoAndStereoBlocksReachTheEngine)
+{
+    ZarivirAudioProcessor processor;
+    juce::MidiBuffer midi;
+
+    juce::AudioBuffer<float> mono (1, 2048);
+    mono.clear();
+    mono.setSample (0, 0, 0.5f);
+    processor.processBlock (mono, midi);
+    EXPECT_NEAR (mono.getSample (0, 512), 0.5f, 1.0e-6f); // delayed, hence processed
+
+    juce::AudioBuffer<float> none (0, 64);
+    processor.processBlock (none, midi); // nothing to do, and no crash
+}
+
+TEST (ZarivirAudioProcessor, AudioThreadNeverAllocates)
+{
+    if (! test::ScopedAllocationCounter::isAvailable())
+        GTEST_SKIP() << "allocation counting is off under sanitizers";
+
+    ZarivirAudioProcessor processor;
+    processor.prepareToPlay (48000.0, 8192);
+    setParameters (processor, 1.0f, 1.0f, 1.0f, 1.0f);
+
+    std::mt19937 random (5);
+    std::uniform_real_distribution<float> noise (-1.0f, 1.0f);
+    juce::AudioBuffer<float> stereo (2, 8192), mono (1, 8192);
+
+    for (auto* buffer : { &stereo, &mono })
+        for (int ch = 0; ch < buffer->getNumChannels(); ++ch)
+            for (int i = 0; i < 8192; ++i)
+                buffer->setSample (ch, i, noise (random));
+
+    juce::MidiBuffer midi;
+    const int sizes[] = { 0, 1, 2, 7, 64, 511, 512, 4095, 4096, 4097, 8192 };
+
+    // This thread plays the host's audio thread; the counter sees only its allocations.
+    long allocations = 0, frees = 0;
+
+    for (int round = 0; round < 40; ++round)
+    {
+        for (int size : sizes)
+        {
+            auto& buffer = (round % 2 == 0) ? stereo : mono;
+            juce::AudioBuffer<float> view (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), size);
+
+            const test::ScopedAllocationCounter counter;
+            processor.processBlock (view, midi);
+            allocations += counter.getAllocations();
+            frees += counter.getFrees();
+        }
+    }
+
+    EXPECT_EQ (allocations, 0);
+    EXPECT_EQ (frees, 0);
+}
