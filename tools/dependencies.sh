@@ -1,0 +1,41 @@
+# Debian packages Tavine needs to build, test and install. Sourced by setup.sh and test.sh.
+#
+# tavine_install_dependencies installs whatever is missing (using sudo when not root) and
+# leaves the machine alone when everything is there.
+
+TAVINE_PACKAGES=(
+    build-essential cmake ninja-build ccache pkg-config
+    juce-modules-source      # JUCE 7 with its CMake package; pulls in X11, ALSA, FreeType, PNG, JPEG, FLAC, Vorbis
+    fst-dev                  # the VST 2 interface headers
+    lv2-dev lilv-utils       # the LV2 interface, and lv2ls/lv2info to check the bundle
+    libgtest-dev libbenchmark-dev
+    xvfb xauth               # a display for the tests that open windows
+    fonts-dejavu-core        # the typeface the artwork is drawn with
+)
+
+tavine_install_dependencies ()
+{
+    local missing=()
+    local package
+
+    for package in "${TAVINE_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+
+    if [ "${#missing[@]}" -eq 0 ]; then
+        return 0
+    fi
+
+    echo "Installing: ${missing[*]}"
+
+    local sudo=()
+
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}

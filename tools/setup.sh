@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what Tavine needs, builds it (Release) and installs the plug-ins where Linux hosts
+# look for them: VST3 in ~/.vst3, VST2 in ~/.vst, LV2 in ~/.lv2, the standalone in
+# ~/.local/bin. Run again at any time to rebuild and reinstall.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+source tools/dependencies.sh
+tavine_install_dependencies
+
+build=${TAVINE_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build" --target Tavine_VST3 Tavine_VST Tavine_LV2 Tavine_Standalone
+
+artefacts="$build/plugin/Tavine_artefacts/Release"
+
+mkdir -p ~/.vst3 ~/.vst ~/.lv2 ~/.local/bin
+rm -rf ~/.vst3/Tavine.vst3 ~/.lv2/Tavine.lv2
+cp -R "$artefacts/VST3/Tavine.vst3" ~/.vst3/
+cp "$artefacts/VST/libTavine.so" ~/.vst/Tavine.so
+cp -R "$artefacts/LV2/Tavine.lv2" ~/.lv2/
+cp "$artefacts/Standalone/Tavine" ~/.local/bin/Tavine
+
+echo
+echo "Installed:"
+echo "  VST3        ~/.vst3/Tavine.vst3"
+echo "  VST2        ~/.vst/Tavine.so"
+echo "  LV2         ~/.lv2/Tavine.lv2"
+echo "  Standalone  ~/.local/bin/Tavine"
