@@ -47,10 +47,12 @@ void fillEngraved (juce::Graphics& g, const juce::Path& letters, juce::Colour in
 }
 
 /** Places a word so that its outline fills the given box horizontally and is
-    centred in it vertically. */
-juce::Path fitWord (const Lettering& lettering, const juce::String& word, float tracking, juce::Rectangle<float> box)
+    centred in it vertically. A squeeze below 1 narrows the letters first, which
+    lets a short word in a narrow box stand taller. */
+juce::Path fitWord (const Lettering& lettering, const juce::String& word, float tracking, float squeeze, juce::Rectangle<float> box)
 {
     auto path = lettering.outline (word, 100.0f, tracking);
+    path.applyTransform (juce::AffineTransform::scale (squeeze, 1.0f));
     path.applyTransform (path.getTransformToScaleToFit (box, true, juce::Justification::centred));
     return path;
 }
@@ -61,8 +63,8 @@ void paintLogos (juce::Graphics& g, const Lettering& lettering)
 
     // The maker's mark at the left, the product's name at the right; the strip
     // between them stays plain for the x2 toggle (x 209 .. 240, y 7 .. 22).
-    fillEngraved (g, fitWord (lettering, "wemb", 0.0f, { 49.0f, 3.0f, 44.0f, 24.0f }), ink, 0.30f);
-    fillEngraved (g, fitWord (lettering, "Tavine", 0.04f, { 323.0f, 3.0f, 78.0f, 24.0f }), ink, 0.30f);
+    fillEngraved (g, fitWord (lettering, "wemb", 0.02f, 0.8f, { 49.0f, 3.0f, 44.0f, 24.0f }), ink, 0.30f);
+    fillEngraved (g, fitWord (lettering, "Tavine", 0.04f, 1.0f, { 323.0f, 3.0f, 78.0f, 24.0f }), ink, 0.30f);
 }
 
 void fillQuad (juce::Graphics& g, juce::Point<float> a, juce::Point<float> b, juce::Point<float> c, juce::Point<float> d, juce::ColourGradient shade)

@@ -113,7 +113,7 @@ void paintBase (juce::Graphics& g, juce::Colour tint)
     g.fillEllipse (bounds);
 
     // The stage's tint gathers in the lower half of the base.
-    g.setGradientFill ({ tint.withAlpha (0.0f), 0.0f, knobCentre - 2.0f, tint.withAlpha (0.30f), 0.0f, bounds.getBottom(), false });
+    g.setGradientFill ({ tint.withAlpha (0.0f), 0.0f, knobCentre - 2.0f, tint.withAlpha (0.22f), 0.0f, bounds.getBottom(), false });
     g.fillEllipse (bounds);
 
     // The base's upper rim catches the light.

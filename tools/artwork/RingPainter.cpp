@@ -43,10 +43,10 @@ void paintDot (juce::Graphics& g, juce::Point<float> position, juce::Colour colo
     g.fillEllipse (juce::Rectangle<float> (4.4f, 4.4f).withCentre (position));
 
     g.setColour (colour.withAlpha (strength));
-    g.fillEllipse (juce::Rectangle<float> (2.7f, 2.7f).withCentre (position));
+    g.fillEllipse (juce::Rectangle<float> (3.0f, 3.0f).withCentre (position));
 
-    g.setColour (colour.interpolatedWith (juce::Colours::white, 0.55f).withAlpha (strength));
-    g.fillEllipse (juce::Rectangle<float> (1.3f, 1.3f).withCentre (position));
+    g.setColour (colour.interpolatedWith (juce::Colours::white, 0.3f).withAlpha (strength));
+    g.fillEllipse (juce::Rectangle<float> (1.2f, 1.2f).withCentre (position));
 }
 } // namespace
 
