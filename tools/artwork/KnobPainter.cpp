@@ -27,16 +27,26 @@ float grooves (float radius)
     return a + (b - a) * fraction;
 }
 
-/** Brightness 0..1 of the cap at a point, lit from above. */
+/** Brightness 0..1 of the cap at an offset from its centre, lit from above.
+    Written with plain arithmetic on the offset rather than with angles, so the
+    result does not hang on the C library's trigonometry, which may round
+    differently from one version to the next. */
 float capBrightness (float dx, float dy, float radius)
 {
-    const auto angle = std::atan2 (dx, -dy);
+    // Cosine and sine of the point's clockwise angle from the top.
+    const auto up = -dy / radius;
+    const auto across = dx / radius;
 
-    // Spun metal reflects the light in a bow tie across the centre; the upper
-    // lobe faces the light and is the brighter one.
-    const auto lobe = 0.5f + 0.5f * std::cos (2.0f * (angle + 0.32f));
+    // Spun metal reflects the light in a bow tie across the centre, here tilted
+    // about 18 degrees anticlockwise: cos (2 (angle + tilt)) by the double-angle
+    // formulas. The upper lobe faces the light and is the brighter one.
+    constexpr float doubleTiltCos = 0.8021f; // cos (0.64)
+    constexpr float doubleTiltSin = 0.5972f; // sin (0.64)
+    const auto doubleCos = up * up - across * across;
+    const auto doubleSin = 2.0f * across * up;
+    const auto lobe = 0.5f + 0.5f * (doubleCos * doubleTiltCos - doubleSin * doubleTiltSin);
     const auto lobeSharp = lobe * lobe * lobe * lobe;
-    const auto towardsLight = 0.5f + 0.5f * std::cos (angle);
+    const auto towardsLight = 0.5f + 0.5f * up;
     auto level = 0.56f + 0.26f * lobeSharp * (0.45f + 0.55f * towardsLight);
 
     level += 0.07f * (-dy / capRadius);
@@ -46,7 +56,7 @@ float capBrightness (float dx, float dy, float radius)
     constexpr float rimWidth = 1.3f;
     if (radius > capRadius - rimWidth)
     {
-        const auto rim = 0.50f + 0.38f * std::cos (angle);
+        const auto rim = 0.50f + 0.38f * up;
         const auto blend = (radius - (capRadius - rimWidth)) / rimWidth;
         level += (rim - level) * blend;
     }
