@@ -74,6 +74,36 @@ float pointerDegrees (int frame)
 {
     return -135.0f + static_cast<float> (frame) * 270.0f / 14.0f;
 }
+
+/** Mean red, green and blue over the pixels of an area that pass a filter. */
+struct MeanColour
+{
+    float channel[3]{};
+    int count = 0;
+};
+
+template <typename Filter>
+MeanColour meanColour (const juce::Image& image, juce::Rectangle<int> area, Filter include)
+{
+    MeanColour mean;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (const auto c = image.getPixelAt (x, y); include (c))
+            {
+                mean.channel[0] += c.getRed();
+                mean.channel[1] += c.getGreen();
+                mean.channel[2] += c.getBlue();
+                ++mean.count;
+            }
+
+    for (auto& value : mean.channel)
+        value /= static_cast<float> (std::max (1, mean.count));
+
+    return mean;
+}
+
+bool anyPixel (juce::Colour) { return true; }
 } // namespace
 
 //==============================================================================
@@ -174,10 +204,8 @@ TEST_F (BackgroundImage, PanelFallsFromAbout153To104)
 {
     auto rowMean = [this] (int y)
     {
-        int sum = 0;
-        for (int x = 0; x < 6; ++x)
-            sum += brightness (x, y);
-        return static_cast<float> (sum) / 6.0f;
+        const auto mean = meanColour (image, { 0, y, 6, 1 }, anyPixel);
+        return (mean.channel[0] + mean.channel[1] + mean.channel[2]) / 3.0f;
     };
 
     EXPECT_NEAR (rowMean (2), 153.0f, 5.0f);
@@ -360,22 +388,11 @@ TEST_P (KnobFrames, LampsLightFromLowerLeftUpToThePointer)
 
 TEST_P (KnobFrames, LowerBaseCarriesTheStagesTint)
 {
-    int sums[3] = {};
-
-    for (int y = 48; y < 55; ++y)
-    {
-        for (int x = 26; x < 38; ++x)
-        {
-            const auto c = framePixel (strip, 0, x, y);
-            sums[0] += c.getRed();
-            sums[1] += c.getGreen();
-            sums[2] += c.getBlue();
-        }
-    }
-
-    const auto own = sums[GetParam().tintChannel];
-    EXPECT_GT (own, sums[(GetParam().tintChannel + 1) % 3]);
-    EXPECT_GT (own, sums[(GetParam().tintChannel + 2) % 3]);
+    // Below the cap, between the two lowest lamps, in the first frame.
+    const auto lowerBase = meanColour (strip, { 26, 48, 12, 7 }, anyPixel);
+    const auto tint = GetParam().tintChannel;
+    EXPECT_GT (lowerBase.channel[tint], lowerBase.channel[(tint + 1) % 3]);
+    EXPECT_GT (lowerBase.channel[tint], lowerBase.channel[(tint + 2) % 3]);
 }
 
 const KnobStrip knobStrips[] = {
@@ -476,32 +493,14 @@ TEST_P (RingFrames, LongArcsFadeAtTheirStart)
 
 TEST_P (RingFrames, DotsShowTheStagesColour)
 {
-    // The solid part of a dot, off its whitened centre: average the fully opaque
-    // pixels of the full ring.
-    int sums[3] = {};
-    int count = 0;
-
-    for (int y = 0; y < frameSize; ++y)
-    {
-        for (int x = 0; x < frameSize; ++x)
-        {
-            const auto c = framePixel (strip, 7, x, y);
-
-            if (c.getAlpha() == 255)
-            {
-                sums[0] += c.getRed();
-                sums[1] += c.getGreen();
-                sums[2] += c.getBlue();
-                ++count;
-            }
-        }
-    }
-
-    ASSERT_GT (count, 10);
+    // The solid cores of the dots of a half-full ring.
+    const auto dots = meanColour (strip, { 0, 7 * frameSize, frameSize, frameSize }, [] (juce::Colour c)
+                                  { return c.getAlpha() == 255; });
+    ASSERT_GT (dots.count, 10);
     const auto expected = GetParam().dotColour;
-    EXPECT_NEAR (sums[0] / count, expected.getRed(), 40);
-    EXPECT_NEAR (sums[1] / count, expected.getGreen(), 40);
-    EXPECT_NEAR (sums[2] / count, expected.getBlue(), 40);
+    EXPECT_NEAR (dots.channel[0], expected.getRed(), 40.0f);
+    EXPECT_NEAR (dots.channel[1], expected.getGreen(), 40.0f);
+    EXPECT_NEAR (dots.channel[2], expected.getBlue(), 40.0f);
 }
 
 const RingStrip ringStrips[] = {
@@ -520,28 +519,17 @@ TEST (X2ButtonImage, OffHalfIsLightGreyAndOnHalfLightBlue)
 
     // A patch of bare plate left of the lettering, in each half.
     auto plateColour = [&image] (int top)
-    {
-        int r = 0, g = 0, b = 0;
-        for (int y = top + 5; y < top + 10; ++y)
-            for (int x = 4; x < 8; ++x)
-            {
-                const auto c = image.getPixelAt (x, y);
-                r += c.getRed();
-                g += c.getGreen();
-                b += c.getBlue();
-            }
-        return juce::Colour (static_cast<juce::uint8> (r / 20), static_cast<juce::uint8> (g / 20), static_cast<juce::uint8> (b / 20));
-    };
+    { return meanColour (image, { 4, top + 5, 4, 5 }, anyPixel); };
 
     const auto off = plateColour (0);
-    EXPECT_GT (off.getRed(), 170);
-    EXPECT_NEAR (off.getRed(), off.getGreen(), 6);
-    EXPECT_NEAR (off.getRed(), off.getBlue(), 6);
+    EXPECT_GT (off.channel[0], 170.0f);
+    EXPECT_NEAR (off.channel[0], off.channel[1], 6.0f);
+    EXPECT_NEAR (off.channel[0], off.channel[2], 6.0f);
 
     const auto on = plateColour (16);
-    EXPECT_NEAR (on.getRed(), 135, 15);
-    EXPECT_NEAR (on.getGreen(), 150, 15);
-    EXPECT_NEAR (on.getBlue(), 237, 15);
+    EXPECT_NEAR (on.channel[0], 135.0f, 15.0f);
+    EXPECT_NEAR (on.channel[1], 150.0f, 15.0f);
+    EXPECT_NEAR (on.channel[2], 237.0f, 15.0f);
 }
 
 TEST (X2ButtonImage, BothHalvesCarryDarkLetteringAndASoftRim)
