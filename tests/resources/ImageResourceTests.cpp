@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ostream>
 #include <vector>
 
 namespace
@@ -28,6 +29,9 @@ struct Resource
     int height;
     int pngColourType; // 2 = RGB, 6 = RGBA
 };
+
+// Name the image in test output instead of dumping the struct's bytes.
+void PrintTo (const Resource& resource, std::ostream* out) { *out << resource.name; }
 
 const Resource resources[] = {
     { "background", BinaryData::background_png, BinaryData::background_pngSize, 450, 300, 2 },
@@ -304,6 +308,8 @@ struct KnobStrip
     int tintChannel; // 0 red, 1 green, 2 blue
 };
 
+void PrintTo (const KnobStrip& strip, std::ostream* out) { *out << strip.name; }
+
 class KnobFrames : public testing::TestWithParam<KnobStrip>
 {
 protected:
@@ -412,6 +418,8 @@ struct RingStrip
     int size;
     juce::Colour dotColour;
 };
+
+void PrintTo (const RingStrip& strip, std::ostream* out) { *out << strip.name; }
 
 class RingFrames : public testing::TestWithParam<RingStrip>
 {

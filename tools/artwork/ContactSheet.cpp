@@ -99,7 +99,7 @@ juce::Image ContactSheet::compose (const std::vector<ArtworkImage>& artwork, con
     juce::Image sheet (juce::Image::RGB, width, height, true, juce::SoftwareImageType());
     juce::Graphics g (sheet);
     g.fillAll (grey (38));
-    // Nearest-neighbour enlargement, so single pixels can be inspected.
+    // Nearest-neighbour enlargement, so that single pixels stay visible.
     g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
 
     const auto background = find (artwork, "background.png");
