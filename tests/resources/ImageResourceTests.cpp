@@ -16,98 +16,98 @@
 
 namespace
 {
-constexpr int frameSize = 64;
-constexpr int frameCount = 15;
-constexpr float centre = 32.0f;
+    constexpr int frameSize = 64;
+    constexpr int frameCount = 15;
+    constexpr float centre = 32.0f;
 
-struct Resource
-{
-    const char* name;
-    const char* data;
-    int size;
-    int width;
-    int height;
-    int pngColourType; // 2 = RGB, 6 = RGBA
-};
+    struct Resource
+    {
+        const char* name;
+        const char* data;
+        int size;
+        int width;
+        int height;
+        int pngColourType; // 2 = RGB, 6 = RGBA
+    };
 
-// Name the image in test output instead of dumping the struct's bytes.
-void PrintTo (const Resource& resource, std::ostream* out) { *out << resource.name; }
+    // Name the image in test output instead of dumping the struct's bytes.
+    void PrintTo (const Resource& resource, std::ostream* out) { *out << resource.name; }
 
-const Resource resources[] = {
-    { "background", BinaryData::background_png, BinaryData::background_pngSize, 450, 300, 2 },
-    { "green", BinaryData::green_png, BinaryData::green_pngSize, 64, 960, 6 },
-    { "blue", BinaryData::blue_png, BinaryData::blue_pngSize, 64, 960, 6 },
-    { "vu_blue", BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize, 64, 960, 6 },
-    { "red", BinaryData::red_png, BinaryData::red_pngSize, 64, 960, 6 },
-    { "vu_red", BinaryData::vu_red_png, BinaryData::vu_red_pngSize, 64, 960, 6 },
-    { "vu_green", BinaryData::vu_green_png, BinaryData::vu_green_pngSize, 64, 960, 6 },
-    { "x2button", BinaryData::x2button_png, BinaryData::x2button_pngSize, 32, 32, 6 },
-};
+    const Resource resources[] = {
+        { "background", BinaryData::background_png, BinaryData::background_pngSize, 450, 300, 2 },
+        { "green", BinaryData::green_png, BinaryData::green_pngSize, 64, 960, 6 },
+        { "blue", BinaryData::blue_png, BinaryData::blue_pngSize, 64, 960, 6 },
+        { "vu_blue", BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize, 64, 960, 6 },
+        { "red", BinaryData::red_png, BinaryData::red_pngSize, 64, 960, 6 },
+        { "vu_red", BinaryData::vu_red_png, BinaryData::vu_red_pngSize, 64, 960, 6 },
+        { "vu_green", BinaryData::vu_green_png, BinaryData::vu_green_pngSize, 64, 960, 6 },
+        { "x2button", BinaryData::x2button_png, BinaryData::x2button_pngSize, 32, 32, 6 },
+    };
 
-juce::Image decode (const char* data, int size)
-{
-    return juce::ImageCache::getFromMemory (data, size);
-}
+    juce::Image decode (const char* data, int size)
+    {
+        return juce::ImageCache::getFromMemory (data, size);
+    }
 
-/** Clockwise angle from the top, in degrees, of a pixel's centre about the frame centre. */
-float angleOf (int x, int y)
-{
-    const auto dx = static_cast<float> (x) + 0.5f - centre;
-    const auto dy = static_cast<float> (y) + 0.5f - centre;
-    return std::atan2 (dx, -dy) * 180.0f / juce::MathConstants<float>::pi;
-}
+    /** Clockwise angle from the top, in degrees, of a pixel's centre about the frame centre. */
+    float angleOf (int x, int y)
+    {
+        const auto dx = static_cast<float> (x) + 0.5f - centre;
+        const auto dy = static_cast<float> (y) + 0.5f - centre;
+        return std::atan2 (dx, -dy) * 180.0f / juce::MathConstants<float>::pi;
+    }
 
-float radiusOf (int x, int y)
-{
-    const auto dx = static_cast<float> (x) + 0.5f - centre;
-    const auto dy = static_cast<float> (y) + 0.5f - centre;
-    return std::sqrt (dx * dx + dy * dy);
-}
+    float radiusOf (int x, int y)
+    {
+        const auto dx = static_cast<float> (x) + 0.5f - centre;
+        const auto dy = static_cast<float> (y) + 0.5f - centre;
+        return std::sqrt (dx * dx + dy * dy);
+    }
 
-juce::Colour framePixel (const juce::Image& strip, int frame, int x, int y)
-{
-    return strip.getPixelAt (x, frame * frameSize + y);
-}
+    juce::Colour framePixel (const juce::Image& strip, int frame, int x, int y)
+    {
+        return strip.getPixelAt (x, frame * frameSize + y);
+    }
 
-bool isAmberLamp (juce::Colour c)
-{
-    return c.getRed() > 200 && c.getGreen() > 110 && c.getBlue() < 130 && c.getRed() > c.getGreen() + 30;
-}
+    bool isAmberLamp (juce::Colour c)
+    {
+        return c.getRed() > 200 && c.getGreen() > 110 && c.getBlue() < 130 && c.getRed() > c.getGreen() + 30;
+    }
 
-float pointerDegrees (int frame)
-{
-    return -135.0f + static_cast<float> (frame) * 270.0f / 14.0f;
-}
+    float pointerDegrees (int frame)
+    {
+        return -135.0f + static_cast<float> (frame) * 270.0f / 14.0f;
+    }
 
-/** Mean red, green and blue over the pixels of an area that pass a filter. */
-struct MeanColour
-{
-    float channel[3]{};
-    int count = 0;
-};
+    /** Mean red, green and blue over the pixels of an area that pass a filter. */
+    struct MeanColour
+    {
+        float channel[3] {};
+        int count = 0;
+    };
 
-template <typename Filter>
-MeanColour meanColour (const juce::Image& image, juce::Rectangle<int> area, Filter include)
-{
-    MeanColour mean;
+    template <typename Filter>
+    MeanColour meanColour (const juce::Image& image, juce::Rectangle<int> area, Filter include)
+    {
+        MeanColour mean;
 
-    for (int y = area.getY(); y < area.getBottom(); ++y)
-        for (int x = area.getX(); x < area.getRight(); ++x)
-            if (const auto c = image.getPixelAt (x, y); include (c))
-            {
-                mean.channel[0] += c.getRed();
-                mean.channel[1] += c.getGreen();
-                mean.channel[2] += c.getBlue();
-                ++mean.count;
-            }
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                if (const auto c = image.getPixelAt (x, y); include (c))
+                {
+                    mean.channel[0] += c.getRed();
+                    mean.channel[1] += c.getGreen();
+                    mean.channel[2] += c.getBlue();
+                    ++mean.count;
+                }
 
-    for (auto& value : mean.channel)
-        value /= static_cast<float> (std::max (1, mean.count));
+        for (auto& value : mean.channel)
+            value /= static_cast<float> (std::max (1, mean.count));
 
-    return mean;
-}
+        return mean;
+    }
 
-bool anyPixel (juce::Colour) { return true; }
+    bool anyPixel (juce::Colour) { return true; }
 } // namespace
 
 //==============================================================================
@@ -138,8 +138,7 @@ TEST_P (ImageResourceFormat, StoresItsPngColourType)
     EXPECT_EQ (bytes[25], resource.pngColourType);
 }
 
-INSTANTIATE_TEST_SUITE_P (AllImages, ImageResourceFormat, testing::ValuesIn (resources), [] (const auto& test)
-                          { return std::string (test.param.name); });
+INSTANTIATE_TEST_SUITE_P (AllImages, ImageResourceFormat, testing::ValuesIn (resources), [] (const auto& test) { return std::string (test.param.name); });
 
 TEST (ImageResourceStrips, HoldFifteenSquareFramesWithAlpha)
 {
@@ -206,8 +205,7 @@ TEST_F (BackgroundImage, BevelIsLitFromAboveWithALightOuterLine)
 
 TEST_F (BackgroundImage, PanelFallsFromAbout153To104)
 {
-    auto rowMean = [this] (int y)
-    {
+    auto rowMean = [this] (int y) {
         const auto mean = meanColour (image, { 0, y, 6, 1 }, anyPixel);
         return (mean.channel[0] + mean.channel[1] + mean.channel[2]) / 3.0f;
     };
@@ -264,7 +262,7 @@ TEST_F (BackgroundImage, StageLabelsAreCentredOverTheKnobsInTheirColours)
         int channel; // 0 red, 1 green, 2 blue
     };
 
-    for (const auto label : { Label{ 97, 0 }, Label{ 225, 1 }, Label{ 353, 2 } })
+    for (const auto label : { Label { 97, 0 }, Label { 225, 1 }, Label { 353, 2 } })
     {
         float sumX = 0.0f;
         int count = 0, inLabelRows = 0;
@@ -407,8 +405,7 @@ const KnobStrip knobStrips[] = {
     { "blue", BinaryData::blue_png, BinaryData::blue_pngSize, 2 },
 };
 
-INSTANTIATE_TEST_SUITE_P (AllKnobs, KnobFrames, testing::ValuesIn (knobStrips), [] (const auto& test)
-                          { return std::string (test.param.name); });
+INSTANTIATE_TEST_SUITE_P (AllKnobs, KnobFrames, testing::ValuesIn (knobStrips), [] (const auto& test) { return std::string (test.param.name); });
 
 //==============================================================================
 struct RingStrip
@@ -483,8 +480,7 @@ TEST_P (RingFrames, ArcGrowsClockwiseFromLowerLeft)
 
 TEST_P (RingFrames, LongArcsFadeAtTheirStart)
 {
-    auto strongestAlphaNear = [this] (int frame, float degrees)
-    {
+    auto strongestAlphaNear = [this] (int frame, float degrees) {
         int strongest = 0;
         for (int y = 0; y < frameSize; ++y)
             for (int x = 0; x < frameSize; ++x)
@@ -502,8 +498,7 @@ TEST_P (RingFrames, LongArcsFadeAtTheirStart)
 TEST_P (RingFrames, DotsShowTheStagesColour)
 {
     // The solid cores of the dots of a half-full ring.
-    const auto dots = meanColour (strip, { 0, 7 * frameSize, frameSize, frameSize }, [] (juce::Colour c)
-                                  { return c.getAlpha() == 255; });
+    const auto dots = meanColour (strip, { 0, 7 * frameSize, frameSize, frameSize }, [] (juce::Colour c) { return c.getAlpha() == 255; });
     ASSERT_GT (dots.count, 10);
     const auto expected = GetParam().dotColour;
     EXPECT_NEAR (dots.channel[0], expected.getRed(), 40.0f);
@@ -517,8 +512,7 @@ const RingStrip ringStrips[] = {
     { "vu_blue", BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize, juce::Colour (63, 159, 233) },
 };
 
-INSTANTIATE_TEST_SUITE_P (AllRings, RingFrames, testing::ValuesIn (ringStrips), [] (const auto& test)
-                          { return std::string (test.param.name); });
+INSTANTIATE_TEST_SUITE_P (AllRings, RingFrames, testing::ValuesIn (ringStrips), [] (const auto& test) { return std::string (test.param.name); });
 
 //==============================================================================
 TEST (X2ButtonImage, OffHalfIsLightGreyAndOnHalfLightBlue)
@@ -526,8 +520,7 @@ TEST (X2ButtonImage, OffHalfIsLightGreyAndOnHalfLightBlue)
     const auto image = decode (BinaryData::x2button_png, BinaryData::x2button_pngSize);
 
     // A patch of bare plate left of the lettering, in each half.
-    auto plateColour = [&image] (int top)
-    { return meanColour (image, { 4, top + 5, 4, 5 }, anyPixel); };
+    auto plateColour = [&image] (int top) { return meanColour (image, { 4, top + 5, 4, 5 }, anyPixel); };
 
     const auto off = plateColour (0);
     EXPECT_GT (off.channel[0], 170.0f);

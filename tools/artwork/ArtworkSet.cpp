@@ -27,7 +27,7 @@ juce::MemoryBlock ArtworkSet::encodePng (const juce::Image& image)
     juce::MemoryOutputStream stream;
     juce::PNGImageFormat png;
 
-    if (!png.writeImageToStream (image, stream))
+    if (! png.writeImageToStream (image, stream))
         return {};
 
     return stream.getMemoryBlock();
@@ -35,7 +35,7 @@ juce::MemoryBlock ArtworkSet::encodePng (const juce::Image& image)
 
 juce::String ArtworkSet::write (const std::vector<ArtworkImage>& artwork, const juce::File& folder)
 {
-    if (!folder.createDirectory())
+    if (! folder.createDirectory())
         return "cannot create " + folder.getFullPathName();
 
     for (const auto& item : artwork)
@@ -43,7 +43,7 @@ juce::String ArtworkSet::write (const std::vector<ArtworkImage>& artwork, const 
         const auto bytes = encodePng (item.image);
         const auto file = folder.getChildFile (item.fileName);
 
-        if (bytes.isEmpty() || !file.replaceWithData (bytes.getData(), bytes.getSize()))
+        if (bytes.isEmpty() || ! file.replaceWithData (bytes.getData(), bytes.getSize()))
             return "cannot write " + file.getFullPathName();
     }
 
@@ -59,7 +59,7 @@ juce::StringArray ArtworkSet::findDifferences (const std::vector<ArtworkImage>& 
         const auto file = folder.getChildFile (item.fileName);
         juce::MemoryBlock committed;
 
-        if (!file.loadFileAsData (committed))
+        if (! file.loadFileAsData (committed))
         {
             differences.add (item.fileName + ": missing");
             continue;

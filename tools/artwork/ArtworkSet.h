@@ -14,16 +14,16 @@ struct ArtworkImage
 /** Draws the complete artwork of the editor and turns it into PNG files. */
 namespace ArtworkSet
 {
-/** All eight images, in the order the resource list names them. */
-std::vector<ArtworkImage> draw (const Lettering& lettering);
+    /** All eight images, in the order the resource list names them. */
+    std::vector<ArtworkImage> draw (const Lettering& lettering);
 
-/** PNG bytes of an image: RGB for opaque images, RGBA for images with alpha. */
-juce::MemoryBlock encodePng (const juce::Image& image);
+    /** PNG bytes of an image: RGB for opaque images, RGBA for images with alpha. */
+    juce::MemoryBlock encodePng (const juce::Image& image);
 
-/** Writes every image to the folder; returns an error message, empty on success. */
-juce::String write (const std::vector<ArtworkImage>& artwork, const juce::File& folder);
+    /** Writes every image to the folder; returns an error message, empty on success. */
+    juce::String write (const std::vector<ArtworkImage>& artwork, const juce::File& folder);
 
-/** Compares every image's PNG bytes with the file of the same name in the
-    folder. Returns one line per file that is missing or differs. */
-juce::StringArray findDifferences (const std::vector<ArtworkImage>& artwork, const juce::File& folder);
+    /** Compares every image's PNG bytes with the file of the same name in the
+        folder. Returns one line per file that is missing or differs. */
+    juce::StringArray findDifferences (const std::vector<ArtworkImage>& artwork, const juce::File& folder);
 } // namespace ArtworkSet

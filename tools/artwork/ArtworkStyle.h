@@ -13,73 +13,73 @@
 */
 namespace ArtworkStyle
 {
-constexpr int frameSize = 64;
-constexpr int frameCount = 15;
-constexpr int lastFrame = frameCount - 1;
+    constexpr int frameSize = 64;
+    constexpr int frameCount = 15;
+    constexpr int lastFrame = frameCount - 1;
 
-/** The knob turns about the exact middle of its frame (pixel edges, not centres). */
-constexpr float knobCentre = 32.0f;
+    /** The knob turns about the exact middle of its frame (pixel edges, not centres). */
+    constexpr float knobCentre = 32.0f;
 
-/** Outer edge of the black knob; everything beyond it stays transparent so the
-    level ring can sit around it without the two images overlapping. */
-constexpr float knobRadius = 23.5f;
+    /** Outer edge of the black knob; everything beyond it stays transparent so the
+        level ring can sit around it without the two images overlapping. */
+    constexpr float knobRadius = 23.5f;
 
-/** The ring dots sit on this radius, just outside the knob. */
-constexpr float ringRadius = 27.0f;
+    /** The ring dots sit on this radius, just outside the knob. */
+    constexpr float ringRadius = 27.0f;
 
-/** Pointer sweep: 135 degrees either side of the top, in equal steps. */
-constexpr float pointerStartDegrees = -135.0f;
-constexpr float pointerSweepDegrees = 270.0f;
+    /** Pointer sweep: 135 degrees either side of the top, in equal steps. */
+    constexpr float pointerStartDegrees = -135.0f;
+    constexpr float pointerSweepDegrees = 270.0f;
 
-/** The ring starts a little further round than the pointer and ends a little
-    earlier, so that a full ring never closes into a plain circle. */
-constexpr float ringStartDegrees = -150.0f;
-constexpr float ringEndDegrees = 157.0f;
+    /** The ring starts a little further round than the pointer and ends a little
+        earlier, so that a full ring never closes into a plain circle. */
+    constexpr float ringStartDegrees = -150.0f;
+    constexpr float ringEndDegrees = 157.0f;
 
-constexpr float degreesToRadians (float degrees) { return degrees * (juce::MathConstants<float>::pi / 180.0f); }
+    constexpr float degreesToRadians (float degrees) { return degrees * (juce::MathConstants<float>::pi / 180.0f); }
 
-/** Angle of the pointer in frame k, measured clockwise from the top. */
-inline float pointerAngle (int frame)
-{
-    return degreesToRadians (pointerStartDegrees + pointerSweepDegrees * static_cast<float> (frame) / static_cast<float> (lastFrame));
-}
+    /** Angle of the pointer in frame k, measured clockwise from the top. */
+    inline float pointerAngle (int frame)
+    {
+        return degreesToRadians (pointerStartDegrees + pointerSweepDegrees * static_cast<float> (frame) / static_cast<float> (lastFrame));
+    }
 
-/** Point at a clockwise angle from the top (screen y grows downwards). */
-inline juce::Point<float> polar (juce::Point<float> centre, float radius, float angle)
-{
-    return { centre.x + radius * std::sin (angle), centre.y - radius * std::cos (angle) };
-}
+    /** Point at a clockwise angle from the top (screen y grows downwards). */
+    inline juce::Point<float> polar (juce::Point<float> centre, float radius, float angle)
+    {
+        return { centre.x + radius * std::sin (angle), centre.y - radius * std::cos (angle) };
+    }
 
-/** Integer hash of a lattice point. Used instead of a random generator so that
-    every texture is a pure function of its coordinates: the same on every run,
-    every machine and in any drawing order. */
-inline uint32_t hash (uint32_t x, uint32_t y, uint32_t seed)
-{
-    auto h = x * 0x8da6b343u ^ y * 0xd8163841u ^ seed * 0xcb1ab31fu;
-    h ^= h >> 16;
-    h *= 0x7feb352du;
-    h ^= h >> 15;
-    h *= 0x846ca68bu;
-    h ^= h >> 16;
-    return h;
-}
+    /** Integer hash of a lattice point. Used instead of a random generator so that
+        every texture is a pure function of its coordinates: the same on every run,
+        every machine and in any drawing order. */
+    inline uint32_t hash (uint32_t x, uint32_t y, uint32_t seed)
+    {
+        auto h = x * 0x8da6b343u ^ y * 0xd8163841u ^ seed * 0xcb1ab31fu;
+        h ^= h >> 16;
+        h *= 0x7feb352du;
+        h ^= h >> 15;
+        h *= 0x846ca68bu;
+        h ^= h >> 16;
+        return h;
+    }
 
-/** Hash mapped to -1 .. 1. */
-inline float grain (int x, int y, uint32_t seed)
-{
-    const auto h = hash (static_cast<uint32_t> (x), static_cast<uint32_t> (y), seed);
-    return static_cast<float> (h >> 8) / static_cast<float> (1u << 23) - 1.0f;
-}
+    /** Hash mapped to -1 .. 1. */
+    inline float grain (int x, int y, uint32_t seed)
+    {
+        const auto h = hash (static_cast<uint32_t> (x), static_cast<uint32_t> (y), seed);
+        return static_cast<float> (h >> 8) / static_cast<float> (1u << 23) - 1.0f;
+    }
 
-/** Grey of the given level with full opacity. */
-inline juce::Colour grey (int level)
-{
-    const auto v = static_cast<juce::uint8> (juce::jlimit (0, 255, level));
-    return juce::Colour (v, v, v);
-}
+    /** Grey of the given level with full opacity. */
+    inline juce::Colour grey (int level)
+    {
+        const auto v = static_cast<juce::uint8> (juce::jlimit (0, 255, level));
+        return juce::Colour (v, v, v);
+    }
 
-/** Colours of the three stages, used by the labels, the knob tints and the rings. */
-const juce::Colour ringRed{ 233, 63, 111 };
-const juce::Colour ringGreen{ 63, 233, 107 };
-const juce::Colour ringBlue{ 63, 159, 233 };
+    /** Colours of the three stages, used by the labels, the knob tints and the rings. */
+    const juce::Colour ringRed { 233, 63, 111 };
+    const juce::Colour ringGreen { 63, 233, 107 };
+    const juce::Colour ringBlue { 63, 159, 233 };
 } // namespace ArtworkStyle

@@ -11,12 +11,12 @@
 */
 namespace BackgroundPainter
 {
-constexpr int width = 450;
-constexpr int height = 300;
+    constexpr int width = 450;
+    constexpr int height = 300;
 
-/** The flat dark window under the history panel, in pixels, right and bottom
-    exclusive. The history panel is placed exactly over it. */
-const juce::Rectangle<int> displayWindow{ 31, 35, 388, 150 };
+    /** The flat dark window under the history panel, in pixels, right and bottom
+        exclusive. The history panel is placed exactly over it. */
+    const juce::Rectangle<int> displayWindow { 31, 35, 388, 150 };
 
-juce::Image paint (const Lettering& lettering);
+    juce::Image paint (const Lettering& lettering);
 } // namespace BackgroundPainter

@@ -4,86 +4,86 @@
 
 namespace
 {
-using namespace ArtworkStyle;
+    using namespace ArtworkStyle;
 
-constexpr int margin = 24;
-constexpr int gap = 8;
-constexpr int stripScale = 2;
-constexpr int titleHeight = 22;
+    constexpr int margin = 24;
+    constexpr int gap = 8;
+    constexpr int stripScale = 2;
+    constexpr int titleHeight = 22;
 
-/** Where the editor places each knob, and the toggle. */
-struct KnobPlacement
-{
-    const char* knob;
-    const char* ring;
-    int x;
-};
-
-const KnobPlacement knobs[] = {
-    { "red.png", "vu_red.png", 65 },
-    { "green.png", "vu_green.png", 193 },
-    { "blue.png", "vu_blue.png", 321 },
-};
-
-constexpr int knobY = 221;
-const juce::Rectangle<int> toggleBounds{ 209, 7, 32, 16 };
-
-juce::Image find (const std::vector<ArtworkImage>& artwork, const juce::String& name)
-{
-    for (const auto& item : artwork)
-        if (item.fileName == name)
-            return item.image;
-
-    return {};
-}
-
-juce::Image frameOf (const juce::Image& strip, int frame)
-{
-    return strip.getClippedImage ({ 0, frame * frameSize, frameSize, frameSize });
-}
-
-void drawEnlarged (juce::Graphics& g, const juce::Image& image, int x, int y, int scale)
-{
-    g.drawImage (image, x, y, image.getWidth() * scale, image.getHeight() * scale, 0, 0, image.getWidth(), image.getHeight());
-}
-
-void fillCheckerboard (juce::Graphics& g, juce::Rectangle<int> area)
-{
-    constexpr int check = 8;
-    g.setColour (grey (70));
-    g.fillRect (area);
-    g.setColour (grey (92));
-
-    for (int y = 0; y < area.getHeight(); y += check)
-        for (int x = ((y / check) % 2) * check; x < area.getWidth(); x += 2 * check)
-            g.fillRect (juce::Rectangle<int> (area.getX() + x, area.getY() + y, check, check).getIntersection (area));
-}
-
-void drawTitle (juce::Graphics& g, const Lettering& lettering, const juce::String& text, int x, int y)
-{
-    g.setColour (grey (200));
-    g.fillPath (lettering.outline (text, 15.0f), juce::AffineTransform::translation (static_cast<float> (x), static_cast<float> (y + titleHeight - 7)));
-}
-
-/** The editor's window as the user will see it, with the knobs at a middle
-    position, the rings at various levels and the toggle on. */
-juce::Image assembleEditor (const std::vector<ArtworkImage>& artwork)
-{
-    auto editor = find (artwork, "background.png").createCopy();
-    juce::Graphics g (editor);
-    const int knobFrames[] = { 4, 7, 11 };
-    const int ringFrames[] = { 9, 5, 13 };
-
-    for (size_t i = 0; i < std::size (knobs); ++i)
+    /** Where the editor places each knob, and the toggle. */
+    struct KnobPlacement
     {
-        g.drawImageAt (frameOf (find (artwork, knobs[i].knob), knobFrames[i]), knobs[i].x, knobY);
-        g.drawImageAt (frameOf (find (artwork, knobs[i].ring), ringFrames[i]), knobs[i].x, knobY);
+        const char* knob;
+        const char* ring;
+        int x;
+    };
+
+    const KnobPlacement knobs[] = {
+        { "red.png", "vu_red.png", 65 },
+        { "green.png", "vu_green.png", 193 },
+        { "blue.png", "vu_blue.png", 321 },
+    };
+
+    constexpr int knobY = 221;
+    const juce::Rectangle<int> toggleBounds { 209, 7, 32, 16 };
+
+    juce::Image find (const std::vector<ArtworkImage>& artwork, const juce::String& name)
+    {
+        for (const auto& item : artwork)
+            if (item.fileName == name)
+                return item.image;
+
+        return {};
     }
 
-    const auto toggle = find (artwork, "x2button.png");
-    g.drawImageAt (toggle.getClippedImage ({ 0, 16, 32, 16 }), toggleBounds.getX(), toggleBounds.getY());
-    return editor;
-}
+    juce::Image frameOf (const juce::Image& strip, int frame)
+    {
+        return strip.getClippedImage ({ 0, frame * frameSize, frameSize, frameSize });
+    }
+
+    void drawEnlarged (juce::Graphics& g, const juce::Image& image, int x, int y, int scale)
+    {
+        g.drawImage (image, x, y, image.getWidth() * scale, image.getHeight() * scale, 0, 0, image.getWidth(), image.getHeight());
+    }
+
+    void fillCheckerboard (juce::Graphics& g, juce::Rectangle<int> area)
+    {
+        constexpr int check = 8;
+        g.setColour (grey (70));
+        g.fillRect (area);
+        g.setColour (grey (92));
+
+        for (int y = 0; y < area.getHeight(); y += check)
+            for (int x = ((y / check) % 2) * check; x < area.getWidth(); x += 2 * check)
+                g.fillRect (juce::Rectangle<int> (area.getX() + x, area.getY() + y, check, check).getIntersection (area));
+    }
+
+    void drawTitle (juce::Graphics& g, const Lettering& lettering, const juce::String& text, int x, int y)
+    {
+        g.setColour (grey (200));
+        g.fillPath (lettering.outline (text, 15.0f), juce::AffineTransform::translation (static_cast<float> (x), static_cast<float> (y + titleHeight - 7)));
+    }
+
+    /** The editor's window as the user will see it, with the knobs at a middle
+        position, the rings at various levels and the toggle on. */
+    juce::Image assembleEditor (const std::vector<ArtworkImage>& artwork)
+    {
+        auto editor = find (artwork, "background.png").createCopy();
+        juce::Graphics g (editor);
+        const int knobFrames[] = { 4, 7, 11 };
+        const int ringFrames[] = { 9, 5, 13 };
+
+        for (size_t i = 0; i < std::size (knobs); ++i)
+        {
+            g.drawImageAt (frameOf (find (artwork, knobs[i].knob), knobFrames[i]), knobs[i].x, knobY);
+            g.drawImageAt (frameOf (find (artwork, knobs[i].ring), ringFrames[i]), knobs[i].x, knobY);
+        }
+
+        const auto toggle = find (artwork, "x2button.png");
+        g.drawImageAt (toggle.getClippedImage ({ 0, 16, 32, 16 }), toggleBounds.getX(), toggleBounds.getY());
+        return editor;
+    }
 } // namespace
 
 juce::Image ContactSheet::compose (const std::vector<ArtworkImage>& artwork, const Lettering& lettering)

@@ -8,5 +8,5 @@
     both looks of the x2 toggle. */
 namespace ContactSheet
 {
-juce::Image compose (const std::vector<ArtworkImage>& artwork, const Lettering& lettering);
+    juce::Image compose (const std::vector<ArtworkImage>& artwork, const Lettering& lettering);
 } // namespace ContactSheet

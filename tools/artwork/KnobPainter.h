@@ -11,7 +11,7 @@
 */
 namespace KnobPainter
 {
-/** tint colours the lower part of the knob's base faintly, so the three knobs
-    can be told apart even before the rings light up. */
-juce::Image paintStrip (juce::Colour tint);
+    /** tint colours the lower part of the knob's base faintly, so the three knobs
+        can be told apart even before the rings light up. */
+    juce::Image paintStrip (juce::Colour tint);
 } // namespace KnobPainter

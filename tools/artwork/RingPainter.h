@@ -11,8 +11,8 @@
 */
 namespace RingPainter
 {
-/** Number of dot positions along the full arc (frame 14 shows all of them). */
-constexpr int dotCount = 29;
+    /** Number of dot positions along the full arc (frame 14 shows all of them). */
+    constexpr int dotCount = 29;
 
-juce::Image paintStrip (juce::Colour colour);
+    juce::Image paintStrip (juce::Colour colour);
 } // namespace RingPainter

@@ -6,8 +6,8 @@
     small plate, off (light grey) above and on (light blue) below. */
 namespace TogglePainter
 {
-constexpr int width = 32;
-constexpr int stateHeight = 16;
+    constexpr int width = 32;
+    constexpr int stateHeight = 16;
 
-juce::Image paint (const Lettering& lettering);
+    juce::Image paint (const Lettering& lettering);
 } // namespace TogglePainter
