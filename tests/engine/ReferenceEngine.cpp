@@ -1,0 +1,537 @@
+#include "ReferenceEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace reference
+{
+
+    DelayLine::DelayLine (int initialLength)
+    {
+        setLength (initialLength);
+    }
+
+    void DelayLine::setLength (int newLength)
+    {
+        if (newLength <= 0 || newLength == length)
+            return;
+
+        length = newLength;
+        buffer.assign ((std::size_t) newLength, 0.0f);
+        position = 0;
+    }
+
+    FilterSection::FilterSection()
+    {
+        design (identity, frequency, q);
+    }
+
+    void FilterSection::setDesignRate (double newDesignRate)
+    {
+        designRate = newDesignRate;
+        design (shape, frequency, q);
+    }
+
+    void FilterSection::design (int newShape, double newFrequency, double newQ)
+    {
+        shape = newShape;
+        frequency = newFrequency;
+        q = newQ;
+
+        const double w0 = frequency * 6.283185307179586 / designRate;
+        const double c = std::cos (w0);
+        const double s = std::sin (w0);
+        const double alpha = s / (2.0 * q);
+
+        FilterCoefficients next = coefficients;
+        double a0 = 1.0;
+
+        switch (shape)
+        {
+            case identity:
+                next = FilterCoefficients();
+                break;
+
+            case highPass1:
+            {
+                // Bilinear first-order high-pass, pre-warped so -3 dB falls exactly on `frequency`.
+                const double t = std::tan (w0 / 2.0);
+                const double k = (t - 1.0) / (t + 1.0);
+                next.b0 = (1.0 - k) * 0.5;
+                next.b1 = (k - 1.0) * 0.5;
+                next.b2 = 0.0;
+                next.a1 = k;
+                next.a2 = 0.0;
+                break;
+            }
+
+            case lowPass:
+                next.b0 = (1.0 - c) * 0.5;
+                next.b1 = 1.0 - c;
+                next.b2 = (1.0 - c) * 0.5;
+                next.a1 = -2.0 * c;
+                next.a2 = 1.0 - alpha;
+                a0 = 1.0 + alpha;
+                break;
+
+            case bandPass:
+                // Constant 0 dB peak gain: unity gain and zero phase at the centre.
+                next.b0 = alpha;
+                next.b1 = 0.0;
+                next.b2 = -alpha;
+                next.a1 = -2.0 * c;
+                next.a2 = 1.0 - alpha;
+                a0 = 1.0 + alpha;
+                break;
+
+            default:
+                // Unknown shapes keep the coefficients they had.
+                break;
+        }
+
+        next.b0 /= a0;
+        next.b1 /= a0;
+        next.b2 /= a0;
+        next.a1 /= a0;
+        next.a2 /= a0;
+        coefficients = next;
+    }
+
+    void FilterSection::clearState() noexcept
+    {
+        in1 = in2 = out1 = out2 = 0.0;
+    }
+
+    MeanSquareWindow::MeanSquareWindow (int initialLength)
+    {
+        setLength (initialLength);
+    }
+
+    void MeanSquareWindow::setLength (int newLength)
+    {
+        if (newLength <= 0 || newLength == length)
+            return;
+
+        length = newLength;
+        squares.assign ((std::size_t) newLength, 0.0);
+        position = 0;
+        sum = 0.0;
+    }
+
+    void MeanSquareWindow::clear() noexcept
+    {
+        sum = 0.0;
+        std::fill (squares.begin(), squares.end(), 0.0);
+        position = 0;
+    }
+
+    NoiseSource::NoiseSource (float levelDb)
+        : level ((float) std::pow (10.0, (double) levelDb * 0.05))
+    {
+        // Each instance gets its own sequence, so two instances on a stereo pair never add
+        // correlated noise.
+        random.setSeedRandomly();
+    }
+
+    HistoryBuffer::HistoryBuffer (double windowMs, double interval)
+        : windowMilliseconds (windowMs)
+        , windowLength (windowLengthFor (44100.0, windowMs))
+        , powers ((std::size_t) std::max (1, windowLength), 0.0)
+        , pointInterval (interval)
+    {
+        windowLength = std::max (1, windowLength);
+    }
+
+    int HistoryBuffer::windowLengthFor (double rate, double windowMs) noexcept
+    {
+        return (int) ((rate * windowMs) * 0.001);
+    }
+
+    void HistoryBuffer::setSampleRate (double newRate)
+    {
+        rate = newRate;
+
+        const int newLength = windowLengthFor (newRate, windowMilliseconds);
+
+        if (newLength > 0 && newLength != windowLength)
+        {
+            windowLength = newLength;
+            powers.assign ((std::size_t) newLength, 0.0);
+        }
+
+        std::fill (powers.begin(), powers.end(), 0.0);
+        powerSum = 0.0;
+        windowPosition = 0;
+        levelRing.clear();
+        samplesSincePoint = 0;
+    }
+
+    namespace
+    {
+        constexpr float x2Factor = 1.9475f;
+        constexpr float redStageDb = 0.95f;
+        constexpr float greenStageDb = 1.25f;
+        constexpr float blueStageDb = 1.28f;
+        constexpr float flushThreshold = 1.0e-8f;
+
+        // Below this the analysis treats the mid signal as silence, so that the noise floor and
+        // dither-level residue never wake the windows.
+        constexpr float midDeadZone = 1.0e-4f;
+
+        float stageDecibels (float amount, float stageDb, bool x2) noexcept
+        {
+            const float d = x2 ? x2Factor : 1.0f;
+            return std::sqrt (amount) * (d * stageDb) / 20.0f;
+        }
+
+        float finiteOrSilence (float sample) noexcept
+        {
+            return std::isfinite (sample) ? sample : 0.0f;
+        }
+    } // namespace
+
+    ReferenceEngine::ReferenceEngine()
+        : redLeftCopy (new float[(std::size_t) maxSliceLength])
+        , blueLeftCopy (new float[(std::size_t) maxSliceLength])
+        , redRightCopy (new float[(std::size_t) maxSliceLength])
+        , blueRightCopy (new float[(std::size_t) maxSliceLength])
+    {
+        peakEnvelope.release = 1.0 - 1.0 / 44100.0;
+        prepare (44100.0);
+        reset();
+    }
+
+    float ReferenceEngine::greenGain (float amount, bool x2) noexcept
+    {
+        return ::powf (10.0f, stageDecibels (amount, greenStageDb, x2));
+    }
+
+    float ReferenceEngine::redMix (float amount, bool x2) noexcept
+    {
+        return ::powf (10.0f, stageDecibels (amount, redStageDb, x2)) - 1.0f;
+    }
+
+    float ReferenceEngine::blueMix (float amount, bool x2) noexcept
+    {
+        return ::powf (10.0f, stageDecibels (amount, blueStageDb, x2)) - 1.0f;
+    }
+
+    void ReferenceEngine::prepare (double newSampleRate)
+    {
+        if (newSampleRate == sampleRate)
+            return;
+
+        // A host that hands over 0, a negative, NaN or an absurd rate would otherwise put
+        // infinities into the envelopes or ask for gigabytes of window: keep the last set-up.
+        if (! std::isfinite (newSampleRate) || newSampleRate < minSampleRate || newSampleRate > maxSampleRate)
+            return;
+
+        sampleRate = newSampleRate;
+
+        {
+            // The message thread may be copying the history right now.
+            const juce::ScopedLock lock (engineLock);
+            history.setSampleRate (newSampleRate);
+        }
+
+        // The sections are designed at the running rate so that 80 Hz and 10 kHz stay where they
+        // belong at every rate. Their memories carry on.
+        for (auto* section : { &redFilterLeft, &redFilterRight })
+        {
+            section->setDesignRate (newSampleRate);
+            section->design (bandPass, 80.0, 0.5);
+        }
+
+        for (auto* section : { &blueFilterLeft, &blueFilterRight })
+        {
+            section->setDesignRate (newSampleRate);
+            section->design (highPass1, 10000.0, 0.5);
+        }
+
+        longWindow.setLength ((int) (newSampleRate * 0.3));
+        shortWindow.setLength ((int) (newSampleRate * 0.02));
+
+        transientEnvelope.attack = 1.0 / (newSampleRate * 0.075);
+        transientEnvelope.release = 1.0 - 1.0 / (newSampleRate * 0.3);
+
+        const int delayLength = 512 * (int) (newSampleRate / 44100.0);
+        delayLeft.setLength (delayLength);
+        delayRight.setLength (delayLength);
+    }
+
+    void ReferenceEngine::reset()
+    {
+        for (auto* section : { &redFilterLeft, &redFilterRight, &blueFilterLeft, &blueFilterRight })
+            section->clearState();
+
+        peakEnvelope.value = 0.0;
+        longWindow.clear();
+        shortWindow.clear();
+        blueMeter.store (0.0f, std::memory_order_relaxed);
+        redMeter.store (0.0f, std::memory_order_relaxed);
+        greenMeter.store (0.0f, std::memory_order_relaxed);
+    }
+
+    void ReferenceEngine::process (float* left, float* right, int numSamples) noexcept
+    {
+        if (left == nullptr)
+            return;
+
+        numSamples = std::max (0, numSamples);
+
+        // The scratch buffers hold one slice; a longer host block is worked through slice by slice,
+        // which gives the same audio as one long block.
+        int done = 0;
+
+        do
+        {
+            const int sliceLength = std::min (scratchCapacity, numSamples - done);
+            processSlice (left + done, right != nullptr ? right + done : nullptr, sliceLength);
+            done += sliceLength;
+        } while (done < numSamples);
+    }
+
+    void ReferenceEngine::processSlice (float* left, float* right, int numSamples) noexcept
+    {
+        const bool x2 = x2Enabled;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            // One draw serves both channels, so the floor is identical in left and right.
+            const float v = noise.next();
+            left[i] = finiteOrSilence (left[i]) + v;
+
+            if (right != nullptr)
+                right[i] = finiteOrSilence (right[i]) + v;
+        }
+
+        delayLeft.process (left, numSamples);
+
+        if (right != nullptr)
+            delayRight.process (right, numSamples);
+
+        {
+            const juce::ScopedLock lock (engineLock);
+            analyse (left, right, numSamples);
+        }
+
+        // The filtered copies are taken before the green gain, so the red and blue components
+        // added back are not scaled by it.
+        if (redAmount > 0.0f)
+        {
+            std::memcpy (redLeftCopy.get(), left, sizeof (float) * (std::size_t) numSamples);
+            redFilterLeft.processInPlace (redLeftCopy.get(), numSamples);
+
+            if (right != nullptr)
+            {
+                std::memcpy (redRightCopy.get(), right, sizeof (float) * (std::size_t) numSamples);
+                redFilterRight.processInPlace (redRightCopy.get(), numSamples);
+            }
+        }
+
+        if (blueAmount > 0.0f)
+        {
+            std::memcpy (blueLeftCopy.get(), left, sizeof (float) * (std::size_t) numSamples);
+            blueFilterLeft.processInPlace (blueLeftCopy.get(), numSamples);
+
+            if (right != nullptr)
+            {
+                std::memcpy (blueRightCopy.get(), right, sizeof (float) * (std::size_t) numSamples);
+                blueFilterRight.processInPlace (blueRightCopy.get(), numSamples);
+            }
+        }
+
+        if (greenAmount > 0.0f)
+        {
+            const float g = greenGain (greenAmount, x2);
+
+            for (int i = 0; i < numSamples; ++i)
+                left[i] *= g;
+
+            if (right != nullptr)
+                for (int i = 0; i < numSamples; ++i)
+                    right[i] *= g;
+        }
+
+        if (redAmount > 0.0f)
+        {
+            const float m = redMix (redAmount, x2);
+
+            for (int i = 0; i < numSamples; ++i)
+                left[i] += m * redLeftCopy[(std::size_t) i];
+
+            if (right != nullptr)
+                for (int i = 0; i < numSamples; ++i)
+                    right[i] += m * redRightCopy[(std::size_t) i];
+        }
+
+        if (blueAmount > 0.0f)
+        {
+            const float m = blueMix (blueAmount, x2);
+
+            for (int i = 0; i < numSamples; ++i)
+                left[i] += m * blueLeftCopy[(std::size_t) i];
+
+            if (right != nullptr)
+                for (int i = 0; i < numSamples; ++i)
+                    right[i] += m * blueRightCopy[(std::size_t) i];
+        }
+    }
+
+    void ReferenceEngine::analyse (float* left, float* right, int numSamples) noexcept
+    {
+        // Peak pass first, over the whole slice: every sample of the second pass sees the peak
+        // reached at the end of it. Only positive excursions of the mid signal count.
+        double peak = peakEnvelope.value;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            peak *= peakEnvelope.release;
+
+            if (peak < 1.0e-8)
+                peak = 0.0;
+
+            const float r = right != nullptr ? right[i] : left[i];
+            const double mid = (double) (left[i] + r) * 0.5;
+
+            if (mid > peak)
+                peak = mid;
+        }
+
+        peakEnvelope.value = peak;
+
+        const float meterRelease = 1.0f - 1.0f / (float) (sampleRate * 0.001 * 100.0);
+        const float peakValue = (float) peak;
+        const double windowFloor = (double) 1.0e-8f;
+
+        float blue = blueMeter.load (std::memory_order_relaxed);
+        float red = redMeter.load (std::memory_order_relaxed);
+        float green = greenMeter.load (std::memory_order_relaxed);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            float l = left[i];
+
+            if (std::abs (l) < flushThreshold)
+                left[i] = l = 0.0f;
+
+            float r = l;
+
+            if (right != nullptr)
+            {
+                r = right[i];
+
+                if (std::abs (r) < flushThreshold)
+                    right[i] = r = 0.0f;
+            }
+
+            float mid = (r + l) * 0.5f;
+
+            if (mid > -midDeadZone && mid < midDeadZone)
+                mid = 0.0f;
+
+            const double square = (double) mid * (double) mid;
+
+            // A window whose mean falls below the floor is emptied outright; this also catches a
+            // running sum that rounding has pushed slightly below zero.
+            double meanLong = longWindow.push (square);
+
+            if (meanLong != 0.0 && meanLong < windowFloor)
+            {
+                longWindow.clear();
+                meanLong = 0.0;
+            }
+
+            double meanShort = shortWindow.push (square);
+
+            if (meanShort != 0.0 && meanShort < windowFloor)
+            {
+                shortWindow.clear();
+                meanShort = 0.0;
+            }
+
+            float excess = 0.0f;
+
+            if (meanLong > 0.0)
+                excess = (float) std::clamp (meanShort / meanLong - 1.0, 0.0, 1.0);
+
+            const double transient = transientEnvelope.decayThenRise ((double) (excess * excess));
+
+            if (peakValue > 0.0f)
+                green = std::clamp ((float) std::sqrt (std::max (meanLong, 0.0)) * 1.4142f / peakValue, 0.0f, 1.0f);
+            else
+                green = 0.0f;
+
+            // Near-silent material would otherwise read as perfectly steady: the gate fades the
+            // red and blue targets out below a density of 0.0025.
+            const float gate = std::min (std::sqrt (green) * 20.0f, 1.0f);
+            const float transientLevel = std::min ((float) transient, 1.0f) * gate;
+
+            if (transientLevel > blue)
+                blue = transientLevel;
+            else
+                blue *= meterRelease;
+
+            // The fifth root makes even small transient levels pull steadiness down hard.
+            const float steadiness = (1.0f - ::powf (transientLevel, 0.2f)) * gate;
+
+            if (steadiness > red)
+                red = steadiness;
+            else
+                red *= meterRelease;
+
+            blueMeter.store (blue, std::memory_order_relaxed);
+            redMeter.store (red, std::memory_order_relaxed);
+            greenMeter.store (green, std::memory_order_relaxed);
+
+            redMeterSum += red;
+            blueMeterSum += blue;
+            greenMeterSum += green;
+
+            if (history.pushSample (l, r))
+                history.pushColourCode (takeColourCode());
+        }
+    }
+
+    int ReferenceEngine::takeColourCode() noexcept
+    {
+        const int code = packColourCode (blueMeterSum, redMeterSum, greenMeterSum);
+        blueMeterSum = redMeterSum = greenMeterSum = 0.0f;
+        return code;
+    }
+
+    int ReferenceEngine::packColourCode (float blueSum, float redSum, float greenSum) noexcept
+    {
+        const float total = (blueSum + redSum) + greenSum;
+
+        if (! (total > 0.0f))
+            return 0;
+
+        const auto share = [total] (float sum) { return ((int) ((sum * 255.0f) / total)) & 0xff; };
+        return share (blueSum) * 65536 + share (redSum) * 256 + share (greenSum);
+    }
+
+    bool ReferenceEngine::copyHistory (juce::Array<float>& levels, juce::Array<int>& colours)
+    {
+        const juce::ScopedTryLock lock (engineLock);
+
+        if (! lock.isLocked())
+            return false;
+
+        const auto& colourRing = history.getColourRing();
+        const auto& levelRing = history.getLevelRing();
+
+        if (colours.size() >= colourRing.getCapacity())
+            return false;
+
+        colourRing.copyNewestFirst (colours, colours.size());
+
+        // One entry fewer for the levels than for the colours: the display relies on this limit.
+        if (levels.size() >= levelRing.getCapacity() - 1)
+            return false;
+
+        levelRing.copyNewestFirst (levels, levels.size());
+        return true;
+    }
+} // namespace reference

@@ -1,0 +1,445 @@
+#pragma once
+
+// The engine's signal path and analysis exactly as first written: plain per-stage loops, one
+// operation after another. The tests hold the optimised engine to bit-identical output against
+// it, so this copy must never be "improved" - change it only when the sound is meant to change.
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace reference
+{
+
+    /** A one-pole envelope follower's state: how fast it rises, how fast it falls, where it is. */
+    struct Envelope
+    {
+        double attack = 0.0;  ///< fraction of the distance to a higher target covered per sample
+        double release = 0.0; ///< per-sample decay multiplier
+        double value = 0.0;
+
+        /** One sample: decay (flushing to 0 below 1e-8, so silence ends in exact zeros), then rise
+            by `attack` of the way towards a target above the decayed value. */
+        double decayThenRise (double target) noexcept
+        {
+            value *= release;
+
+            if (value < 1.0e-8)
+                value = 0.0;
+
+            if (target > value)
+                value = value + (target - value) * attack;
+
+            return value;
+        }
+    };
+
+    /** A fixed-capacity ring of display-point entries (float levels or int colour codes). */
+    template <typename Entry>
+    class HistoryRing
+    {
+    public:
+        explicit HistoryRing (int initialCapacity) { setCapacity (initialCapacity); }
+
+        /** Re-sizes and zeroes the ring; 0 or less, or the current capacity, is ignored. */
+        void setCapacity (int n)
+        {
+            if (n <= 0 || n == capacity)
+                return;
+
+            items.assign ((std::size_t) n, Entry {});
+            capacity = n;
+            position = 0;
+        }
+
+        /** Zeroes every entry and starts again at slot 0, keeping the capacity. */
+        void clear() noexcept
+        {
+            std::fill (items.begin(), items.end(), Entry {});
+            position = 0;
+        }
+
+        void push (Entry value) noexcept
+        {
+            items[(std::size_t) position] = value;
+
+            if (++position == capacity)
+                position = 0;
+        }
+
+        /** Copies the n newest entries into dest, newest first. n must not exceed the capacity
+            nor the size of dest: the caller checks both, so nothing here can allocate. */
+        void copyNewestFirst (juce::Array<Entry>& dest, int n) const noexcept
+        {
+            auto* out = dest.getRawDataPointer();
+
+            for (int i = 0; i < n; ++i)
+            {
+                int k = position - 1 - i;
+
+                if (k < 0)
+                    k += capacity;
+
+                out[i] = items[(std::size_t) k];
+            }
+        }
+
+        int getCapacity() const noexcept { return capacity; }
+        int getPosition() const noexcept { return position; }
+
+    private:
+        int capacity = 0;
+        std::vector<Entry> items;
+        int position = 0;
+    };
+
+    /** A fixed delay of whole samples: what goes in comes out `length` samples later. */
+    class DelayLine
+    {
+    public:
+        explicit DelayLine (int initialLength);
+
+        /** Re-sizes and empties the line. A length of 0 or less, or the current length, is ignored,
+            so that a rate whose computed delay is 0 keeps the delay it had. */
+        void setLength (int newLength);
+
+        int getLength() const noexcept { return length; }
+
+        /** Delays a buffer in place. */
+        void process (float* samples, int numSamples) noexcept
+        {
+            for (int i = 0; i < numSamples; ++i)
+            {
+                const float delayed = buffer[(std::size_t) position];
+                buffer[(std::size_t) position] = samples[i];
+                samples[i] = delayed;
+
+                if (++position == length)
+                    position = 0;
+            }
+        }
+
+    private:
+        int length = 0;
+        std::vector<float> buffer;
+        int position = 0;
+    };
+
+    /** Shapes a FilterSection can take. The numbers are part of the design interface. */
+    enum FilterShape
+    {
+        identity = 0,
+        highPass1 = 1,
+        lowPass = 2,
+        bandPass = 3
+    };
+
+    /** Normalised biquad coefficients (already divided by a0). */
+    struct FilterCoefficients
+    {
+        double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
+    };
+
+    /** One first- or second-order recursive filter running in place over a float buffer.
+
+        Coefficients and memory are doubles so that the 80 Hz band-pass stays accurate at high
+        sample rates; the output is flushed to exactly 0 below 1e-8 so the recursion never drifts
+        into denormals once the input falls silent.
+    */
+    class FilterSection
+    {
+    public:
+        FilterSection();
+
+        /** The sample rate the coefficients are computed for. Changing it redesigns the current
+            shape at the new rate and keeps the memory. */
+        void setDesignRate (double newDesignRate);
+
+        /** Stores shape, frequency and q and recomputes the coefficients. The memory is kept, so a
+            running section carries on from its last inputs and outputs. */
+        void design (int newShape, double newFrequency, double newQ);
+
+        void processInPlace (float* samples, int numSamples) noexcept
+        {
+            for (int i = 0; i < numSamples; ++i)
+            {
+                const double x = samples[i];
+
+                // Direct form I, summed in exactly this order.
+                double y = coefficients.b1 * in1 + coefficients.b0 * x + coefficients.b2 * in2 - coefficients.a1 * out1 - coefficients.a2 * out2;
+
+                if (y > -1.0e-8 && y < 1.0e-8)
+                    y = 0.0;
+
+                in2 = in1;
+                in1 = x;
+                out2 = out1;
+                out1 = y;
+                samples[i] = (float) y;
+            }
+        }
+
+        void clearState() noexcept;
+
+        double getDesignRate() const noexcept { return designRate; }
+        int getShape() const noexcept { return shape; }
+        double getFrequency() const noexcept { return frequency; }
+        double getQ() const noexcept { return q; }
+        const FilterCoefficients& getCoefficients() const noexcept { return coefficients; }
+
+    private:
+        double designRate = 44100.0;
+        int shape = identity;
+        double frequency = 1000.0;
+        double q = 0.7;
+        FilterCoefficients coefficients;
+        double in1 = 0.0, in2 = 0.0, out1 = 0.0, out2 = 0.0;
+    };
+
+    /** The running mean of the last `length` squared values. */
+    class MeanSquareWindow
+    {
+    public:
+        explicit MeanSquareWindow (int initialLength);
+
+        /** Re-sizes and empties the window; a length of 0 or less, or the current one, is ignored. */
+        void setLength (int newLength);
+
+        /** Empties the window: sum, stored squares and position back to zero. */
+        void clear() noexcept;
+
+        /** Stores a square, drops the oldest one and returns the new mean. */
+        double push (double square) noexcept
+        {
+            const double old = squares[(std::size_t) position];
+            squares[(std::size_t) position] = square;
+
+            if (++position == length)
+                position = 0;
+
+            // The order of this sum matters: it is part of the analysis' exact arithmetic.
+            sum = (square + sum) - old;
+            return sum / length;
+        }
+
+        int getLength() const noexcept { return length; }
+        double getSum() const noexcept { return sum; }
+
+    private:
+        double sum = 0.0;
+        int length = 0;
+        std::vector<double> squares;
+        int position = 0;
+    };
+
+    /** A very quiet white-noise floor added to the input.
+
+        It keeps the filters and the analysis from ever seeing a perfectly constant signal, and so
+        keeps their recursions out of the denormal range. One draw feeds both channels.
+    */
+    class NoiseSource
+    {
+    public:
+        /** Builds the source at the given level in decibels (full scale = 0 dB). */
+        explicit NoiseSource (float levelDb);
+
+        /** The next noise value, in [-level, level). */
+        float next() noexcept { return (random.nextFloat() - 0.5f) * 2.0f * level; }
+
+        float getLevel() const noexcept { return level; }
+
+        /** Restarts the sequence from a fixed seed, for reproducible renders and tests. */
+        void setSeed (juce::int64 seed) noexcept { random.setSeed (seed); }
+
+    private:
+        float level;
+        juce::Random random { 1 };
+
+        JUCE_DECLARE_NON_COPYABLE (NoiseSource)
+    };
+
+    /** The analysis history for the display: one point every `pointInterval` seconds of audio.
+
+        Each point is a level (the RMS of both channels over the last `windowMilliseconds`) and a
+        colour code that the engine pushes right after the level. The buffer has no lock of its
+        own: the engine guards every access with its engineLock.
+    */
+    class HistoryBuffer
+    {
+    public:
+        static constexpr int ringCapacity = 401;
+
+        HistoryBuffer (double windowMilliseconds, double pointInterval);
+
+        /** Sets the buffer up for a rate: re-sizes the power window, empties it and the level
+            ring. The colour ring keeps its codes. Allocates: never call on the audio thread. */
+        void setSampleRate (double newRate);
+
+        /** Feeds one sample pair; returns true when it completed a display point. */
+        bool pushSample (float left, float right) noexcept
+        {
+            const double p = (double) ((left * left + right * right) * 0.5f);
+
+            powerSum = (p - powers[(std::size_t) windowPosition]) + powerSum;
+
+            // Snapping tiny sums to 0 keeps the noise floor (and rounding residue) from showing
+            // up as a level when the input is silent.
+            if (powerSum < 1.0e-8)
+                powerSum = 0.0;
+
+            powers[(std::size_t) windowPosition] = p;
+
+            if (++windowPosition == windowLength)
+                windowPosition = 0;
+
+            ++samplesSincePoint;
+
+            if (samplesSincePoint < getSamplesPerPoint())
+                return false;
+
+            samplesSincePoint = 0;
+            levelRing.push (std::sqrt ((float) (powerSum / windowLength)));
+            return true;
+        }
+
+        void pushColourCode (int code) noexcept { colourRing.push (code); }
+
+        int getSamplesPerPoint() const noexcept { return (int) (rate * pointInterval); }
+        int getWindowLength() const noexcept { return windowLength; }
+        double getRate() const noexcept { return rate; }
+
+        const HistoryRing<float>& getLevelRing() const noexcept { return levelRing; }
+        const HistoryRing<int>& getColourRing() const noexcept { return colourRing; }
+
+    private:
+        static int windowLengthFor (double rate, double windowMilliseconds) noexcept;
+
+        double windowMilliseconds;
+        int windowLength;
+        std::vector<double> powers;
+        double powerSum = 0.0;
+        int windowPosition = 0;
+        HistoryRing<float> levelRing { ringCapacity };
+        double pointInterval;
+        double rate = 44100.0;
+        int samplesSincePoint = 0;
+        HistoryRing<int> colourRing { ringCapacity };
+
+        JUCE_DECLARE_NON_COPYABLE (HistoryBuffer)
+    };
+
+    /** The sound engine: three enhancement stages behind a fixed delay, plus the analysis that
+        drives the level rings and the history display.
+
+        Threads: `prepare`, the setters and `process` belong to the audio side and never overlap
+        (a host does not process while it prepares). The meters may be read from any thread at any
+        time without a lock. `copyHistory` is the message thread's way in: it only ever tries
+        `engineLock` and gives up at once when the audio thread holds it.
+    */
+    class ReferenceEngine
+    {
+    public:
+        /** The most samples the engine processes in one go; longer blocks are sliced. */
+        static constexpr int maxSliceLength = 4096;
+
+        /** Rates outside this range are nonsense from a host and are ignored by `prepare`. */
+        static constexpr double minSampleRate = 1000.0;
+        static constexpr double maxSampleRate = 1.0e6;
+
+        ReferenceEngine();
+
+        /** Sets the engine up for a sample rate. A repeated rate changes nothing; a rate that is
+            not finite or out of range is ignored. Allocates: never call while processing. */
+        void prepare (double newSampleRate);
+
+        /** Clears filter memories, windows, the peak envelope and the meters. */
+        void reset();
+
+        void setRedAmount (float amount) noexcept { redAmount = amount; }
+        void setGreenAmount (float amount) noexcept { greenAmount = amount; }
+        void setBlueAmount (float amount) noexcept { blueAmount = amount; }
+        void setX2Enabled (bool enabled) noexcept { x2Enabled = enabled; }
+
+        /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
+            length are accepted; non-finite input samples are treated as silence. */
+        void process (float* left, float* right, int numSamples) noexcept;
+
+        /** Copies the newest history points into arrays that the caller has sized: colours first,
+            then levels. Never waits; returns false when the lock is busy or a destination is
+            larger than the history allows (at most 400 colours and 399 levels). */
+        bool copyHistory (juce::Array<float>& levels, juce::Array<int>& colours);
+
+        /** Packs the meter sums since the last point into a colour code (blue in bits 16-23, red
+            in 8-15, green in 0-7) and starts new sums. Audio thread, under engineLock. */
+        int takeColourCode() noexcept;
+
+        /** The colour code for three meter sums: each sum's share of their total, in 0..255. */
+        static int packColourCode (float blueSum, float redSum, float greenSum) noexcept;
+
+        float getRedMeter() const noexcept { return redMeter.load (std::memory_order_relaxed); }
+        float getGreenMeter() const noexcept { return greenMeter.load (std::memory_order_relaxed); }
+        float getBlueMeter() const noexcept { return blueMeter.load (std::memory_order_relaxed); }
+
+        double getSampleRate() const noexcept { return sampleRate; }
+
+        /** The delay the engine applies, in samples: the latency a host has to compensate. */
+        int getDelayLength() const noexcept { return delayLeft.getLength(); }
+
+        /** Restarts the noise floor from a fixed seed, so that renders and tests repeat exactly. */
+        void setNoiseSeed (juce::int64 seed) noexcept { noise.setSeed (seed); }
+
+        // Read-only views for tests, benchmarks and tools.
+        float getRedAmount() const noexcept { return redAmount; }
+        float getGreenAmount() const noexcept { return greenAmount; }
+        float getBlueAmount() const noexcept { return blueAmount; }
+        bool isX2Enabled() const noexcept { return x2Enabled; }
+        const MeanSquareWindow& getLongWindow() const noexcept { return longWindow; }
+        const MeanSquareWindow& getShortWindow() const noexcept { return shortWindow; }
+        const Envelope& getTransientEnvelope() const noexcept { return transientEnvelope; }
+        const Envelope& getPeakEnvelope() const noexcept { return peakEnvelope; }
+        const FilterSection& getRedFilter() const noexcept { return redFilterLeft; }
+        const FilterSection& getBlueFilter() const noexcept { return blueFilterLeft; }
+        const HistoryBuffer& getHistory() const noexcept { return history; }
+        juce::CriticalSection& getLock() noexcept { return engineLock; }
+
+        /** The stage gain laws, shared by the processing and the tests. */
+        static float greenGain (float amount, bool x2) noexcept;
+        static float redMix (float amount, bool x2) noexcept;
+        static float blueMix (float amount, bool x2) noexcept;
+
+    private:
+        void processSlice (float* left, float* right, int numSamples) noexcept;
+        void analyse (float* left, float* right, int numSamples) noexcept;
+
+        double sampleRate = 0.0;
+        float redAmount = 0.0f;
+        float greenAmount = 0.0f;
+        float blueAmount = 0.0f;
+        bool x2Enabled = false;
+        std::atomic<float> blueMeter { 0.0f };
+        std::atomic<float> redMeter { 0.0f };
+        std::atomic<float> greenMeter { 0.0f };
+        NoiseSource noise { -140.0f };
+        int scratchCapacity = maxSliceLength;
+        std::unique_ptr<float[]> redLeftCopy, blueLeftCopy, redRightCopy, blueRightCopy;
+        FilterSection redFilterLeft, redFilterRight;
+        FilterSection blueFilterLeft, blueFilterRight;
+        MeanSquareWindow longWindow { 13230 };
+        MeanSquareWindow shortWindow { 882 };
+        Envelope transientEnvelope;
+        Envelope peakEnvelope;
+        HistoryBuffer history { 100.0, 0.025 };
+        float blueMeterSum = 0.0f;
+        float redMeterSum = 0.0f;
+        float greenMeterSum = 0.0f;
+        DelayLine delayLeft { 512 };
+        DelayLine delayRight { 512 };
+        juce::CriticalSection engineLock;
+
+        JUCE_DECLARE_NON_COPYABLE (ReferenceEngine)
+    };
+} // namespace reference
