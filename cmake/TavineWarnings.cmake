@@ -28,7 +28,13 @@ function (tavine_apply_warnings target)
         endif()
 
         if (source MATCHES "\\.(c|cc|cpp|cxx)$" AND NOT source MATCHES "^${JUCE_MODULES_DIR}")
-            set_property (SOURCE "${source}" TARGET_DIRECTORY ${target} APPEND PROPERTY COMPILE_OPTIONS ${TAVINE_WARNING_FLAGS})
+            # A target may be given sources from several folders; flag each file once.
+            get_property (done SOURCE "${source}" TARGET_DIRECTORY ${target} PROPERTY TAVINE_WARNINGS_APPLIED)
+
+            if (NOT done)
+                set_property (SOURCE "${source}" TARGET_DIRECTORY ${target} APPEND PROPERTY COMPILE_OPTIONS ${TAVINE_WARNING_FLAGS})
+                set_property (SOURCE "${source}" TARGET_DIRECTORY ${target} PROPERTY TAVINE_WARNINGS_APPLIED TRUE)
+            endif()
         endif()
     endforeach()
 
