@@ -2,6 +2,7 @@
 
 #include "ParameterText.h"
 #include "StateBlock.h"
+#include "editor/ZarivirAudioProcessorEditor.h"
 
 #include <cmath>
 
@@ -128,7 +129,7 @@ bool ZarivirAudioProcessor::producesMidi() const
 
 juce::AudioProcessorEditor* ZarivirAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new ZarivirAudioProcessorEditor (*this);
 }
 
 bool ZarivirAudioProcessor::hasEditor() const

@@ -1,0 +1,127 @@
+#include "Visualisation.h"
+
+#include <cmath>
+
+Visualisation::Visualisation (EffectEngine& engineToShow)
+    : engine (&engineToShow)
+{
+    setOpaque (true);
+    startTimer (100);
+}
+
+Visualisation::~Visualisation() = default;
+
+void Visualisation::resized()
+{
+    // One entry per pixel column. The storage is reserved here, so that the timer and paint
+    // never allocate.
+    const int width = getWidth();
+    levels.clearQuick();
+    colours.clearQuick();
+    levels.ensureStorageAllocated (width);
+    colours.ensureStorageAllocated (width);
+
+    for (int i = 0; i < width; ++i)
+    {
+        levels.add (0.0f);
+        colours.add (0);
+    }
+}
+
+juce::uint32 Visualisation::colourForCode (int code) noexcept
+{
+    const float blue = (float) ((code >> 16) & 0xff) / 255.0f;
+    const float red = (float) ((code >> 8) & 0xff) / 255.0f;
+    const float green = (float) (code & 0xff) / 255.0f;
+
+    // Each meter gets its own muted hue on the dark panel: steadiness green, density red,
+    // transients blue. Halved and lifted by 64, every channel stays within 64..159.
+    const auto channel = [=] (float redWeight, float blueWeight, float greenWeight) {
+        return (juce::uint32) ((((int) ((red * redWeight + blue * blueWeight) + green * greenWeight)) >> 1) + 64);
+    };
+
+    return 0xff000000u | channel (0.0f, 0.0f, 191.0f) << 16 | channel (191.0f, 96.0f, 0.0f) << 8 | channel (44.0f, 191.0f, 48.0f);
+}
+
+void Visualisation::timerCallback()
+{
+    if (! engine->copyHistory (levels, colours))
+        return;
+
+    const int n = levels.size();
+    auto* level = levels.getRawDataPointer();
+    auto* colour = colours.getRawDataPointer();
+
+    float sum = 0.0f, count = 0.0f, low = 10.0f, high = 0.0f;
+
+    for (int i = 0; i < n; ++i)
+    {
+        const float c = level[i];
+
+        if (c < 1.0e-8f)
+        {
+            level[i] = -80.0f;
+            continue;
+        }
+
+        count = count + 1.0f;
+        sum = sum + c;
+        const float mean = sum / count;
+
+        // Recent points count fully, old ones only a fifth: the range follows what is playing
+        // now. With a single column this is 0/0, and the range stays where it is.
+        const float weight = std::sqrt (1.0f - (float) i / (float) (n - 1)) * 0.8f + 0.2f;
+        const float lower = mean - (mean - c) * weight;
+        const float upper = (c - mean) * weight + mean;
+
+        if (lower < low)
+            low = lower;
+
+        if (upper > high)
+            high = upper;
+
+        level[i] = 10.0f * std::log10 (c);
+        colour[i] = (int) colourForCode (colour[i]);
+    }
+
+    if (low < 10.0f && low > 0.0f)
+    {
+        const float mean = sum / count;
+        const float spread = juce::jmax (juce::jmin (mean - low, high - mean), 0.01f);
+        const float lowTarget = juce::jmax (juce::jmin (mean - spread, 0.9f * low), 1.0e-8f);
+        const float highTarget = juce::jmax (mean + spread, 1.1f * high);
+
+        // 5 % of the way per tick: a time constant of about two seconds.
+        rangeLowDb = 10.0f * std::log10 (lowTarget) * 0.05f + rangeLowDb * 0.95f;
+        rangeHighDb = 10.0f * std::log10 (highTarget) * 0.05f + rangeHighDb * 0.95f;
+    }
+
+    for (int i = 0; i < n; ++i)
+    {
+        const float v = (level[i] - rangeLowDb) / (rangeHighDb - rangeLowDb);
+        level[i] = v < 0.0f ? 0.0f : juce::jmin (v, 1.0f);
+    }
+
+    repaint();
+}
+
+void Visualisation::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colour (0xff101010));
+
+    const int n = juce::jmin (getWidth(), levels.size(), colours.size());
+    const int height = getHeight();
+    const float bottom = (float) (height - 1);
+
+    // Column 0 shows the oldest of the n points, the rightmost column the newest.
+    for (int x = 0; x < n; ++x)
+    {
+        const int i = n - 1 - x;
+        const float v = juce::jlimit (0.0f, 1.0f, levels.getUnchecked (i));
+        g.setColour (juce::Colour ((juce::uint32) colours.getUnchecked (i)));
+        const float top = (float) (height - 2) * (1.0f - v) + 1.0f;
+
+        if (top < bottom)
+            g.fillRect (juce::Rectangle<float> ((float) x, top, 1.0f, bottom - top));
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/EffectEngine.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+/** The history panel: one bar per display point, newest at the right, scrolling left. A bar's
+    height is its level on a decibel range that follows the recent material; its colour shows
+    how the three meters shared the point.
+
+    Message thread only. The engine is read through copyHistory alone, which never waits: a
+    tick that finds the audio thread busy keeps the last picture.
+*/
+class Visualisation : public juce::Component, public juce::Timer
+{
+public:
+    explicit Visualisation (EffectEngine& engine);
+    ~Visualisation() override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+    void timerCallback() override;
+
+    /** The opaque ARGB colour in which a point with this colour code is drawn. */
+    static juce::uint32 colourForCode (int code) noexcept;
+
+    float getRangeLowDb() const noexcept { return rangeLowDb; }
+    float getRangeHighDb() const noexcept { return rangeHighDb; }
+
+    /** Bar heights 0..1 and colours after the last successful tick, newest first. */
+    const juce::Array<float>& getLevels() const noexcept { return levels; }
+    const juce::Array<int>& getColours() const noexcept { return colours; }
+
+private:
+    EffectEngine* engine;
+    juce::Array<float> levels;
+    juce::Array<int> colours;
+    float rangeLowDb = -30.0f;
+    float rangeHighDb = 0.0f;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Visualisation)
+};

@@ -1,0 +1,89 @@
+#include "ZarivirAudioProcessorEditor.h"
+
+#include "BinaryData.h"
+
+namespace
+{
+    juce::Image imageFrom (const char* data, int size)
+    {
+        // The cache decodes each resource once for every open editor in the process.
+        return juce::ImageCache::getFromMemory (data, size);
+    }
+} // namespace
+
+ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor& owner)
+    : juce::AudioProcessorEditor (owner)
+    , processor (owner)
+    , backgroundImage (imageFrom (BinaryData::background_png, BinaryData::background_pngSize))
+    , redKnob (imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
+               imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
+               *owner.parameters,
+               "red")
+    , greenKnob (imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
+                 imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
+                 *owner.parameters,
+                 "green")
+    , blueKnob (imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
+                imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
+                *owner.parameters,
+                "blue")
+    , x2Button (*owner.parameters, "x2")
+    , visualisation (owner.engine)
+{
+    // The children set no look-and-feel of their own and inherit this one: that is how the
+    // knobs get their filmstrip drawing.
+    setLookAndFeel (&sharedLookAndFeel.get());
+
+    addAndMakeVisible (redKnob);
+    addAndMakeVisible (greenKnob);
+    addAndMakeVisible (blueKnob);
+    addAndMakeVisible (x2Button);
+    addAndMakeVisible (visualisation);
+
+    setSize (width, height);
+    startTimer (100);
+}
+
+ZarivirAudioProcessorEditor::~ZarivirAudioProcessorEditor()
+{
+    // Detach before the hold on the shared look-and-feel goes: the last editor's release
+    // deletes it, and no component may still point at it then.
+    setLookAndFeel (nullptr);
+}
+
+void ZarivirAudioProcessorEditor::paint (juce::Graphics& g)
+{
+    // Opaque, so the artwork is drawn at full opacity; it covers the whole window.
+    g.setColour (juce::Colours::black);
+
+    if (backgroundImage.isValid())
+        g.drawImageAt (backgroundImage, 0, 0);
+}
+
+void ZarivirAudioProcessorEditor::resized()
+{
+    // Fixed places, whatever size a host asks for: the artwork is drawn for them.
+    redKnob.setBounds (65, 221, 64, 64);
+    greenKnob.setBounds (193, 221, 64, 64);
+    blueKnob.setBounds (321, 221, 64, 64);
+    x2Button.setBounds (209, 7, 32, 16);
+    visualisation.setBounds (31, 35, 388, 150);
+}
+
+void ZarivirAudioProcessorEditor::timerCallback()
+{
+    const auto& engine = processor.engine;
+    const float meters[] = { engine.getRedMeter(), engine.getGreenMeter(), engine.getBlueMeter() };
+    ZarivirSlider* knobs[] = { &redKnob, &greenKnob, &blueKnob };
+
+    for (size_t i = 0; i < 3; ++i)
+    {
+        // An unchanged level costs nothing; a level that is not a number never compares
+        // equal and repaints on every tick (its ring shows the first frame).
+        if (! (meters[i] == knobs[i]->ringLevel))
+        {
+            knobs[i]->ringLevel = meters[i];
+            knobs[i]->repaint();
+        }
+    }
+}

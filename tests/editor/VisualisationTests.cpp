@@ -1,0 +1,194 @@
+#include "editor/Visualisation.h"
+#include "support/AllocationCounter.h"
+#include "support/EngineDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace
+{
+    // Plays a constant level on both channels: the history's level is then that value.
+    void playLevel (EffectEngine& engine, float level, double seconds)
+    {
+        std::vector<float> left ((std::size_t) (engine.getSampleRate() * seconds), level), right = left;
+        test::processSignal (engine, {}, left, &right, 4096);
+    }
+
+    juce::Image render (Visualisation& panel)
+    {
+        return panel.createComponentSnapshot (panel.getLocalBounds());
+    }
+
+    bool columnHasBar (const juce::Image& image, int x)
+    {
+        for (int y = 0; y < image.getHeight(); ++y)
+            if (image.getPixelAt (x, y).getARGB() != 0xff101010u)
+                return true;
+
+        return false;
+    }
+
+    int firstNonZero (const juce::Array<float>& levels)
+    {
+        for (int i = 0; i < levels.size(); ++i)
+            if (levels[i] > 0.0f)
+                return i;
+
+        return -1;
+    }
+} // namespace
+
+TEST (Visualisation, SteadyLevelFirstTickAndConvergence)
+{
+    EffectEngine engine;
+    playLevel (engine, 0.5f, 10.5);
+
+    Visualisation panel (engine);
+    panel.setBounds (0, 0, 388, 150);
+    EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
+    EXPECT_EQ (panel.getRangeHighDb(), 0.0f);
+
+    panel.timerCallback();
+    EXPECT_NEAR (panel.getRangeLowDb(), -28.673f, 0.001f);
+    EXPECT_NEAR (panel.getRangeHighDb(), -0.130f, 0.001f);
+
+    for (auto level : panel.getLevels())
+        EXPECT_NEAR (level, 0.899f, 0.001f);
+
+    for (int tick = 0; tick < 400; ++tick)
+        panel.timerCallback();
+
+    EXPECT_NEAR (panel.getRangeLowDb(), -3.468f, 0.001f);
+    EXPECT_NEAR (panel.getRangeHighDb(), -2.596f, 0.001f);
+    EXPECT_NEAR (panel.getLevels()[0], 0.525f, 0.001f);
+    EXPECT_NEAR (panel.getLevels()[387], 0.525f, 0.001f);
+}
+
+TEST (Visualisation, ColoursOfTheColourCodes)
+{
+    EXPECT_EQ (Visualisation::colourForCode (0x00FF0000), 0xFF40709Fu);
+    EXPECT_EQ (Visualisation::colourForCode (0x0000FF00), 0xFF409F56u);
+    EXPECT_EQ (Visualisation::colourForCode (0x000000FF), 0xFF9F4058u);
+    EXPECT_EQ (Visualisation::colourForCode (0x00555555), 0xFF5F6F6Fu);
+    EXPECT_EQ (Visualisation::colourForCode (0), 0xFF404040u);
+}
+
+TEST (Visualisation, SilenceDrawsOnlyTheGroundAndKeepsTheRange)
+{
+    EffectEngine engine;
+    playLevel (engine, 0.0f, 11.0);
+
+    Visualisation panel (engine);
+    panel.setBounds (0, 0, 388, 150);
+    panel.timerCallback();
+
+    EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
+    EXPECT_EQ (panel.getRangeHighDb(), 0.0f);
+
+    const auto image = render (panel);
+
+    for (int x = 0; x < 388; ++x)
+        ASSERT_FALSE (columnHasBar (image, x)) << x;
+}
+
+TEST (Visualisation, NewestPointIsRightmostAndScrollsFourColumnsPerTick)
+{
+    EffectEngine engine;
+    playLevel (engine, 0.0f, 11.0);
+    playLevel (engine, 0.5f, 0.5);
+
+    Visualisation panel (engine);
+    panel.setBounds (0, 0, 388, 150);
+    panel.timerCallback();
+
+    const auto image = render (panel);
+    EXPECT_TRUE (columnHasBar (image, 387));
+    EXPECT_FALSE (columnHasBar (image, 0));
+    EXPECT_FALSE (columnHasBar (image, 300));
+
+    // Row 0 and the last row always show the ground; a full bar fills the rows between.
+    for (int x = 380; x < 388; ++x)
+    {
+        EXPECT_EQ (image.getPixelAt (x, 0).getARGB(), 0xff101010u);
+        EXPECT_EQ (image.getPixelAt (x, 149).getARGB(), 0xff101010u);
+    }
+
+    playLevel (engine, 0.0f, 1.0);
+    panel.timerCallback();
+    const int before = firstNonZero (panel.getLevels());
+    ASSERT_GE (before, 0);
+
+    playLevel (engine, 0.0f, 0.1); // a tick's worth of audio: four points
+    panel.timerCallback();
+    EXPECT_EQ (firstNonZero (panel.getLevels()), before + 4);
+}
+
+TEST (Visualisation, PanelsWiderThan399ColumnsStayBlank)
+{
+    EffectEngine engine;
+    playLevel (engine, 0.5f, 10.5);
+    Visualisation panel (engine);
+
+    panel.setBounds (0, 0, 399, 150);
+    panel.timerCallback();
+    EXPECT_TRUE (columnHasBar (render (panel), 398));
+
+    panel.setBounds (0, 0, 400, 150);
+    panel.timerCallback();
+    const auto image = render (panel);
+
+    for (int x = 0; x < 400; ++x)
+        ASSERT_FALSE (columnHasBar (image, x)) << x;
+}
+
+TEST (Visualisation, OnePixelPanelKeepsItsRange)
+{
+    EffectEngine engine;
+    playLevel (engine, 0.5f, 1.0);
+    Visualisation panel (engine);
+    panel.setBounds (0, 0, 1, 150);
+    panel.timerCallback();
+    EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
+    EXPECT_EQ (panel.getRangeHighDb(), 0.0f);
+}
+
+TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
+{
+    EffectEngine engine;
+    playLevel (engine, 0.5f, 2.0);
+    Visualisation panel (engine);
+    panel.setBounds (0, 0, 388, 150);
+
+    if (test::ScopedAllocationCounter::isAvailable())
+    {
+        const test::ScopedAllocationCounter counter;
+        panel.timerCallback();
+        EXPECT_EQ (counter.getAllocations(), 0);
+        EXPECT_EQ (counter.getFrees(), 0);
+    }
+
+    // With the audio thread inside its analysis, the tick gives up and keeps its picture.
+    const auto levelsBefore = panel.getLevels();
+    const float lowBefore = panel.getRangeLowDb();
+    std::atomic<bool> holding { false }, release { false };
+    std::thread audio ([&] {
+        const juce::ScopedLock lock (engine.getLock());
+        holding = true;
+
+        while (! release)
+            std::this_thread::yield();
+    });
+
+    while (! holding)
+        std::this_thread::yield();
+
+    panel.timerCallback();
+    release = true;
+    audio.join();
+
+    EXPECT_EQ (panel.getLevels(), levelsBefore);
+    EXPECT_EQ (panel.getRangeLowDb(), lowBefore);
+}

@@ -1,0 +1,178 @@
+#include "BinaryData.h"
+#include "editor/ZarivirAudioProcessorEditor.h"
+#include "support/RepaintCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+    // A few blocks of a steady tone move all three meters away from 0.
+    void playBurst (ZarivirAudioProcessor& processor)
+    {
+        juce::AudioBuffer<float> buffer (2, 4096);
+        juce::MidiBuffer midi;
+
+        for (int block = 0; block < 8; ++block)
+        {
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = 0; i < 4096; ++i)
+                    buffer.setSample (ch, i, 0.5f * (float) std::sin ((block * 4096 + i) * 0.14));
+
+            processor.processBlock (buffer, midi);
+        }
+    }
+
+    bool sameImage (const juce::Image& a, const juce::Image& b)
+    {
+        if (a.getBounds() != b.getBounds())
+            return false;
+
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                    return false;
+
+        return true;
+    }
+} // namespace
+
+TEST (Editor, FixedSizeAndChildBounds)
+{
+    ZarivirAudioProcessor processor;
+    ZarivirAudioProcessorEditor editor (processor);
+
+    EXPECT_EQ (editor.getWidth(), 450);
+    EXPECT_EQ (editor.getHeight(), 300);
+    EXPECT_FALSE (editor.isResizable());
+    EXPECT_EQ (editor.redKnob.getBounds(), juce::Rectangle<int> (65, 221, 64, 64));
+    EXPECT_EQ (editor.greenKnob.getBounds(), juce::Rectangle<int> (193, 221, 64, 64));
+    EXPECT_EQ (editor.blueKnob.getBounds(), juce::Rectangle<int> (321, 221, 64, 64));
+    EXPECT_EQ (editor.x2Button.getBounds(), juce::Rectangle<int> (209, 7, 32, 16));
+    EXPECT_EQ (editor.visualisation.getBounds(), juce::Rectangle<int> (31, 35, 388, 150));
+
+    // A host asking for another size changes nothing that matters: the children keep their places.
+    editor.setSize (800, 600);
+    EXPECT_EQ (editor.redKnob.getBounds(), juce::Rectangle<int> (65, 221, 64, 64));
+    EXPECT_EQ (editor.visualisation.getBounds(), juce::Rectangle<int> (31, 35, 388, 150));
+
+    ASSERT_EQ (editor.getNumChildComponents(), 5);
+    EXPECT_EQ (editor.getChildComponent (0), &editor.redKnob);
+    EXPECT_EQ (editor.getChildComponent (4), &editor.visualisation);
+    EXPECT_EQ (editor.getTimerInterval(), 100);
+    EXPECT_EQ (editor.visualisation.getTimerInterval(), 100);
+
+    std::unique_ptr<juce::AudioProcessorEditor> fromProcessor (processor.createEditor());
+    EXPECT_NE (dynamic_cast<ZarivirAudioProcessorEditor*> (fromProcessor.get()), nullptr);
+}
+
+TEST (Editor, RepaintsOnlyTheKnobWhoseMeterChanged)
+{
+    ZarivirAudioProcessor processor;
+    ZarivirAudioProcessorEditor editor (processor);
+    auto& red = test::RepaintCounter::installOn (editor.redKnob);
+    auto& green = test::RepaintCounter::installOn (editor.greenKnob);
+    auto& blue = test::RepaintCounter::installOn (editor.blueKnob);
+
+    editor.timerCallback(); // all meters still 0, as the rings
+    EXPECT_EQ (red.count + green.count + blue.count, 0);
+
+    playBurst (processor);
+    editor.timerCallback();
+    EXPECT_EQ (editor.redKnob.ringLevel, processor.engine.getRedMeter());
+    EXPECT_EQ (editor.greenKnob.ringLevel, processor.engine.getGreenMeter());
+    EXPECT_EQ (editor.blueKnob.ringLevel, processor.engine.getBlueMeter());
+
+    const int redBefore = red.count, greenBefore = green.count, blueBefore = blue.count;
+    EXPECT_GT (greenBefore, 0);
+
+    editor.timerCallback(); // nothing changed since
+    EXPECT_EQ (red.count, redBefore);
+    EXPECT_EQ (green.count, greenBefore);
+    EXPECT_EQ (blue.count, blueBefore);
+
+    editor.greenKnob.ringLevel = -1.0f; // as if the green meter moved on its own
+    editor.timerCallback();
+    EXPECT_EQ (red.count, redBefore);
+    EXPECT_EQ (green.count, greenBefore + 1);
+    EXPECT_EQ (blue.count, blueBefore);
+}
+
+TEST (Editor, ANanLevelRepaintsEveryTickAndShowsTheFirstRingFrame)
+{
+    ZarivirAudioProcessor processor;
+    ZarivirAudioProcessorEditor editor (processor);
+
+    // A level the engine could never produce stands in for a broken meter.
+    editor.redKnob.ringLevel = std::numeric_limits<float>::quiet_NaN();
+    const auto withNan = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
+    editor.redKnob.ringLevel = 0.0f;
+    const auto atZero = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
+    editor.redKnob.ringLevel = 1.0f;
+    const auto atOne = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
+    EXPECT_TRUE (sameImage (withNan, atZero));
+    EXPECT_FALSE (sameImage (withNan, atOne));
+
+    auto& red = test::RepaintCounter::installOn (editor.redKnob);
+    editor.redKnob.ringLevel = std::numeric_limits<float>::quiet_NaN();
+    editor.timerCallback(); // the meter (0) differs from NaN
+    EXPECT_EQ (red.count, 1);
+    EXPECT_EQ (editor.redKnob.ringLevel, 0.0f);
+}
+
+TEST (Editor, EditorsShareOneLookAndFeelThatGoesWithTheLast)
+{
+    ZarivirAudioProcessor first, second;
+    juce::WeakReference<juce::LookAndFeel> shared;
+
+    {
+        auto a = std::make_unique<ZarivirAudioProcessorEditor> (first);
+        auto b = std::make_unique<ZarivirAudioProcessorEditor> (second);
+        shared = &a->sharedLookAndFeel.get();
+        EXPECT_EQ (&a->sharedLookAndFeel.get(), &b->sharedLookAndFeel.get());
+        EXPECT_EQ (&a->redKnob.getLookAndFeel(), shared.get());
+
+        a.reset();
+        EXPECT_NE (shared.get(), nullptr);
+        EXPECT_EQ (&b->blueKnob.getLookAndFeel(), shared.get());
+    }
+
+    EXPECT_EQ (shared.get(), nullptr);
+}
+
+TEST (Editor, OpensWithTheToggleShowingItsState)
+{
+    ZarivirAudioProcessor processor;
+    processor.parameters->getParameter ("x2")->setValueNotifyingHost (1.0f);
+    ZarivirAudioProcessorEditor editor (processor);
+    EXPECT_TRUE (editor.x2Button.getToggleState());
+
+    const auto snapshot = editor.createComponentSnapshot (editor.getLocalBounds());
+    const auto lowerHalf = juce::ImageCache::getFromMemory (BinaryData::x2button_png, BinaryData::x2button_pngSize).getClippedImage ({ 0, 16, 32, 16 });
+
+    // The button's lower half, drawn over the background at its place.
+    juce::Image expected (juce::Image::ARGB, 32, 16, true);
+    {
+        juce::Graphics g (expected);
+        g.drawImageAt (editor.backgroundImage.getClippedImage ({ 209, 7, 32, 16 }), 0, 0);
+        g.drawImageAt (lowerHalf, 0, 0);
+    }
+
+    EXPECT_TRUE (sameImage (snapshot.getClippedImage ({ 209, 7, 32, 16 }).convertedToFormat (juce::Image::ARGB), expected));
+}
+
+TEST (Editor, PaintsTheArtworkUnderTheChildren)
+{
+    ZarivirAudioProcessor processor;
+    ZarivirAudioProcessorEditor editor (processor);
+    const auto snapshot = editor.createComponentSnapshot (editor.getLocalBounds());
+
+    // Outside every child the window is the background image itself.
+    for (auto point : { juce::Point<int> (5, 5), juce::Point<int> (440, 290), juce::Point<int> (225, 200), juce::Point<int> (20, 100) })
+        EXPECT_EQ (snapshot.getPixelAt (point.x, point.y).getARGB(), editor.backgroundImage.getPixelAt (point.x, point.y).getARGB());
+
+    // The history panel covers the display window with its own dark ground.
+    EXPECT_EQ (snapshot.getPixelAt (100, 100).getARGB(), 0xff101010u);
+}
