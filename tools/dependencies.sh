@@ -9,7 +9,7 @@ TAVINE_PACKAGES=(
     fst-dev                  # the VST 2 interface headers
     lv2-dev lilv-utils       # the LV2 interface, and lv2ls/lv2info to check the bundle
     libgtest-dev libbenchmark-dev
-    xvfb xauth               # a display for the tests that open windows
+    xvfb xauth xdotool imagemagick   # a display, a mouse and screenshots for the tests that open windows
     fonts-dejavu-core        # the typeface the artwork is drawn with
 )
 

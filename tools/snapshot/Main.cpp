@@ -2,19 +2,49 @@
 // setting, to a PNG: for the README's screenshot and for checking the editor by eye.
 //
 //   tavine_snapshot OUT.png [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S]
+//
+// With --locate SCREEN.png instead of an output file it looks for that exact picture of the
+// window in a screenshot and prints where it found it ("x y"), or fails: the window tests
+// use it to check what a real window shows.
 #include "DemoPhrase.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
 #include <iostream>
+#include <optional>
 
 namespace
 {
     int fail (const juce::String& message)
     {
         std::cerr << "tavine_snapshot: " << message << "\n"
-                  << "usage: tavine_snapshot OUT.png [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S]\n";
+                  << "usage: tavine_snapshot (OUT.png | --locate SCREEN.png) [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S]\n";
         return 1;
+    }
+
+    // Where the picture appears, pixel for pixel (alpha ignored), in the screenshot.
+    std::optional<juce::Point<int>> locate (const juce::Image& picture, const juce::Image& screen)
+    {
+        const juce::Image::BitmapData wanted (picture, juce::Image::BitmapData::readOnly);
+        const juce::Image::BitmapData seen (screen, juce::Image::BitmapData::readOnly);
+        const auto rgb = [] (const juce::Image::BitmapData& data, int x, int y) { return data.getPixelColour (x, y).getARGB() & 0xffffffu; };
+
+        for (int top = 0; top + picture.getHeight() <= screen.getHeight(); ++top)
+        {
+            for (int left = 0; left + picture.getWidth() <= screen.getWidth(); ++left)
+            {
+                bool same = true;
+
+                for (int y = 0; same && y < picture.getHeight(); ++y)
+                    for (int x = 0; same && x < picture.getWidth(); ++x)
+                        same = rgb (wanted, x, y) == rgb (seen, left + x, top + y);
+
+                if (same)
+                    return juce::Point<int> { left, top };
+            }
+        }
+
+        return {};
     }
 } // namespace
 
@@ -22,7 +52,7 @@ int main (int argc, char** argv)
 {
     const juce::ScopedJuceInitialiser_GUI juce;
 
-    juce::String outputPath;
+    juce::String outputPath, screenshotPath;
     float knobs[3] = { 0.6f, 0.5f, 0.7f };
     bool x2 = false;
     double seconds = 10.0;
@@ -55,8 +85,12 @@ int main (int argc, char** argv)
         {
             seconds = needsValue().getDoubleValue();
 
-            if (! (seconds > 0.0 && seconds <= 600.0))
+            if (! (seconds >= 0.0 && seconds <= 600.0))
                 return fail ("--seconds takes a duration from 0 to 600");
+        }
+        else if (arg == "--locate")
+        {
+            screenshotPath = needsValue();
         }
         else if (outputPath.isEmpty() && ! arg.startsWith ("--"))
         {
@@ -68,8 +102,8 @@ int main (int argc, char** argv)
         }
     }
 
-    if (outputPath.isEmpty())
-        return fail ("no output file");
+    if (outputPath.isEmpty() == screenshotPath.isEmpty())
+        return fail ("give either an output file or --locate");
 
     ZarivirAudioProcessor processor;
     const double rate = 44100.0;
@@ -104,6 +138,26 @@ int main (int argc, char** argv)
     }
 
     const auto image = window.createComponentSnapshot (window.getLocalBounds());
+
+    if (screenshotPath.isNotEmpty())
+    {
+        const auto screen = juce::ImageFileFormat::loadFrom (juce::File::getCurrentWorkingDirectory().getChildFile (screenshotPath));
+
+        if (! screen.isValid())
+            return fail ("cannot read " + screenshotPath);
+
+        const auto where = locate (image, screen);
+
+        if (! where.has_value())
+        {
+            std::cerr << "tavine_snapshot: the window is not in " << screenshotPath << "\n";
+            return 1;
+        }
+
+        std::cout << where->x << " " << where->y << "\n";
+        return 0;
+    }
+
     juce::File file (juce::File::getCurrentWorkingDirectory().getChildFile (outputPath));
     file.deleteFile();
     juce::FileOutputStream stream (file);
