@@ -18,23 +18,79 @@ public:
     /** Stores a square, drops the oldest one and returns the new mean. */
     double push (double square) noexcept
     {
-        const double old = squares[(std::size_t) position];
-        squares[(std::size_t) position] = square;
-
-        if (++position == length)
-            position = 0;
-
-        // The order of this sum matters: it is part of the analysis' exact arithmetic.
-        sum = (square + sum) - old;
-        return sum / length;
+        Cursor cursor (*this);
+        const double mean = cursor.push (square);
+        cursor.storeInto (*this);
+        return mean;
     }
 
     int getLength() const noexcept { return length; }
     double getSum() const noexcept { return sum; }
 
+    /** The window's running state copied into locals, for per-sample loops: the stores into the
+        ring could otherwise alias the sum, which would then make a trip through memory on every
+        sample. Take one at the start of a block, push through it, store it back at the end. */
+    class Cursor
+    {
+    public:
+        explicit Cursor (MeanSquareWindow& window) noexcept
+            : squares (window.squares.data())
+            , length (window.length)
+            , position (window.position)
+            , written (window.written)
+            , sum (window.sum)
+        {
+        }
+
+        double push (double square) noexcept
+        {
+            const double old = squares[position];
+            squares[position] = square;
+
+            if (++position == length)
+                position = 0;
+
+            if (written < length)
+                ++written;
+
+            // The order of this sum matters: it is part of the analysis' exact arithmetic.
+            sum = (square + sum) - old;
+            return sum / length;
+        }
+
+        /** The same as MeanSquareWindow::clear. */
+        void clear() noexcept
+        {
+            clearSquares (squares, written);
+            sum = 0.0;
+            position = 0;
+            written = 0;
+        }
+
+        void storeInto (MeanSquareWindow& window) const noexcept
+        {
+            window.position = position;
+            window.written = written;
+            window.sum = sum;
+        }
+
+    private:
+        double* squares;
+        int length;
+        int position;
+        int written;
+        double sum;
+    };
+
 private:
+    // Pushes start at slot 0 after every clear, so only the first `written` slots can hold
+    // anything but 0. A window that a quiet signal empties at every sample then costs a few
+    // stores, not a sweep over all of its up to 0.3 s of slots.
+    static void clearSquares (double* squares, int written) noexcept;
+
     double sum = 0.0;
     int length = 0;
     std::vector<double> squares;
     int position = 0;
+    int written = 0;
 };

@@ -82,7 +82,9 @@ namespace
                     v = 5.0e-5f * common;
                     break;
                 case 6:
-                    v = 2.0e-8f * own;
+                    // First mid values that lift the short window but not the long one, which
+                    // then empties at every sample; then samples around the flush threshold.
+                    v = (i % segment) < (int) (rate * 0.02) ? 0.008f * common : 2.0e-8f * own;
                     break;
                 case 7:
                     v = (i % 2 == 0 ? 0.999f : -0.999f) * (common > 0.0f ? 1.0f : 0.5f);
