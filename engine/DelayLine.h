@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -18,13 +19,28 @@ public:
     /** Delays a buffer in place. */
     void process (float* samples, int numSamples) noexcept
     {
-        for (int i = 0; i < numSamples; ++i)
-        {
-            const float delayed = buffer[(std::size_t) position];
-            buffer[(std::size_t) position] = samples[i];
-            samples[i] = delayed;
+        float* const line = buffer.data();
 
-            if (++position == length)
+        // Worked in runs that end where the position wraps, so that the inner loop is a plain
+        // exchange of two arrays.
+        while (numSamples > 0)
+        {
+            const int run = std::min (numSamples, length - position);
+            float* const __restrict stored = line + position;
+            float* const __restrict io = samples;
+
+            for (int i = 0; i < run; ++i)
+            {
+                const float delayed = stored[i];
+                stored[i] = io[i];
+                io[i] = delayed;
+            }
+
+            samples += run;
+            numSamples -= run;
+            position += run;
+
+            if (position == length)
                 position = 0;
         }
     }

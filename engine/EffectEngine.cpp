@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace
 {
@@ -29,10 +28,7 @@ namespace
 } // namespace
 
 EffectEngine::EffectEngine()
-    : redLeftCopy (new float[(std::size_t) maxSliceLength])
-    , blueLeftCopy (new float[(std::size_t) maxSliceLength])
-    , redRightCopy (new float[(std::size_t) maxSliceLength])
-    , blueRightCopy (new float[(std::size_t) maxSliceLength])
+    : scratch (new float[(std::size_t) (scratchLanes * maxSliceLength)])
 {
     peakEnvelope.release = 1.0 - 1.0 / 44100.0;
     prepare (44100.0);
@@ -131,16 +127,17 @@ void EffectEngine::process (float* left, float* right, int numSamples) noexcept
 
 void EffectEngine::processSlice (float* left, float* right, int numSamples) noexcept
 {
-    const bool x2 = x2Enabled;
+    // One draw serves both channels, so the floor is identical in left and right.
+    float* const draws = noiseDraws();
+    noise.fill (draws, numSamples);
 
-    for (int i = 0; i < numSamples; ++i)
+    for (auto* channel : { left, right })
     {
-        // One draw serves both channels, so the floor is identical in left and right.
-        const float v = noise.next();
-        left[i] = finiteOrSilence (left[i]) + v;
+        if (channel == nullptr)
+            continue;
 
-        if (right != nullptr)
-            right[i] = finiteOrSilence (right[i]) + v;
+        for (int i = 0; i < numSamples; ++i)
+            channel[i] = finiteOrSilence (channel[i]) + draws[i];
     }
 
     delayLeft.process (left, numSamples);
@@ -148,187 +145,296 @@ void EffectEngine::processSlice (float* left, float* right, int numSamples) noex
     if (right != nullptr)
         delayRight.process (right, numSamples);
 
+    // The stages only need the flushed samples, which need nothing from the rest of the
+    // analysis: they run before it, outside the lock, and leave the flushed input behind for it.
+    const int layout = (right != nullptr ? 8 : 0) + (redAmount > 0.0f ? 4 : 0) + (greenAmount > 0.0f ? 2 : 0) + (blueAmount > 0.0f ? 1 : 0);
+
+    switch (layout)
+    {
+        case 0:
+            applyStages<false, false, false, false> (left, right, numSamples);
+            break;
+        case 1:
+            applyStages<false, false, false, true> (left, right, numSamples);
+            break;
+        case 2:
+            applyStages<false, false, true, false> (left, right, numSamples);
+            break;
+        case 3:
+            applyStages<false, false, true, true> (left, right, numSamples);
+            break;
+        case 4:
+            applyStages<false, true, false, false> (left, right, numSamples);
+            break;
+        case 5:
+            applyStages<false, true, false, true> (left, right, numSamples);
+            break;
+        case 6:
+            applyStages<false, true, true, false> (left, right, numSamples);
+            break;
+        case 7:
+            applyStages<false, true, true, true> (left, right, numSamples);
+            break;
+        case 8:
+            applyStages<true, false, false, false> (left, right, numSamples);
+            break;
+        case 9:
+            applyStages<true, false, false, true> (left, right, numSamples);
+            break;
+        case 10:
+            applyStages<true, false, true, false> (left, right, numSamples);
+            break;
+        case 11:
+            applyStages<true, false, true, true> (left, right, numSamples);
+            break;
+        case 12:
+            applyStages<true, true, false, false> (left, right, numSamples);
+            break;
+        case 13:
+            applyStages<true, true, false, true> (left, right, numSamples);
+            break;
+        case 14:
+            applyStages<true, true, true, false> (left, right, numSamples);
+            break;
+        default:
+            applyStages<true, true, true, true> (left, right, numSamples);
+            break;
+    }
+
     {
         const juce::ScopedLock lock (engineLock);
-        analyse (left, right, numSamples);
-    }
-
-    // The filtered copies are taken before the green gain, so the red and blue components
-    // added back are not scaled by it.
-    if (redAmount > 0.0f)
-    {
-        std::memcpy (redLeftCopy.get(), left, sizeof (float) * (std::size_t) numSamples);
-        redFilterLeft.processInPlace (redLeftCopy.get(), numSamples);
-
-        if (right != nullptr)
-        {
-            std::memcpy (redRightCopy.get(), right, sizeof (float) * (std::size_t) numSamples);
-            redFilterRight.processInPlace (redRightCopy.get(), numSamples);
-        }
-    }
-
-    if (blueAmount > 0.0f)
-    {
-        std::memcpy (blueLeftCopy.get(), left, sizeof (float) * (std::size_t) numSamples);
-        blueFilterLeft.processInPlace (blueLeftCopy.get(), numSamples);
-
-        if (right != nullptr)
-        {
-            std::memcpy (blueRightCopy.get(), right, sizeof (float) * (std::size_t) numSamples);
-            blueFilterRight.processInPlace (blueRightCopy.get(), numSamples);
-        }
-    }
-
-    if (greenAmount > 0.0f)
-    {
-        const float g = greenGain (greenAmount, x2);
-
-        for (int i = 0; i < numSamples; ++i)
-            left[i] *= g;
-
-        if (right != nullptr)
-            for (int i = 0; i < numSamples; ++i)
-                right[i] *= g;
-    }
-
-    if (redAmount > 0.0f)
-    {
-        const float m = redMix (redAmount, x2);
-
-        for (int i = 0; i < numSamples; ++i)
-            left[i] += m * redLeftCopy[(std::size_t) i];
-
-        if (right != nullptr)
-            for (int i = 0; i < numSamples; ++i)
-                right[i] += m * redRightCopy[(std::size_t) i];
-    }
-
-    if (blueAmount > 0.0f)
-    {
-        const float m = blueMix (blueAmount, x2);
-
-        for (int i = 0; i < numSamples; ++i)
-            left[i] += m * blueLeftCopy[(std::size_t) i];
-
-        if (right != nullptr)
-            for (int i = 0; i < numSamples; ++i)
-                right[i] += m * blueRightCopy[(std::size_t) i];
+        analyse (dryLeft(), right != nullptr ? dryRight() : nullptr, numSamples);
     }
 }
 
-void EffectEngine::analyse (float* left, float* right, int numSamples) noexcept
+template <bool stereo, bool red, bool green, bool blue>
+void EffectEngine::applyStages (float* left, float* right, int numSamples) noexcept
 {
-    // Peak pass first, over the whole slice: every sample of the second pass sees the peak
-    // reached at the end of it. Only positive excursions of the mid signal count.
+    const bool x2 = x2Enabled;
+    const float greenFactor = green ? greenGain (greenAmount, x2) : 1.0f;
+    const float redFactor = red ? redMix (redAmount, x2) : 0.0f;
+    const float blueFactor = blue ? blueMix (blueAmount, x2) : 0.0f;
+
+    // Every stage is one chain of its own per sample; running them in one loop lets the
+    // recursions of the sections and the peak overlap instead of following each other. In
+    // stereo, each stage's left and right sections share a vector.
+    FilterSection::Cursor redLeft (redFilterLeft), blueLeft (blueFilterLeft);
+    FilterSection::PairCursor redPair (redFilterLeft, redFilterRight), bluePair (blueFilterLeft, blueFilterRight);
+    float* const __restrict dryL = dryLeft();
+    float* const __restrict dryR = dryRight();
+    const double peakRelease = peakEnvelope.release;
     double peak = peakEnvelope.value;
 
     for (int i = 0; i < numSamples; ++i)
     {
-        peak *= peakEnvelope.release;
+        float l = left[i];
+        float r = stereo ? right[i] : l;
+
+        // The peak sees the samples before the flush. Only positive excursions of the mid
+        // signal count, and every sample of the analysis sees the peak reached at the end of
+        // the slice.
+        peak *= peakRelease;
 
         if (peak < 1.0e-8)
             peak = 0.0;
 
-        const float r = right != nullptr ? right[i] : left[i];
-        const double mid = (double) (left[i] + r) * 0.5;
+        const double mid = (double) (l + r) * 0.5;
 
         if (mid > peak)
             peak = mid;
+
+        if (std::abs (l) < flushThreshold)
+            l = 0.0f;
+
+        dryL[i] = l;
+
+        if constexpr (stereo)
+        {
+            if (std::abs (r) < flushThreshold)
+                r = 0.0f;
+
+            dryR[i] = r;
+        }
+
+        // The filtered components are taken before the green gain, so they are not scaled by it.
+        float outL = l, outR = r;
+
+        if constexpr (green)
+        {
+            outL = l * greenFactor;
+            outR = r * greenFactor;
+        }
+
+        if constexpr (stereo)
+        {
+            const FilterSection::PairCursor::Lanes x { (double) l, (double) r };
+
+            if constexpr (red)
+            {
+                const auto y = redPair.step (x);
+                outL += redFactor * (float) y[0];
+                outR += redFactor * (float) y[1];
+            }
+
+            if constexpr (blue)
+            {
+                const auto y = bluePair.step (x);
+                outL += blueFactor * (float) y[0];
+                outR += blueFactor * (float) y[1];
+            }
+
+            right[i] = outR;
+        }
+        else
+        {
+            if constexpr (red)
+                outL += redFactor * (float) redLeft.step (l);
+
+            if constexpr (blue)
+                outL += blueFactor * (float) blueLeft.step (l);
+        }
+
+        left[i] = outL;
     }
 
     peakEnvelope.value = peak;
 
+    // A stage at 0 leaves its sections' memories where they were.
+    if constexpr (red && stereo)
+        redPair.storeInto (redFilterLeft, redFilterRight);
+    else if constexpr (red)
+        redLeft.storeInto (redFilterLeft);
+
+    if constexpr (blue && stereo)
+        bluePair.storeInto (blueFilterLeft, blueFilterRight);
+    else if constexpr (blue)
+        blueLeft.storeInto (blueFilterLeft);
+}
+
+void EffectEngine::analyse (const float* left, const float* right, int numSamples) noexcept
+{
     const float meterRelease = 1.0f - 1.0f / (float) (sampleRate * 0.001 * 100.0);
-    const float peakValue = (float) peak;
+    const float peakValue = (float) peakEnvelope.value;
     const double windowFloor = (double) 1.0e-8f;
 
+    float* const __restrict transients = transientLevels();
+    float* const __restrict greens = greenLevels();
+    float* const __restrict steadiness = steadinessLevels();
+
+    // First the windows, the transient envelope and the density, whose recursions need
+    // nothing from the meters; the gates wait in the steadiness lane.
+    {
+        MeanSquareWindow::Cursor longRun (longWindow), shortRun (shortWindow);
+        Envelope transient = transientEnvelope;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const float l = left[i];
+            const float r = right != nullptr ? right[i] : l;
+            float mid = (r + l) * 0.5f;
+
+            if (mid > -midDeadZone && mid < midDeadZone)
+                mid = 0.0f;
+
+            const double square = (double) mid * (double) mid;
+
+            // A window whose mean falls below the floor is emptied outright; this also catches
+            // a running sum that rounding has pushed slightly below zero.
+            double meanLong = longRun.push (square);
+
+            if (meanLong != 0.0 && meanLong < windowFloor)
+            {
+                longRun.clear();
+                meanLong = 0.0;
+            }
+
+            double meanShort = shortRun.push (square);
+
+            if (meanShort != 0.0 && meanShort < windowFloor)
+            {
+                shortRun.clear();
+                meanShort = 0.0;
+            }
+
+            float excess = 0.0f;
+
+            if (meanLong > 0.0)
+                excess = (float) std::clamp (meanShort / meanLong - 1.0, 0.0, 1.0);
+
+            const double transientValue = transient.decayThenRise ((double) (excess * excess));
+            float density = 0.0f;
+
+            if (peakValue > 0.0f)
+                density = std::clamp ((float) std::sqrt (std::max (meanLong, 0.0)) * 1.4142f / peakValue, 0.0f, 1.0f);
+
+            // Near-silent material would otherwise read as perfectly steady: the gate fades the
+            // red and blue targets out below a density of 0.0025.
+            const float gate = std::min (std::sqrt (density) * 20.0f, 1.0f);
+            transients[i] = std::min ((float) transientValue, 1.0f) * gate;
+            greens[i] = density;
+            steadiness[i] = gate;
+        }
+
+        longRun.storeInto (longWindow);
+        shortRun.storeInto (shortWindow);
+        transientEnvelope = transient;
+    }
+
+    // The fifth root makes even small transient levels pull steadiness down hard. A level of
+    // exactly 0 or 1 has a fifth root of exactly 0 or 1; silence skips the call.
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float level = transients[i];
+        const float gate = steadiness[i];
+
+        if (level == 0.0f)
+            steadiness[i] = gate;
+        else if (level == 1.0f)
+            steadiness[i] = 0.0f * gate;
+        else
+            steadiness[i] = (1.0f - ::powf (level, 0.2f)) * gate;
+    }
+
+    // Then the meters and the history, in sample order.
     float blue = blueMeter.load (std::memory_order_relaxed);
     float red = redMeter.load (std::memory_order_relaxed);
-    float green = greenMeter.load (std::memory_order_relaxed);
+    float blueSum = blueMeterSum, redSum = redMeterSum, greenSum = greenMeterSum;
 
     for (int i = 0; i < numSamples; ++i)
     {
-        float l = left[i];
-
-        if (std::abs (l) < flushThreshold)
-            left[i] = l = 0.0f;
-
-        float r = l;
-
-        if (right != nullptr)
-        {
-            r = right[i];
-
-            if (std::abs (r) < flushThreshold)
-                right[i] = r = 0.0f;
-        }
-
-        float mid = (r + l) * 0.5f;
-
-        if (mid > -midDeadZone && mid < midDeadZone)
-            mid = 0.0f;
-
-        const double square = (double) mid * (double) mid;
-
-        // A window whose mean falls below the floor is emptied outright; this also catches a
-        // running sum that rounding has pushed slightly below zero.
-        double meanLong = longWindow.push (square);
-
-        if (meanLong != 0.0 && meanLong < windowFloor)
-        {
-            longWindow.clear();
-            meanLong = 0.0;
-        }
-
-        double meanShort = shortWindow.push (square);
-
-        if (meanShort != 0.0 && meanShort < windowFloor)
-        {
-            shortWindow.clear();
-            meanShort = 0.0;
-        }
-
-        float excess = 0.0f;
-
-        if (meanLong > 0.0)
-            excess = (float) std::clamp (meanShort / meanLong - 1.0, 0.0, 1.0);
-
-        const double transient = transientEnvelope.decayThenRise ((double) (excess * excess));
-
-        if (peakValue > 0.0f)
-            green = std::clamp ((float) std::sqrt (std::max (meanLong, 0.0)) * 1.4142f / peakValue, 0.0f, 1.0f);
-        else
-            green = 0.0f;
-
-        // Near-silent material would otherwise read as perfectly steady: the gate fades the
-        // red and blue targets out below a density of 0.0025.
-        const float gate = std::min (std::sqrt (green) * 20.0f, 1.0f);
-        const float transientLevel = std::min ((float) transient, 1.0f) * gate;
+        const float transientLevel = transients[i];
 
         if (transientLevel > blue)
             blue = transientLevel;
         else
             blue *= meterRelease;
 
-        // The fifth root makes even small transient levels pull steadiness down hard.
-        const float steadiness = (1.0f - ::powf (transientLevel, 0.2f)) * gate;
-
-        if (steadiness > red)
-            red = steadiness;
+        if (steadiness[i] > red)
+            red = steadiness[i];
         else
             red *= meterRelease;
 
+        const float green = greens[i];
         blueMeter.store (blue, std::memory_order_relaxed);
         redMeter.store (red, std::memory_order_relaxed);
         greenMeter.store (green, std::memory_order_relaxed);
 
-        redMeterSum += red;
-        blueMeterSum += blue;
-        greenMeterSum += green;
+        redSum += red;
+        blueSum += blue;
+        greenSum += green;
 
-        if (history.pushSample (l, r))
-            history.pushColourCode (takeColourCode());
+        const float l = left[i];
+
+        if (history.pushSample (l, right != nullptr ? right[i] : l))
+        {
+            history.pushColourCode (packColourCode (blueSum, redSum, greenSum));
+            blueSum = redSum = greenSum = 0.0f;
+        }
     }
+
+    blueMeterSum = blueSum;
+    redMeterSum = redSum;
+    greenMeterSum = greenSum;
 }
 
 int EffectEngine::takeColourCode() noexcept

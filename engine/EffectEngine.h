@@ -93,7 +93,22 @@ public:
 
 private:
     void processSlice (float* left, float* right, int numSamples) noexcept;
-    void analyse (float* left, float* right, int numSamples) noexcept;
+
+    template <bool stereo, bool red, bool green, bool blue>
+    void applyStages (float* left, float* right, int numSamples) noexcept;
+
+    void analyse (const float* left, const float* right, int numSamples) noexcept;
+
+    // The slice's flushed input, which the analysis reads once the stages have overwritten the
+    // channels, and the analysis' per-sample intermediates (the noise floor's draws share the
+    // first of them: they are used up before the analysis starts).
+    float* dryLeft() const noexcept { return scratch.get(); }
+    float* dryRight() const noexcept { return scratch.get() + scratchCapacity; }
+    float* noiseDraws() const noexcept { return scratch.get() + 2 * scratchCapacity; }
+    float* transientLevels() const noexcept { return scratch.get() + 2 * scratchCapacity; }
+    float* greenLevels() const noexcept { return scratch.get() + 3 * scratchCapacity; }
+    float* steadinessLevels() const noexcept { return scratch.get() + 4 * scratchCapacity; }
+    static constexpr int scratchLanes = 5;
 
     double sampleRate = 0.0;
     float redAmount = 0.0f;
@@ -105,7 +120,7 @@ private:
     std::atomic<float> greenMeter { 0.0f };
     NoiseSource noise { -140.0f };
     int scratchCapacity = maxSliceLength;
-    std::unique_ptr<float[]> redLeftCopy, blueLeftCopy, redRightCopy, blueRightCopy;
+    std::unique_ptr<float[]> scratch;
     FilterSection redFilterLeft, redFilterRight;
     FilterSection blueFilterLeft, blueFilterRight;
     MeanSquareWindow longWindow { 13230 };

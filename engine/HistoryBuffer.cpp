@@ -19,6 +19,7 @@ int HistoryBuffer::windowLengthFor (double rate, double windowMs) noexcept
 void HistoryBuffer::setSampleRate (double newRate)
 {
     rate = newRate;
+    samplesPerPoint = (int) (newRate * pointInterval);
 
     const int newLength = windowLengthFor (newRate, windowMilliseconds);
 

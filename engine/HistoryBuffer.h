@@ -42,7 +42,7 @@ public:
 
         ++samplesSincePoint;
 
-        if (samplesSincePoint < getSamplesPerPoint())
+        if (samplesSincePoint < samplesPerPoint)
             return false;
 
         samplesSincePoint = 0;
@@ -52,7 +52,7 @@ public:
 
     void pushColourCode (int code) noexcept { colourRing.push (code); }
 
-    int getSamplesPerPoint() const noexcept { return (int) (rate * pointInterval); }
+    int getSamplesPerPoint() const noexcept { return samplesPerPoint; }
     int getWindowLength() const noexcept { return windowLength; }
     double getRate() const noexcept { return rate; }
 
@@ -71,6 +71,7 @@ private:
     double pointInterval;
     double rate = 44100.0;
     int samplesSincePoint = 0;
+    int samplesPerPoint = (int) (rate * pointInterval); // kept with the rate, not worked out per sample
     HistoryRing<int> colourRing { ringCapacity };
 
     JUCE_DECLARE_NON_COPYABLE (HistoryBuffer)

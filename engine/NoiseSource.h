@@ -16,6 +16,12 @@ public:
     /** The next noise value, in [-level, level). */
     float next() noexcept { return (random.nextFloat() - 0.5f) * 2.0f * level; }
 
+    /** The next `numSamples` values, exactly as that many calls of `next` would give them.
+        The generator's steps are run four at a time from one state (jumped ahead with the
+        composed constants, all modulo 2^48 like the generator itself), so that consecutive
+        draws do not wait for each other. */
+    void fill (float* destination, int numSamples) noexcept;
+
     float getLevel() const noexcept { return level; }
 
     /** Restarts the sequence from a fixed seed, for reproducible renders and tests. */
