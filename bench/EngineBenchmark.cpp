@@ -1,14 +1,38 @@
 // Speed of the sound engine, as a real-time factor (seconds of audio processed per second)
-// and as nanoseconds per frame, in the same run. Run: build/bench/tavine_bench
+// and as nanoseconds per frame, in the same run, and the memory one engine allocates.
+// Run: build/bench/tavine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include "engine/EffectEngine.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <random>
 #include <vector>
+
+// Every allocation of the program goes through here, so that the bytes an engine asks for
+// while it is built and prepared can be counted.
+namespace
+{
+    std::atomic<std::size_t> bytesAllocated { 0 };
+}
+
+void* operator new (std::size_t size)
+{
+    bytesAllocated += size;
+
+    if (void* p = std::malloc (size != 0 ? size : 1))
+        return p;
+
+    throw std::bad_alloc();
+}
+
+void operator delete (void* p) noexcept { std::free (p); }
 
 namespace
 {
@@ -70,7 +94,29 @@ namespace
         state.counters["realtime_x"] = benchmark::Counter (frames / rate, benchmark::Counter::kIsRate);
         state.counters["s_per_frame"] = benchmark::Counter (frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     }
+
+    // Bytes one engine allocates for a rate: the engine object itself plus everything it sizes
+    // in its constructor and in prepare (a fresh engine is first built for 44100 Hz).
+    void engineMemory (benchmark::State& state)
+    {
+        const double rate = (double) state.range (0);
+        std::size_t bytes = 0;
+
+        for (auto _ : state)
+        {
+            const auto before = bytesAllocated.load();
+            auto engine = std::make_unique<EffectEngine>();
+            engine->prepare (rate);
+            const auto during = bytesAllocated.load() - before;
+            engine.reset();
+            bytes = during;
+        }
+
+        state.counters["bytes"] = (double) bytes;
+    }
 } // namespace
+
+BENCHMARK (engineMemory)->ArgName ("rate")->Arg (44100)->Arg (192000)->Iterations (1);
 
 BENCHMARK (engineProcess)
     ->ArgNames ({ "rate", "block", "channels", "active" })
