@@ -21,6 +21,27 @@ namespace
         return std::sqrt (amount) * (d * stageDb) / 20.0f;
     }
 
+    using MeanPair = double __attribute__ ((vector_size (16)));
+
+    // The smallest density whose gate, min (sqrt (density) * 20, 1), comes out as exactly 1.
+    // Both steps round monotonically, so every density from here up gives 1 as well and the
+    // square root can be skipped; found once by stepping over neighbouring floats.
+    float smallestFullGate() noexcept
+    {
+        const auto gateOf = [] (float d) { return std::min (std::sqrt (d) * 20.0f, 1.0f); };
+        float d = 0.0025f;
+
+        while (gateOf (std::nextafter (d, 0.0f)) == 1.0f)
+            d = std::nextafter (d, 0.0f);
+
+        while (gateOf (d) != 1.0f)
+            d = std::nextafter (d, 1.0f);
+
+        return d;
+    }
+
+    const float gateOpensFully = smallestFullGate();
+
     float finiteOrSilence (float sample) noexcept
     {
         return std::isfinite (sample) ? sample : 0.0f;
@@ -325,6 +346,7 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
     // nothing from the meters; the gates wait in the steadiness lane.
     {
         MeanSquareWindow::Cursor longRun (longWindow), shortRun (shortWindow);
+        const MeanPair lengths { (double) longRun.getLength(), (double) shortRun.getLength() };
         Envelope transient = transientEnvelope;
 
         for (int i = 0; i < numSamples; ++i)
@@ -338,9 +360,13 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
 
             const double square = (double) mid * (double) mid;
 
+            // Both means in one two-lane division: each lane is the same sum / length.
+            const MeanPair sums { longRun.pushSum (square), shortRun.pushSum (square) };
+            const MeanPair means = sums / lengths;
+
             // A window whose mean falls below the floor is emptied outright; this also catches
             // a running sum that rounding has pushed slightly below zero.
-            double meanLong = longRun.push (square);
+            double meanLong = means[0];
 
             if (meanLong != 0.0 && meanLong < windowFloor)
             {
@@ -348,7 +374,7 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
                 meanLong = 0.0;
             }
 
-            double meanShort = shortRun.push (square);
+            double meanShort = means[1];
 
             if (meanShort != 0.0 && meanShort < windowFloor)
             {
@@ -369,7 +395,7 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
 
             // Near-silent material would otherwise read as perfectly steady: the gate fades the
             // red and blue targets out below a density of 0.0025.
-            const float gate = std::min (std::sqrt (density) * 20.0f, 1.0f);
+            const float gate = density >= gateOpensFully ? 1.0f : std::min (std::sqrt (density) * 20.0f, 1.0f);
             transients[i] = std::min ((float) transientValue, 1.0f) * gate;
             greens[i] = density;
             steadiness[i] = gate;

@@ -42,7 +42,10 @@ public:
         {
         }
 
-        double push (double square) noexcept
+        double push (double square) noexcept { return pushSum (square) / length; }
+
+        /** Like push, but returns the new sum and leaves the division to the caller. */
+        double pushSum (double square) noexcept
         {
             const double old = squares[position];
             squares[position] = square;
@@ -55,8 +58,10 @@ public:
 
             // The order of this sum matters: it is part of the analysis' exact arithmetic.
             sum = (square + sum) - old;
-            return sum / length;
+            return sum;
         }
+
+        int getLength() const noexcept { return length; }
 
         /** The same as MeanSquareWindow::clear. */
         void clear() noexcept
