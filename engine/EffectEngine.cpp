@@ -425,6 +425,7 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
     float blue = blueMeter.load (std::memory_order_relaxed);
     float red = redMeter.load (std::memory_order_relaxed);
     float blueSum = blueMeterSum, redSum = redMeterSum, greenSum = greenMeterSum;
+    HistoryBuffer::Cursor points (history);
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -451,13 +452,14 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
 
         const float l = left[i];
 
-        if (history.pushSample (l, right != nullptr ? right[i] : l))
+        if (points.pushSample (l, right != nullptr ? right[i] : l))
         {
             history.pushColourCode (packColourCode (blueSum, redSum, greenSum));
             blueSum = redSum = greenSum = 0.0f;
         }
     }
 
+    points.storeInto (history);
     blueMeterSum = blueSum;
     redMeterSum = redSum;
     greenMeterSum = greenSum;

@@ -26,29 +26,67 @@ public:
     /** Feeds one sample pair; returns true when it completed a display point. */
     bool pushSample (float left, float right) noexcept
     {
-        const double p = (double) ((left * left + right * right) * 0.5f);
-
-        powerSum = (p - powers[(std::size_t) windowPosition]) + powerSum;
-
-        // Snapping tiny sums to 0 keeps the noise floor (and rounding residue) from showing
-        // up as a level when the input is silent.
-        if (powerSum < 1.0e-8)
-            powerSum = 0.0;
-
-        powers[(std::size_t) windowPosition] = p;
-
-        if (++windowPosition == windowLength)
-            windowPosition = 0;
-
-        ++samplesSincePoint;
-
-        if (samplesSincePoint < samplesPerPoint)
-            return false;
-
-        samplesSincePoint = 0;
-        levelRing.push (std::sqrt ((float) (powerSum / windowLength)));
-        return true;
+        Cursor cursor (*this);
+        const bool completed = cursor.pushSample (left, right);
+        cursor.storeInto (*this);
+        return completed;
     }
+
+    /** The running window copied into locals for a block's loop: stores into the power ring
+        could otherwise alias the sum, sending it through memory on every sample. Take one at
+        the start of a block, push through it, store it back at the end. */
+    class Cursor
+    {
+    public:
+        explicit Cursor (HistoryBuffer& b) noexcept
+            : buffer (b)
+            , powers (b.powers.data())
+            , powerSum (b.powerSum)
+            , windowPosition (b.windowPosition)
+            , samplesSincePoint (b.samplesSincePoint)
+        {
+        }
+
+        bool pushSample (float left, float right) noexcept
+        {
+            const double p = (double) ((left * left + right * right) * 0.5f);
+
+            powerSum = (p - powers[windowPosition]) + powerSum;
+
+            // Snapping tiny sums to 0 keeps the noise floor (and rounding residue) from
+            // showing up as a level when the input is silent.
+            if (powerSum < 1.0e-8)
+                powerSum = 0.0;
+
+            powers[windowPosition] = p;
+
+            if (++windowPosition == buffer.windowLength)
+                windowPosition = 0;
+
+            ++samplesSincePoint;
+
+            if (samplesSincePoint < buffer.samplesPerPoint)
+                return false;
+
+            samplesSincePoint = 0;
+            buffer.levelRing.push (std::sqrt ((float) (powerSum / buffer.windowLength)));
+            return true;
+        }
+
+        void storeInto (HistoryBuffer& b) const noexcept
+        {
+            b.powerSum = powerSum;
+            b.windowPosition = windowPosition;
+            b.samplesSincePoint = samplesSincePoint;
+        }
+
+    private:
+        HistoryBuffer& buffer;
+        double* powers;
+        double powerSum;
+        int windowPosition;
+        int samplesSincePoint;
+    };
 
     void pushColourCode (int code) noexcept { colourRing.push (code); }
 
