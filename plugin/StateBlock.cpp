@@ -4,6 +4,46 @@
 
 namespace StateBlock
 {
+    namespace
+    {
+        // Our blocks are one element deep; a host never stores anything nested much deeper.
+        constexpr int maximumNesting = 32;
+
+        /** Guards the framework's XML parser against what could bring it down: it descends
+            recursively into nested elements (thousands of levels exhaust the stack) and it
+            expands entities declared in a document type definition (a few lines can expand
+            to gigabytes). Neither belongs in a state block, so such text is refused outright. */
+        bool isSafeToParse (const juce::String& text)
+        {
+            if (text.containsIgnoreCase ("<!DOCTYPE") || text.containsIgnoreCase ("<!ENTITY"))
+                return false;
+
+            int depth = 0;
+            auto previous = (juce::juce_wchar) 0;
+
+            for (auto p = text.getCharPointer(); ! p.isEmpty();)
+            {
+                const auto c = p.getAndAdvance();
+
+                if (previous == '<')
+                {
+                    if (c == '/')
+                        --depth;
+                    else if (c != '?' && c != '!' && ++depth > maximumNesting)
+                        return false;
+                }
+                else if (previous == '/' && c == '>')
+                {
+                    --depth;
+                }
+
+                previous = c;
+            }
+
+            return true;
+        }
+    } // namespace
+
     juce::String formatValue (float value)
     {
         // std::to_chars ignores the locale a host may have set for the whole process.
@@ -42,6 +82,9 @@ namespace StateBlock
         // as a block cut short in a damaged project does. Such a block must change nothing, so
         // the text has to end where an element ends.
         if (! text.trimEnd().endsWithChar ('>'))
+            return {};
+
+        if (! isSafeToParse (text))
             return {};
 
         juce::XmlDocument document (text);

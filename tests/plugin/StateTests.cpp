@@ -144,6 +144,37 @@ TEST (State, MalformedBlocksChangeNothing)
     EXPECT_EQ (valuesOf (processor), before);
 }
 
+TEST (State, RefusesWhatCouldOverwhelmTheParser)
+{
+    ZarivirAudioProcessor processor;
+    setAll (processor, 0.1f, 0.2f, 0.3f, 0.4f);
+    const auto before = valuesOf (processor);
+
+    std::string nested;
+
+    for (int i = 0; i < 5000; ++i)
+        nested += "<a>";
+
+    nested += R"(<ZARIVIR red="1"/>)";
+
+    for (int i = 0; i < 5000; ++i)
+        nested += "</a>";
+
+    const std::string entities = R"(<!DOCTYPE z [<!ENTITY a "0.9">]><ZARIVIR red="&a;"/>)";
+
+    for (const auto& text : { nested, entities })
+    {
+        const auto block = blockWith (text);
+        processor.setStateInformation (block.getData(), (int) block.getSize());
+        EXPECT_EQ (valuesOf (processor), before);
+    }
+
+    // A few levels of ordinary nesting are still fine.
+    const auto shallow = blockWith (R"(<ZARIVIR red="0.5"><a><b><c/></b></a></ZARIVIR>)");
+    processor.setStateInformation (shallow.getData(), (int) shallow.getSize());
+    EXPECT_EQ (processor.getParameters()[0]->getValue(), 0.5f);
+}
+
 TEST (State, ReadingIsLenientAboutTagsAndForms)
 {
     ZarivirAudioProcessor processor;
