@@ -42,9 +42,14 @@ namespace
 
     const float gateOpensFully = smallestFullGate();
 
-    float finiteOrSilence (float sample) noexcept
+    // No real signal comes near this (120 dB above full scale); beyond it the analysis' squares
+    // and running sums, and the gains, could overflow and leave the meters broken for good.
+    constexpr float largestInput = 1.0e6f;
+
+    // A NaN or infinite sample from a host is silence; an absurdly loud one is limited.
+    float sanitised (float sample) noexcept
     {
-        return std::isfinite (sample) ? sample : 0.0f;
+        return std::isfinite (sample) ? std::clamp (sample, -largestInput, largestInput) : 0.0f;
     }
 } // namespace
 
@@ -158,7 +163,7 @@ void EffectEngine::processSlice (float* left, float* right, int numSamples) noex
             continue;
 
         for (int i = 0; i < numSamples; ++i)
-            channel[i] = finiteOrSilence (channel[i]) + draws[i];
+            channel[i] = sanitised (channel[i]) + draws[i];
     }
 
     delayLeft.process (left, numSamples);

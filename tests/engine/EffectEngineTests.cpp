@@ -327,3 +327,23 @@ TEST (EffectEngine, EmptyBlockChangesNothing)
     EXPECT_EQ (engine.getHistory().getLevelRing().getPosition(), 0);
     EXPECT_EQ (engine.getRedAmount(), 1.0f);
 }
+
+TEST (EffectEngine, AbsurdlyLoudInputCannotBreakTheMeters)
+{
+    // Finite, but so loud that squares and sums of it would overflow.
+    EffectEngine engine;
+    std::vector<float> left (4096, 3.0e38f), right (4096, 3.0e38f);
+    test::processSignal (engine, { 1.0f, 1.0f, 1.0f, true }, left, &right);
+
+    for (float sample : left)
+        ASSERT_TRUE (std::isfinite (sample));
+
+    auto sine = test::sine (1000.0, 44100.0, 44100 * 3, 0.5f), sineRight = sine;
+    test::processSignal (engine, {}, sine, &sineRight);
+
+    for (float meter : { engine.getRedMeter(), engine.getGreenMeter(), engine.getBlueMeter() })
+        EXPECT_TRUE (std::isfinite (meter));
+
+    EXPECT_GT (engine.getGreenMeter(), 0.0f);
+    EXPECT_TRUE (std::isfinite (engine.getLongWindow().getSum()));
+}
