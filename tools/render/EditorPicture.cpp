@@ -1,0 +1,44 @@
+#include "EditorPicture.h"
+
+EditorPicture::EditorPicture (ZarivirAudioProcessor& processor)
+    : editor (std::make_unique<ZarivirAudioProcessorEditor> (processor))
+    , samplesPerTick (juce::jmax ((juce::int64) 1, (juce::int64) (processor.getSampleRate() * 0.1)))
+{
+    // The timers are ticked by hand, in step with the audio rather than the wall clock.
+    editor->stopTimer();
+    editor->visualisation.stopTimer();
+}
+
+EditorPicture::~EditorPicture() = default;
+
+void EditorPicture::tick()
+{
+    editor->timerCallback();
+    editor->visualisation.timerCallback();
+}
+
+void EditorPicture::advance (int numSamples)
+{
+    samplesSinceTick += numSamples;
+
+    if (samplesSinceTick < samplesPerTick)
+        return;
+
+    // A block longer than 100 ms still gives one tick: the meters show where the block ended,
+    // as they would on the next tick after a host delivered such a block.
+    samplesSinceTick %= samplesPerTick;
+    tick();
+}
+
+juce::Image EditorPicture::draw()
+{
+    tick();
+    return editor->createComponentSnapshot (editor->getLocalBounds());
+}
+
+juce::MemoryBlock EditorPicture::toPng (const juce::Image& image)
+{
+    juce::MemoryOutputStream stream;
+    juce::PNGImageFormat().writeImageToStream (image, stream);
+    return stream.getMemoryBlock();
+}

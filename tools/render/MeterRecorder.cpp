@@ -1,0 +1,73 @@
+#include "MeterRecorder.h"
+
+namespace
+{
+    // copyHistory hands out at most 399 levels; leave a margin.
+    constexpr int maximumPointsPerCapture = 384;
+} // namespace
+
+MeterRecorder::MeterRecorder (EffectEngine& engineToRecord, int engineLatency)
+    : engine (engineToRecord)
+    , latency (engineLatency)
+    , lastPosition (engineToRecord.getHistory().getColourRing().getPosition())
+{
+}
+
+int MeterRecorder::getMaximumSamplesBetweenCaptures() const noexcept
+{
+    return maximumPointsPerCapture * juce::jmax (1, engine.getHistory().getSamplesPerPoint());
+}
+
+void MeterRecorder::capture()
+{
+    // The colour ring advances by one slot per point; how far it moved is how many points are
+    // new. The render and the engine share one thread here, so the ring is still.
+    const auto& ring = engine.getHistory().getColourRing();
+    const int position = ring.getPosition();
+    const int newPoints = (position - lastPosition + ring.getCapacity()) % ring.getCapacity();
+    lastPosition = position;
+
+    if (newPoints == 0)
+        return;
+
+    levels.resize (newPoints);
+    colours.resize (newPoints);
+
+    if (! engine.copyHistory (levels, colours))
+        return;
+
+    const auto samplesPerPoint = (double) engine.getHistory().getSamplesPerPoint();
+    const auto rate = engine.getSampleRate();
+
+    // Oldest first in the file; copyHistory hands them out newest first.
+    for (int i = newPoints; --i >= 0;)
+    {
+        ++pointsSoFar;
+        const auto time = ((double) pointsSoFar * samplesPerPoint - latency) / rate;
+
+        // The first points of a render can lie wholly in the engine's delay, before the input.
+        if (time > 0.0)
+            points.push_back ({ time, levels[i], colours[i] });
+    }
+}
+
+juce::String MeterRecorder::toCsv() const
+{
+    juce::String text;
+    text.preallocateBytes (points.size() * 40 + 64);
+    text << "time,level,red,green,blue\n";
+
+    const auto share = [] (int code, int shift) { return juce::String ((double) ((code >> shift) & 0xff) / 255.0, 4); };
+
+    for (const auto& point : points)
+    {
+        // The colour code keeps blue in bits 16-23, red in 8-15 and green in 0-7.
+        text << juce::String (point.time, 4) << ','
+             << juce::String (point.level, 7) << ','
+             << share (point.colourCode, 8) << ','
+             << share (point.colourCode, 0) << ','
+             << share (point.colourCode, 16) << '\n';
+    }
+
+    return text;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+
+/** A file written under a hidden temporary name beside its target and moved into place only
+    by commit(), so that a render that fails half-way leaves no partial file behind: the
+    temporary file goes when this object does. */
+class OutputFile
+{
+public:
+    explicit OutputFile (const juce::File& target);
+
+    /** Creates the temporary file. Fails with a one-line reason when the target cannot be
+        written: a missing folder, a folder in the target's place, no permission. */
+    juce::Result open();
+
+    /** The stream onto the temporary file, for a writer that takes ownership of it. */
+    std::unique_ptr<juce::FileOutputStream> takeStream() { return std::move (stream); }
+
+    /** Writes the whole contents in one go. */
+    juce::Result write (const void* data, size_t numBytes);
+
+    /** Closes the stream if still held and renames the temporary file onto the target. */
+    juce::Result commit();
+
+    const juce::File& getTarget() const noexcept { return target; }
+    juce::File getTemporaryFile() const { return temporary.getFile(); }
+
+private:
+    juce::Result failure (const juce::String& reason) const;
+
+    juce::File target;
+    juce::TemporaryFile temporary;
+    std::unique_ptr<juce::FileOutputStream> stream;
+
+    JUCE_DECLARE_NON_COPYABLE (OutputFile)
+};

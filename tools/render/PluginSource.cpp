@@ -1,0 +1,57 @@
+#include "PluginSource.h"
+
+#include "BuiltInSource.h"
+#include "HostedSource.h"
+
+std::unique_ptr<PluginSource> PluginSource::createBuiltIn()
+{
+    return std::make_unique<BuiltInSource>();
+}
+
+std::unique_ptr<PluginSource> PluginSource::createHosted (const juce::String& location, juce::String& error)
+{
+    return HostedSource::load (location, error);
+}
+
+juce::Result PluginSource::setParameters (const ParameterValues& values)
+{
+    const std::pair<const char*, float> settings[] = { { "red", values.red }, { "green", values.green }, { "blue", values.blue }, { "x2", values.x2 } };
+
+    for (const auto& [name, value] : settings)
+    {
+        // By name, not by index: an LV2 host lists the parameters in an order of its own.
+        juce::AudioProcessorParameter* parameter = nullptr;
+
+        for (auto* candidate : getProcessor().getParameters())
+            if (candidate->getName (64) == name)
+                parameter = candidate;
+
+        if (parameter == nullptr)
+            return juce::Result::fail (getDescription() + " has no parameter \"" + name + "\": it is not Tavine");
+
+        parameter->setValueNotifyingHost (value);
+    }
+
+    return juce::Result::ok();
+}
+
+juce::Result PluginSource::prepare (double sampleRate, int maximumBlockSize, int numChannels)
+{
+    auto& processor = getProcessor();
+    const auto channels = juce::AudioChannelSet::canonicalChannelSet (numChannels);
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (channels);
+    layout.outputBuses.add (channels);
+
+    if (! processor.setBusesLayout (layout))
+        return juce::Result::fail (getDescription() + " does not accept " + (numChannels == 1 ? "mono" : "stereo") + " audio");
+
+    processor.setRateAndBufferSizeDetails (sampleRate, maximumBlockSize);
+    processor.prepareToPlay (sampleRate, maximumBlockSize);
+    return juce::Result::ok();
+}
+
+void PluginSource::process (juce::AudioBuffer<float>& block)
+{
+    getProcessor().processBlock (block, midi);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "PluginSource.h"
+#include "RenderOptions.h"
+
+/** One render from start to end: the setting, the input file, the processor or plug-in, the
+    blocks, and the output files, all of which appear only when everything has succeeded. */
+class RenderJob
+{
+public:
+    explicit RenderJob (const RenderOptions& options);
+
+    /** Runs the render. On failure the result holds a one-line message and no output file has
+        been created or replaced. */
+    juce::Result run();
+
+    /** For --demo: writes the built-in phrase into the demo folder as the input, and points the
+        output, picture and meters there too, leaving alone any file given on the command line.
+        Without a setting on the command line the demo uses red 0.6, green 0.5, blue 0.7. */
+    static juce::Result prepareDemo (RenderOptions& options);
+
+    /** The setting for the options: a state file first, then the knobs given on the command
+        line; and the state block the plug-in would save for it. */
+    static juce::Result resolveSetting (const RenderOptions& options, ParameterValues& values, juce::MemoryBlock& stateBlock);
+
+    // What the last run did, for messages and tests.
+    juce::String getSourceDescription() const { return sourceDescription; }
+    int getLatency() const noexcept { return latency; }
+    double getSampleRate() const noexcept { return sampleRate; }
+    int getNumChannels() const noexcept { return numChannels; }
+    juce::int64 getNumSamples() const noexcept { return numSamples; }
+
+private:
+    RenderOptions options;
+    juce::String sourceDescription;
+    int latency = 0;
+    double sampleRate = 0.0;
+    int numChannels = 0;
+    juce::int64 numSamples = 0;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <optional>
+
+/** Everything one run of tavine-render is asked to do, as the command line gave it. */
+struct RenderOptions
+{
+    juce::File input;
+    juce::File output;
+
+    // Knob positions given on the command line; unset ones come from the state file, or stay at
+    // the plug-in's defaults.
+    std::optional<float> red;
+    std::optional<float> green;
+    std::optional<float> blue;
+    std::optional<float> x2;
+
+    juce::File stateFile;
+    juce::File saveStateFile;
+    juce::File metersFile;
+    juce::File pictureFile;
+
+    /** A VST3 bundle, a VST2 library, an LV2 bundle or an LV2 URI; empty for the built-in
+        processor. */
+    juce::String pluginPath;
+
+    int blockSize = 512;
+    int bitsPerSample = 32;
+    bool compensateLatency = true;
+    bool quiet = false;
+    bool showHelp = false;
+
+    /** Renders the built-in phrase into demoFolder instead of reading an input file. */
+    bool demo = false;
+    juce::File demoFolder;
+};
