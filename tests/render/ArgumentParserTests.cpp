@@ -1,0 +1,76 @@
+// The command line: the forms of each option, and where relative paths and the demo go.
+
+#include "RenderTestSupport.h"
+
+namespace
+{
+    const juce::File workingDirectory ("/work/dir");
+
+    ArgumentParser::Result parse (const juce::StringArray& arguments, const juce::String& demoVariable = {})
+    {
+        return ArgumentParser::parse (arguments, workingDirectory, demoVariable);
+    }
+
+    TEST (ArgumentParser, TakesValuesAttachedOrSeparate)
+    {
+        const auto result = parse ({ "in.flac", "--red=0.25", "--green", "1", "--blue", "0", "sub/out.wav", "--block=1", "--bits", "24", "--no-latency-compensation", "-q" });
+        ASSERT_EQ (result.error, "");
+        const auto& options = result.options;
+
+        EXPECT_EQ (options.input, workingDirectory.getChildFile ("in.flac"));
+        EXPECT_EQ (options.output, workingDirectory.getChildFile ("sub/out.wav"));
+        EXPECT_EQ (options.red, 0.25f);
+        EXPECT_EQ (options.green, 1.0f);
+        EXPECT_EQ (options.blue, 0.0f);
+        EXPECT_FALSE (options.x2.has_value()) << "unset knobs stay unset, so a state file can set them";
+        EXPECT_EQ (options.blockSize, 1);
+        EXPECT_EQ (options.bitsPerSample, 24);
+        EXPECT_FALSE (options.compensateLatency);
+        EXPECT_TRUE (options.quiet);
+    }
+
+    TEST (ArgumentParser, ReadsTheToggleInItsForms)
+    {
+        EXPECT_EQ (parse ({ "a", "b", "--x2" }).options.x2, 1.0f);
+        EXPECT_EQ (parse ({ "a", "b", "--x2=on" }).options.x2, 1.0f);
+        EXPECT_EQ (parse ({ "a", "b", "--x2=OFF" }).options.x2, 0.0f);
+        EXPECT_EQ (parse ({ "a", "b", "--x2=0.4" }).options.x2, 0.4f);
+
+        // A bare --x2 takes nothing from the next argument, which stays a file.
+        EXPECT_EQ (parse ({ "a", "--x2", "b" }).options.output, workingDirectory.getChildFile ("b"));
+    }
+
+    TEST (ArgumentParser, AcceptsOnlyWholeNumbersFromZeroToOne)
+    {
+        EXPECT_EQ (ArgumentParser::parseUnitNumber ("0"), 0.0f);
+        EXPECT_EQ (ArgumentParser::parseUnitNumber ("1"), 1.0f);
+        EXPECT_EQ (ArgumentParser::parseUnitNumber ("2.5e-1"), 0.25f);
+
+        for (const auto* text : { "", " 0.5", "0.5 ", "0.5x", "1.0000001", "-1e-9", "inf", "nan", "0x1p-1", ".5." })
+            EXPECT_FALSE (ArgumentParser::parseUnitNumber (text).has_value()) << '"' << text << '"';
+    }
+
+    TEST (ArgumentParser, TreatsEverythingAfterADoubleDashAsFiles)
+    {
+        const auto result = parse ({ "--", "--odd name.wav", "-out.wav" });
+        ASSERT_EQ (result.error, "");
+        EXPECT_EQ (result.options.input, workingDirectory.getChildFile ("--odd name.wav"));
+        EXPECT_EQ (result.options.output, workingDirectory.getChildFile ("-out.wav"));
+    }
+
+    TEST (ArgumentParser, FindsTheDemoFolder)
+    {
+        EXPECT_EQ (parse ({ "--demo" }).options.demoFolder, juce::File ("~/tavine-demo"));
+        EXPECT_EQ (parse ({ "--demo" }, "/from/variable").options.demoFolder, juce::File ("/from/variable"));
+        EXPECT_EQ (parse ({ "--demo", "--demo-dir", "here" }, "/from/variable").options.demoFolder, workingDirectory.getChildFile ("here"));
+
+        EXPECT_NE (parse ({ "--demo", "in.wav" }).error, "");
+        EXPECT_NE (parse ({ "in.wav", "out.wav", "--demo-dir", "x" }).error, "");
+    }
+
+    TEST (ArgumentParser, KeepsAnLv2UriAsItIs)
+    {
+        EXPECT_EQ (parse ({ "a", "b", "--plugin", "https://wemb.audio/plugins/tavine" }).options.pluginPath, "https://wemb.audio/plugins/tavine");
+        EXPECT_EQ (parse ({ "a", "b", "--plugin", "Tavine.vst3" }).options.pluginPath, workingDirectory.getChildFile ("Tavine.vst3").getFullPathName());
+    }
+} // namespace

@@ -1,0 +1,129 @@
+// Every way a render can be asked to do the impossible: one line saying why, the right exit
+// status, and no output file (nor a temporary one) left behind.
+
+#include "RenderTestSupport.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+    constexpr int renderFailed = 1;
+    constexpr int badCommandLine = 2;
+
+    struct BadInputCase
+    {
+        const char* name;
+        std::vector<const char*> arguments; // "@" stands for the scratch folder
+        int exitCode;
+        const char* message;
+    };
+
+    class BadInput : public testing::TestWithParam<BadInputCase>
+    {
+    protected:
+        void SetUp() override
+        {
+            const double rate = 44100.0;
+            test::writeWav (folder["in.wav"], test::makeProgramme (2, 4410, rate), rate);
+            test::writeWav (folder["three.wav"], test::makeProgramme (3, 4410, rate), rate);
+
+            folder["text.wav"].replaceWithText ("These are not the samples you are looking for.\n");
+            const char junkFlac[] = "fLaC\0\0\0\x22 no stream info here";
+            folder["junk.flac"].replaceWithData (junkFlac, sizeof (junkFlac) - 1);
+            folder["not-a-state.bin"].replaceWithText ("<ZARIVIR red=\"0.5\"/>");
+            folder["empty.state"].create();
+
+            // A header that promises a second of audio, and a file that stops after a tenth.
+            test::writeWav (folder["long.wav"], test::makeProgramme (2, 44100, rate), rate);
+            juce::MemoryBlock whole;
+            folder["long.wav"].loadFileAsData (whole);
+            folder["truncated.wav"].replaceWithData (whole.getData(), whole.getSize() / 10);
+            folder["long.wav"].deleteFile();
+
+            folder["folder.wav"].createDirectory();
+            inputs = folder.list();
+        }
+
+        test::ScratchFolder folder;
+        juce::StringArray inputs;
+    };
+
+    TEST_P (BadInput, IsRefusedWithOneLineAndLeavesNothingBehind)
+    {
+        const auto& badCase = GetParam();
+        juce::StringArray arguments;
+
+        for (const auto* argument : badCase.arguments)
+            arguments.add (juce::String (argument).replace ("@", folder.get().getFullPathName()));
+
+        const auto run = test::runProgram (arguments);
+
+        EXPECT_EQ (run.exitCode, badCase.exitCode) << run.output;
+        EXPECT_TRUE (run.output.startsWith ("tavine-render: ")) << run.output;
+        EXPECT_TRUE (run.output.contains (badCase.message)) << run.output;
+        EXPECT_EQ (run.output.trimEnd().indexOfChar ('\n'), -1) << "one line, not:\n"
+                                                                << run.output;
+        EXPECT_EQ (folder.list(), inputs) << "files left behind";
+    }
+
+    // Outputs that come after a first one on the command line check that the first one's
+    // temporary file goes too.
+    INSTANTIATE_TEST_SUITE_P (
+        Cases,
+        BadInput,
+        testing::Values (
+            BadInputCase { "MissingInput", { "@/absent.wav", "@/out.wav" }, renderFailed, "cannot find the input" },
+            BadInputCase { "FolderAsInput", { "@/folder.wav", "@/out.wav" }, renderFailed, "is a folder" },
+            BadInputCase { "TextAsInput", { "@/text.wav", "@/out.wav" }, renderFailed, "is not a WAV, AIFF or FLAC file" },
+            BadInputCase { "BrokenFlac", { "@/junk.flac", "@/out.wav" }, renderFailed, "is not a WAV, AIFF or FLAC file" },
+            BadInputCase { "TruncatedWav", { "@/truncated.wav", "@/out.wav" }, renderFailed, "is damaged" },
+            BadInputCase { "ThreeChannels", { "@/three.wav", "@/out.wav" }, renderFailed, "has 3 channels" },
+            BadInputCase { "KnobAboveOne", { "@/in.wav", "@/out.wav", "--red", "1.5" }, badCommandLine, "--red takes a number from 0 to 1" },
+            BadInputCase { "KnobBelowZero", { "@/in.wav", "@/out.wav", "--green=-0.1" }, badCommandLine, "--green takes a number from 0 to 1" },
+            BadInputCase { "KnobNotANumber", { "@/in.wav", "@/out.wav", "--blue", "loud" }, badCommandLine, "--blue takes a number from 0 to 1" },
+            BadInputCase { "KnobNaN", { "@/in.wav", "@/out.wav", "--blue", "nan" }, badCommandLine, "--blue takes a number from 0 to 1" },
+            BadInputCase { "KnobWithComma", { "@/in.wav", "@/out.wav", "--red", "0,5" }, badCommandLine, "--red takes a number from 0 to 1" },
+            BadInputCase { "KnobWithoutValue", { "@/in.wav", "@/out.wav", "--red" }, badCommandLine, "--red needs a value" },
+            BadInputCase { "ToggleWord", { "@/in.wav", "@/out.wav", "--x2=maybe" }, badCommandLine, "--x2 takes on, off" },
+            BadInputCase { "UnknownOption", { "@/in.wav", "@/out.wav", "--louder" }, badCommandLine, "unknown option --louder" },
+            BadInputCase { "BlockZero", { "@/in.wav", "@/out.wav", "--block", "0" }, badCommandLine, "--block takes a whole number" },
+            BadInputCase { "BlockTooLong", { "@/in.wav", "@/out.wav", "--block", "65537" }, badCommandLine, "--block takes a whole number" },
+            BadInputCase { "EightBits", { "@/in.wav", "@/out.wav", "--bits", "8" }, badCommandLine, "--bits takes 16, 24 or 32" },
+            BadInputCase { "NoOutput", { "@/in.wav" }, badCommandLine, "no output file given" },
+            BadInputCase { "OutputInMissingFolder", { "@/in.wav", "@/nowhere/out.wav" }, renderFailed, "does not exist" },
+            BadInputCase { "OutputIsAFolder", { "@/in.wav", "@/folder.wav" }, renderFailed, "it is a folder" },
+            BadInputCase { "PictureInMissingFolder", { "@/in.wav", "@/out.wav", "--picture", "@/nowhere/p.png" }, renderFailed, "does not exist" },
+            BadInputCase { "SavedStateInMissingFolder", { "@/in.wav", "@/out.wav", "--meters", "@/m.csv", "--save-state", "@/nowhere/s.bin" }, renderFailed, "does not exist" },
+            BadInputCase { "StateNotABlock", { "@/in.wav", "@/out.wav", "--state", "@/not-a-state.bin" }, renderFailed, "is not a valid Tavine state block" },
+            BadInputCase { "StateEmpty", { "@/in.wav", "@/out.wav", "--state", "@/empty.state" }, renderFailed, "is not a valid Tavine state block" },
+            BadInputCase { "StateMissing", { "@/in.wav", "@/out.wav", "--state", "@/absent.state" }, renderFailed, "cannot find the state file" },
+            BadInputCase { "PluginMissing", { "@/in.wav", "@/out.wav", "--plugin", "@/absent.vst3" }, renderFailed, "cannot find the plug-in" },
+            BadInputCase { "PluginNotABinary", { "@/in.wav", "@/out.wav", "--meters", "@/m.csv", "--plugin", "@/text.wav" }, renderFailed, "cannot load" }),
+        [] (const auto& instance) { return std::string (instance.param.name); });
+
+    TEST (BadInputPermissions, AnUnreadableInputAndAnUnwritableFolderAreRefused)
+    {
+        if (geteuid() == 0)
+            GTEST_SKIP() << "file permissions do not bind the super-user";
+
+        test::ScratchFolder folder;
+        test::writeWav (folder["in.wav"], test::makeProgramme (1, 1000, 44100.0), 44100.0);
+        folder["locked"].createDirectory();
+        ASSERT_TRUE (folder["in.wav"].setReadOnly (true));
+        ASSERT_EQ (chmod (folder["in.wav"].getFullPathName().toRawUTF8(), 0), 0);
+        ASSERT_EQ (chmod (folder["locked"].getFullPathName().toRawUTF8(), 0555), 0);
+
+        const auto unreadable = test::runProgram ({ folder["in.wav"].getFullPathName(), folder["out.wav"].getFullPathName() });
+        EXPECT_EQ (unreadable.exitCode, renderFailed);
+        EXPECT_TRUE (unreadable.output.contains ("cannot read the input")) << unreadable.output;
+
+        chmod (folder["in.wav"].getFullPathName().toRawUTF8(), 0644);
+        const auto unwritable = test::runProgram ({ folder["in.wav"].getFullPathName(), folder["locked"].getChildFile ("out.wav").getFullPathName() });
+        EXPECT_EQ (unwritable.exitCode, renderFailed);
+        EXPECT_TRUE (unwritable.output.contains ("cannot write")) << unwritable.output;
+        EXPECT_EQ (folder["locked"].getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+
+        chmod (folder["locked"].getFullPathName().toRawUTF8(), 0755);
+    }
+} // namespace
