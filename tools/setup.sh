@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what Tavine needs, builds it (Release) and installs the plug-ins where Linux hosts
-# look for them: VST3 in ~/.vst3, VST2 in ~/.vst, LV2 in ~/.lv2, the standalone in
-# ~/.local/bin. Run again at any time to rebuild and reinstall.
+# look for them: VST3 in ~/.vst3, VST2 in ~/.vst, LV2 in ~/.lv2, the standalone and
+# tavine-render in ~/.local/bin. Then renders a short demo through the installed VST3, so the
+# first run ends with something to listen to and look at (in $TAVINE_DEMO_DIR, else
+# ~/tavine-demo). Run again at any time to rebuild and reinstall.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -10,7 +12,7 @@ tavine_install_dependencies
 
 build=${TAVINE_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" --target Tavine_VST3 Tavine_VST Tavine_LV2 Tavine_Standalone
+cmake --build "$build" --target Tavine_VST3 Tavine_VST Tavine_LV2 Tavine_Standalone tavine_render
 
 artefacts="$build/plugin/Tavine_artefacts/Release"
 
@@ -20,6 +22,7 @@ cp -R "$artefacts/VST3/Tavine.vst3" ~/.vst3/
 cp "$artefacts/VST/libTavine.so" ~/.vst/Tavine.so
 cp -R "$artefacts/LV2/Tavine.lv2" ~/.lv2/
 cp "$artefacts/Standalone/Tavine" ~/.local/bin/Tavine
+cp "$build/tools/render/tavine-render" ~/.local/bin/tavine-render
 
 echo
 echo "Installed:"
@@ -27,3 +30,9 @@ echo "  VST3        ~/.vst3/Tavine.vst3"
 echo "  VST2        ~/.vst/Tavine.so"
 echo "  LV2         ~/.lv2/Tavine.lv2"
 echo "  Standalone  ~/.local/bin/Tavine"
+echo "  Renderer    ~/.local/bin/tavine-render   (tavine-render --help)"
+
+# The demo goes through the installed VST3, as a host would load it: the check that what was
+# just installed works.
+echo
+~/.local/bin/tavine-render --demo --plugin ~/.vst3/Tavine.vst3
