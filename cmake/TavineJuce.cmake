@@ -26,7 +26,8 @@ juce_set_vst2_sdk_path ("${PROJECT_SOURCE_DIR}/plugin/vst2shim")
 # JUCE 7.0.5's LV2 wrapper copies every declared audio input without checking whether the
 # host connected it; a host running a mono layout may leave the second input unconnected,
 # and the copy from a null port crashes. We compile a mended copy of the wrapper instead of
-# the packaged one; configuring fails loudly if the packaged source no longer matches.
+# the packaged one (see the mends below); configuring fails loudly if the packaged source no
+# longer matches.
 function (tavine_mend_lv2_wrapper)
     set (original "${JUCE_MODULES_DIR}/juce_audio_plugin_client/LV2/juce_LV2_Client.cpp")
     set (mended "${PROJECT_BINARY_DIR}/juce_mended/juce_audio_plugin_client_LV2.cpp")
@@ -45,7 +46,14 @@ function (tavine_mend_lv2_wrapper)
     set (unsafeFill "                    std::fill (ptr, ptr + numSteps, 0.0f);")
     set (safeFill "                    if (ptr != nullptr) std::fill (ptr, ptr + numSteps, 0.0f);")
 
-    foreach (pattern IN ITEMS unsafeCopy unsafeFill)
+    # An LV2 plug-in has a fixed set of ports, and the wrapper takes them from the first of the
+    # channel configurations: ours would be a mono plug-in. It takes the widest (the last)
+    # instead, two in and two out; a host running a mono track leaves the second ports
+    # unconnected, which the mends above make safe.
+    set (firstConfiguration "channelConfigurations[0]")
+    set (widestConfiguration "channelConfigurations[numElementsInArray (channelConfigurations) - 1]")
+
+    foreach (pattern IN ITEMS unsafeCopy unsafeFill firstConfiguration)
         string (FIND "${source}" "${${pattern}}" found)
 
         if (found EQUAL -1)
@@ -55,6 +63,7 @@ function (tavine_mend_lv2_wrapper)
 
     string (REPLACE "${unsafeCopy}" "${safeCopy}" source "${source}")
     string (REPLACE "${unsafeFill}" "${safeFill}" source "${source}")
+    string (REPLACE "${firstConfiguration}" "${widestConfiguration}" source "${source}")
 
     # Written through a scratch file so an unchanged result keeps its time stamp.
     file (WRITE "${mended}.new" "${source}")
