@@ -76,7 +76,15 @@ namespace StateBlock
         if (length <= 0)
             return {};
 
-        const auto text = juce::String::fromUTF8 (static_cast<const char*> (data) + 8, juce::jmin (sizeInBytes - 8, length));
+        const auto* bytes = static_cast<const char*> (data) + 8;
+        const int textLength = juce::jmin (sizeInBytes - 8, length);
+
+        // Text that is not valid UTF-8 is damage, not a state: and the framework's string
+        // would walk past the end of a sequence that the data cuts short.
+        if (! juce::CharPointer_UTF8::isValidString (bytes, textLength))
+            return {};
+
+        const auto text = juce::String::fromUTF8 (bytes, textLength);
 
         // The framework's parser accepts an opening tag that simply stops after an attribute,
         // as a block cut short in a damaged project does. Such a block must change nothing, so
