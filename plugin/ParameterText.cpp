@@ -1,6 +1,10 @@
 #include "ParameterText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string>
 
 namespace ParameterText
 {
@@ -17,7 +21,64 @@ namespace ParameterText
 
     float knobFromText (const juce::String& text)
     {
-        return text.getFloatValue();
+        return (float) parseNumber (text);
+    }
+
+    double parseNumber (const juce::String& text)
+    {
+        // The framework's own reader overflows a signed integer on a long exponent, which a
+        // damaged project or a stray paste can contain; this one reads the same forms safely.
+        const std::string characters = text.toStdString();
+        const char* const end = characters.data() + characters.size();
+        const char* p = characters.data();
+        const auto isDigit = [&] (const char* c) { return c < end && *c >= '0' && *c <= '9'; };
+
+        while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+            ++p;
+
+        bool negative = false;
+
+        if (p < end && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+
+        const char* const start = p;
+        bool anyDigits = false;
+
+        while (isDigit (p))
+            ++p, anyDigits = true;
+
+        if (p < end && *p == '.')
+            for (++p; isDigit (p); ++p)
+                anyDigits = true;
+
+        if (! anyDigits)
+            return 0.0;
+
+        bool negativeExponent = false;
+
+        if (p < end && (*p == 'e' || *p == 'E'))
+        {
+            const char* exponent = p + 1;
+
+            if (exponent < end && (*exponent == '+' || *exponent == '-'))
+                negativeExponent = *exponent++ == '-';
+
+            if (isDigit (exponent))
+                for (p = exponent; isDigit (p); ++p)
+                {
+                }
+        }
+
+        double value = 0.0;
+        const auto result = std::from_chars (start, p, value, std::chars_format::general);
+
+        if (result.ec == std::errc::result_out_of_range)
+        {
+            const bool mantissaIsZero = std::all_of (start, p, [] (char c) { return c == '0' || c == '.'; }) || *start == 'e';
+            value = (negativeExponent || mantissaIsZero) ? 0.0 : std::numeric_limits<double>::infinity();
+        }
+
+        return negative ? -value : value;
     }
 
     juce::String toggleToText (float value)

@@ -188,7 +188,7 @@ void ZarivirAudioProcessor::setStateInformation (const void* data, int sizeInByt
 
         if (state->hasAttribute (name))
         {
-            value = (float) state->getStringAttribute (name).getDoubleValue();
+            value = (float) ParameterText::parseNumber (state->getStringAttribute (name));
 
             if (std::isnan (value))
                 value = 0.0f;

@@ -1,3 +1,4 @@
+#include "plugin/ParameterText.h"
 #include "plugin/ZarivirAudioProcessor.h"
 #include "support/AllocationCounter.h"
 #include "support/Signals.h"
@@ -95,6 +96,41 @@ TEST (ZarivirAudioProcessor, KnobTextAndParsing)
     EXPECT_EQ (red.getValueForText ("2"), 1.0f); // the parameter limits it
     EXPECT_EQ (red.getValueForText ("50%"), 1.0f);
     EXPECT_FLOAT_EQ (red.getValueForText ("2.5e-1xyz"), 0.25f);
+}
+
+TEST (ZarivirAudioProcessor, NumbersAreReadLikeDecimalTextAndNothingElse)
+{
+    const auto inf = std::numeric_limits<double>::infinity();
+    const std::pair<const char*, double> cases[] = {
+        { "0.25", 0.25 },
+        { " 0.25", 0.25 },
+        { "\t+.5", 0.5 },
+        { "5.", 5.0 },
+        { "-0.75", -0.75 },
+        { "1e-05", 1.0e-5 },
+        { "2.5E+1x", 25.0 },
+        { "1e", 1.0 },
+        { "1e+", 1.0 },
+        { "50%", 50.0 },
+        { "abc", 0.0 },
+        { "", 0.0 },
+        { "e5", 0.0 },
+        { ".", 0.0 },
+        { "-", 0.0 },
+        { "nan", 0.0 },
+        { "inf", 0.0 },
+        { "0x10", 0.0 },
+        { "1,5", 1.0 },
+        { "1e400", inf },
+        { "-1e400", -inf },
+        { "1e-400", 0.0 },
+        { "0e999999999999", 0.0 },
+        { "1e4095999999999999", inf },
+        { "1e-4095999999999999", 0.0 }
+    };
+
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ (ParameterText::parseNumber (text), expected) << text;
 }
 
 TEST (ZarivirAudioProcessor, ToggleTextAndParsing)
