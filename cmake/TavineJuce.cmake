@@ -23,57 +23,96 @@ target_link_libraries (tavine_juce_options INTERFACE
 # (plugin/vst2shim), which also supplies the preset bank layout.
 juce_set_vst2_sdk_path ("${PROJECT_SOURCE_DIR}/plugin/vst2shim")
 
-# JUCE 7.0.5's LV2 wrapper copies every declared audio input without checking whether the
-# host connected it; a host running a mono layout may leave the second input unconnected,
-# and the copy from a null port crashes. We compile a mended copy of the wrapper instead of
-# the packaged one (see the mends below); configuring fails loudly if the packaged source no
-# longer matches.
-function (tavine_mend_lv2_wrapper)
-    set (original "${JUCE_MODULES_DIR}/juce_audio_plugin_client/LV2/juce_LV2_Client.cpp")
-    set (mended "${PROJECT_BINARY_DIR}/juce_mended/juce_audio_plugin_client_LV2.cpp")
+# A few faults of the packaged JUCE 7.0.5 plug-in wrappers are mended in our build: we
+# compile a mended copy of a wrapper's source in place of the packaged one. Each mend names
+# the exact text it replaces, and configuring fails loudly if the packaged source no longer
+# contains it, so a JUCE update cannot silently drop a mend.
+#
+#   tavine_mend_wrapper (KIND SOURCE  ORIGINAL_VAR REPLACEMENT_VAR  [ORIGINAL_VAR REPLACEMENT_VAR]...)
+#
+# The texts are passed by variable name: C++ is full of semicolons, which CMake would take
+# for list separators.
+function (tavine_mend_wrapper kind relativeSource)
+    set (original "${JUCE_MODULES_DIR}/juce_audio_plugin_client/${relativeSource}")
+    get_filename_component (entryName "${relativeSource}" NAME_WE)
+    set (mended "${PROJECT_BINARY_DIR}/juce_mended/juce_audio_plugin_client_${kind}_mended.cpp")
 
     file (READ "${original}" source)
 
-    set (unsafeCopy "            audio.copyFrom (i, 0, ports.getBufferForAudioInput (i), audio.getNumSamples());")
-    set (safeCopy
-"        {
-            if (const auto* input = ports.getBufferForAudioInput (i))
-                audio.copyFrom (i, 0, input, audio.getNumSamples());
-            else
-                audio.clear (i, 0, audio.getNumSamples());
-        }")
+    set (edits ${ARGN})
+    list (LENGTH edits count)
+    math (EXPR last "${count} - 1")
 
-    set (unsafeFill "                    std::fill (ptr, ptr + numSteps, 0.0f);")
-    set (safeFill "                    if (ptr != nullptr) std::fill (ptr, ptr + numSteps, 0.0f);")
-
-    # An LV2 plug-in has a fixed set of ports, and the wrapper takes them from the first of the
-    # channel configurations: ours would be a mono plug-in. It takes the widest (the last)
-    # instead, two in and two out; a host running a mono track leaves the second ports
-    # unconnected, which the mends above make safe.
-    set (firstConfiguration "channelConfigurations[0]")
-    set (widestConfiguration "channelConfigurations[numElementsInArray (channelConfigurations) - 1]")
-
-    foreach (pattern IN ITEMS unsafeCopy unsafeFill firstConfiguration)
-        string (FIND "${source}" "${${pattern}}" found)
+    foreach (index RANGE 0 ${last} 2)
+        math (EXPR next "${index} + 1")
+        list (GET edits ${index} beforeName)
+        list (GET edits ${next} afterName)
+        set (before "${${beforeName}}")
+        set (after "${${afterName}}")
+        string (FIND "${source}" "${before}" found)
 
         if (found EQUAL -1)
-            message (FATAL_ERROR "The packaged LV2 wrapper changed; review the mend in cmake/TavineJuce.cmake")
+            message (FATAL_ERROR "The packaged ${relativeSource} changed; review its mend in cmake/TavineJuce.cmake:\n${before}")
         endif()
+
+        string (REPLACE "${before}" "${after}" source "${source}")
     endforeach()
 
-    string (REPLACE "${unsafeCopy}" "${safeCopy}" source "${source}")
-    string (REPLACE "${unsafeFill}" "${safeFill}" source "${source}")
-    string (REPLACE "${firstConfiguration}" "${widestConfiguration}" source "${source}")
+    # The copy lives elsewhere, so the wrapper's relative includes go through the module path.
+    string (REPLACE "#include \"../utility/" "#include \"juce_audio_plugin_client/utility/" source "${source}")
 
     # Written through a scratch file so an unchanged result keeps its time stamp.
     file (WRITE "${mended}.new" "${source}")
     file (COPY_FILE "${mended}.new" "${mended}" ONLY_IF_DIFFERENT)
     set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${original}")
 
-    get_target_property (wrapperSources juce_audio_plugin_client_LV2 INTERFACE_SOURCES)
-    list (FILTER wrapperSources EXCLUDE REGEX "juce_audio_plugin_client_LV2\\.cpp$")
+    # The format's wrapper target lists every format's entry file; ours replaces its own.
+    get_target_property (wrapperSources juce_audio_plugin_client_${kind} INTERFACE_SOURCES)
+    list (FILTER wrapperSources EXCLUDE REGEX "/juce_audio_plugin_client_${kind}2?\\.cpp$")
     list (APPEND wrapperSources "${mended}")
-    set_target_properties (juce_audio_plugin_client_LV2 PROPERTIES INTERFACE_SOURCES "${wrapperSources}")
+    set_target_properties (juce_audio_plugin_client_${kind} PROPERTIES INTERFACE_SOURCES "${wrapperSources}")
 endfunction()
 
-tavine_mend_lv2_wrapper()
+# LV2:
+# - The wrapper copies every declared audio input without checking whether the host
+#   connected it; a host running a mono track may leave the second input unconnected, and
+#   the copy from a null port crashes. Likewise the silence written while suspended.
+# - An LV2 plug-in has a fixed set of ports, which the wrapper takes from the first channel
+#   configuration: ours would be mono only. It takes the widest (the last), two in and two out.
+# - With no website and e-mail it writes empty links (<>), which LV2 tools resolve to the
+#   description file itself; they are left out instead.
+set (lv2InputCopy "            audio.copyFrom (i, 0, ports.getBufferForAudioInput (i), audio.getNumSamples());")
+set (lv2SafeInputCopy "        {
+            if (const auto* input = ports.getBufferForAudioInput (i))
+                audio.copyFrom (i, 0, input, audio.getNumSamples());
+            else
+                audio.clear (i, 0, audio.getNumSamples());
+        }")
+set (lv2SilenceFill "                    std::fill (ptr, ptr + numSteps, 0.0f);")
+set (lv2SafeSilenceFill "                    if (ptr != nullptr) std::fill (ptr, ptr + numSteps, 0.0f);")
+set (lv2FirstConfiguration "channelConfigurations[0]")
+set (lv2WidestConfiguration "channelConfigurations[numElementsInArray (channelConfigurations) - 1]")
+set (lv2Homepage [=["\t\tfoaf:homepage <" JucePlugin_ManufacturerWebsite "> ;\n"]=])
+set (lv2Mailbox [=["\t\tfoaf:mbox <" JucePlugin_ManufacturerEmail "> ;\n"]=])
+set (nothing "")
+
+tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
+    lv2InputCopy lv2SafeInputCopy
+    lv2SilenceFill lv2SafeSilenceFill
+    lv2FirstConfiguration lv2WidestConfiguration
+    lv2Homepage nothing
+    lv2Mailbox nothing)
+
+# VST2:
+# - The version fields: hosts and saved projects know this plug-in by the decimal reading of
+#   its version (110 for 1.1.0), which JUCE 7 no longer gives for versions from 1.0 up.
+# - "No sound when stopped" is claimed for every effect without a tail; ours delays the
+#   signal, so a host trusting the flag would cut the last delay's worth of audio.
+set (vst2VendorVersion "return convertHexVersionToDecimal (JucePlugin_VersionCode);")
+set (vst2DecimalVendorVersion "return JucePlugin_VSTChunkStructureVersion;")
+set (vst2NoSoundInStop "        if (processor->getTailLengthSeconds() == 0.0)
+            vstEffect.flags |= Vst2::effFlagsNoSoundInStop;")
+
+tavine_mend_wrapper (VST VST/juce_VST_Wrapper.cpp
+    vst2VendorVersion vst2DecimalVendorVersion
+    vst2NoSoundInStop nothing)

@@ -6,7 +6,7 @@
 // framework's VST 2 code (plug-in side and host side alike) sizes an arrangement as if eight
 // speakers were stored inline, as the original interface did. Built on the flexible array, a
 // host allocates too little and the plug-in writes past the end in prepareToPlay. So the
-// arrangement gets its full, eight-speaker size here.
+// arrangement gets its full, eight-speaker size here, and the pin record its full size too.
 //
 // This file is included inside the framework's own namespace; it must not include system
 // headers.
@@ -49,8 +49,10 @@
 #define audioMasterVendorSpecific TavineFstPlaceholder_audioMasterVendorSpecific
 #define audioMasterUpdateDisplay TavineFstPlaceholder_audioMasterUpdateDisplay
 #define VstSpeakerArrangement TavineFlexibleVstSpeakerArrangement
+#define VstPinProperties TavineShortVstPinProperties
 #include <pluginterfaces/fst/fst.h>
 #undef VstSpeakerArrangement
+#undef VstPinProperties
 #undef effSetBypass
 #undef effGetTailSize
 #undef effIdle
@@ -114,6 +116,20 @@ struct VstSpeakerArrangement
 };
 
 static_assert (sizeof (VstSpeakerProperties) == 112, "the interface fixes a speaker's record at 112 bytes");
+
+// fst's pin record stops after the short label, where the interface has 48 more reserved
+// bytes; and the framework writes one byte past the short label's eight (its terminating
+// zero). With fst's size a plug-in writes past the end of the host's record.
+struct VstPinProperties
+{
+    char label[64];
+    int flags;
+    int arrangementType;
+    char shortLabel[8];
+    char future[48];
+};
+
+static_assert (sizeof (VstPinProperties) == 128, "the interface fixes a pin's record at 128 bytes");
 static_assert (sizeof (VstSpeakerArrangement) == 8 + 8 * 112, "an arrangement holds eight speakers inline");
 
 #endif
