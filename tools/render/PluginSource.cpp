@@ -38,13 +38,25 @@ juce::Result PluginSource::setParameters (const ParameterValues& values)
 juce::Result PluginSource::prepare (double sampleRate, int maximumBlockSize, int numChannels)
 {
     auto& processor = getProcessor();
-    const auto channels = juce::AudioChannelSet::canonicalChannelSet (numChannels);
-    juce::AudioProcessor::BusesLayout layout;
-    layout.inputBuses.add (channels);
-    layout.outputBuses.add (channels);
 
-    if (! processor.setBusesLayout (layout))
-        return juce::Result::fail (getDescription() + " does not accept " + (numChannels == 1 ? "mono" : "stereo") + " audio");
+    const auto layoutFor = [] (int channelCount) {
+        const auto channels = juce::AudioChannelSet::canonicalChannelSet (channelCount);
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add (channels);
+        layout.outputBuses.add (channels);
+        return layout;
+    };
+
+    monoThroughStereo = false;
+
+    if (! processor.setBusesLayout (layoutFor (numChannels)))
+    {
+        if (numChannels != 1 || ! processor.setBusesLayout (layoutFor (2)))
+            return juce::Result::fail (getDescription() + " does not accept " + (numChannels == 1 ? "mono" : "stereo") + " audio");
+
+        monoThroughStereo = true;
+        stereoBlock.setSize (2, maximumBlockSize);
+    }
 
     processor.setRateAndBufferSizeDetails (sampleRate, maximumBlockSize);
     processor.prepareToPlay (sampleRate, maximumBlockSize);
@@ -53,5 +65,16 @@ juce::Result PluginSource::prepare (double sampleRate, int maximumBlockSize, int
 
 void PluginSource::process (juce::AudioBuffer<float>& block)
 {
-    getProcessor().processBlock (block, midi);
+    if (! monoThroughStereo)
+    {
+        getProcessor().processBlock (block, midi);
+        return;
+    }
+
+    const int numSamples = block.getNumSamples();
+    stereoBlock.setSize (2, numSamples, false, false, true);
+    stereoBlock.copyFrom (0, 0, block, 0, 0, numSamples);
+    stereoBlock.clear (1, 0, numSamples);
+    getProcessor().processBlock (stereoBlock, midi);
+    block.copyFrom (0, 0, stereoBlock, 0, 0, numSamples);
 }

@@ -54,4 +54,10 @@ protected:
 
 private:
     juce::MidiBuffer midi;
+
+    // A mono file through a plug-in that only takes stereo (an LV2 plug-in has a fixed port
+    // set): it runs in the left channel with silence in the right, as a host leaving the
+    // second input unconnected would run it.
+    bool monoThroughStereo = false;
+    juce::AudioBuffer<float> stereoBlock;
 };
