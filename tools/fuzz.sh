@@ -14,7 +14,7 @@ tavine_install_dependencies
 seconds=${1:-60}
 build=${TAVINE_BUILD_DIR:-build}-fuzz
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -DNDEBUG" \
     -DTAVINE_FUZZ=ON -DTAVINE_SANITIZE=address,undefined \
     -DTAVINE_BUILD_TESTS=ON -DTAVINE_BUILD_BENCHMARKS=OFF
 cmake --build "$build" --target tavine_state_fuzzer
