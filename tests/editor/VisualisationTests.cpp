@@ -1,10 +1,12 @@
 #include "editor/Visualisation.h"
 #include "support/AllocationCounter.h"
 #include "support/EngineDriver.h"
+#include "support/LockHeldElsewhere.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -173,21 +175,11 @@ TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
     // With the audio thread inside its analysis, the tick gives up and keeps its picture.
     const auto levelsBefore = panel.getLevels();
     const float lowBefore = panel.getRangeLowDb();
-    std::atomic<bool> holding { false }, release { false };
-    std::thread audio ([&] {
-        const juce::ScopedLock lock (engine.getLock());
-        holding = true;
-
-        while (! release)
-            std::this_thread::yield();
-    });
-
-    while (! holding)
-        std::this_thread::yield();
+    std::optional<test::LockHeldElsewhere> audio;
+    audio.emplace (engine.getLock());
 
     panel.timerCallback();
-    release = true;
-    audio.join();
+    audio.reset();
 
     EXPECT_EQ (panel.getLevels(), levelsBefore);
     EXPECT_EQ (panel.getRangeLowDb(), lowBefore);

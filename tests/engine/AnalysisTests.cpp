@@ -1,11 +1,13 @@
 #include "engine/EffectEngine.h"
 #include "support/EngineDriver.h"
+#include "support/LockHeldElsewhere.h"
 #include "support/Signals.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -318,18 +320,8 @@ TEST (History, NewRateZeroesLevelsAndKeepsColours)
 TEST (Concurrency, CopyHistoryNeverWaitsForTheAudioThread)
 {
     EffectEngine engine;
-    std::atomic<bool> holding { false }, release { false };
-
-    std::thread audio ([&] {
-        const juce::ScopedLock lock (engine.getLock());
-        holding = true;
-
-        while (! release)
-            std::this_thread::yield();
-    });
-
-    while (! holding)
-        std::this_thread::yield();
+    std::optional<test::LockHeldElsewhere> audio;
+    audio.emplace (engine.getLock());
 
     juce::Array<float> levels;
     juce::Array<int> colours;
@@ -337,8 +329,7 @@ TEST (Concurrency, CopyHistoryNeverWaitsForTheAudioThread)
     colours.resize (10);
     EXPECT_FALSE (engine.copyHistory (levels, colours)); // returns at once instead of blocking
 
-    release = true;
-    audio.join();
+    audio.reset();
     EXPECT_TRUE (engine.copyHistory (levels, colours));
 }
 
