@@ -1,0 +1,918 @@
+// The built plug-in binaries driven the way careless hosts drive plug-ins: sample rates switched
+// at random, block lengths changing on every call, mono and stereo, automation from another
+// thread, state saved and restored and editors opened and closed while audio runs, and input
+// that no microphone produces. Every run uses the same seed, so a failure repeats exactly.
+
+#include <gtest/gtest.h>
+#include <juce_audio_processors/juce_audio_processors.h>
+
+// The VST3 interfaces that ship inside JUCE, reached through JUCE's module folder so that they
+// count as system headers, as every other third-party header here does. Each is included
+// before anything that includes it, so its include guard stops a second copy from coming in
+// through the SDK folder of JUCE's hosting set-up.
+#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/base/funknown.h>
+#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/base/ipluginbase.h>
+#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/gui/iplugview.h>
+#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivstcomponent.h>
+#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivsteditcontroller.h>
+#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivstmessage.h>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace juce
+{
+    // JUCE's own message dispatch, which its modal loops use; our JUCE is built without modal
+    // loops, and this test host needs to pump messages as any host's event loop would.
+    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
+
+namespace
+{
+    constexpr auto lv2Uri = "https://wemb.audio/plugins/tavine";
+    constexpr juce::int64 sweepSeed = 0x54617669;
+
+    const double sweepRates[] = { 8000.0, 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0, 384000.0 };
+    const int sweepBlockSizes[] = { 0, 1, 2, 7, 64, 511, 4096, 4097, 8192, 65536 };
+    constexpr int largestBlock = 65536;
+
+    // Every prepare call announces the largest block of the sweep, so no block ever exceeds
+    // what the plug-in was promised; the blocks themselves vary freely below that.
+    constexpr int announcedBlockSize = largestBlock;
+
+    // Long enough for the 80 Hz band-pass, the slowest stage (a time constant near 2 ms), to
+    // ring down from full scale far below the noise floor.
+    constexpr double settleSeconds = 0.05;
+
+    // The noise floor of at most 1e-7, lifted by the stages' largest gains.
+    constexpr float quietLevel = 1.0e-5f;
+
+    // Generous enough for a sanitizer build on a busy machine; only a deadlock comes near it.
+    constexpr juce::uint32 audioPhaseTimeoutMs = 60000;
+
+    enum class Format
+    {
+        vst3,
+        vst2,
+        lv2
+    };
+
+    const char* formatName (Format format)
+    {
+        switch (format)
+        {
+            case Format::vst3:
+                return "VST3";
+            case Format::vst2:
+                return "VST";
+            case Format::lv2:
+                return "LV2";
+        }
+
+        return "";
+    }
+
+    std::string formatLabel (Format format)
+    {
+        switch (format)
+        {
+            case Format::vst3:
+                return "Vst3";
+            case Format::vst2:
+                return "Vst2";
+            case Format::lv2:
+                return "Lv2";
+        }
+
+        return {};
+    }
+
+    juce::String pluginLocation (Format format)
+    {
+        switch (format)
+        {
+            // JUCE hosts a VST3 plug-in by its bundle, three levels above the module itself.
+            case Format::vst3:
+                return juce::File (TAVINE_VST3_MODULE).getParentDirectory().getParentDirectory().getParentDirectory().getFullPathName();
+            case Format::vst2:
+                return TAVINE_VST2_LIBRARY;
+            case Format::lv2:
+                return lv2Uri;
+        }
+
+        return {};
+    }
+
+    /** One format manager for this file's tests: the LV2 host's lilv world is costly to load.
+        It lives in a test environment so that it goes before JUCE's initialiser in main does. */
+    class SweepFormatEnvironment : public testing::Environment
+    {
+    public:
+        void SetUp() override
+        {
+            manager = std::make_unique<juce::AudioPluginFormatManager>();
+            manager->addDefaultFormats();
+
+            // Our LV2 bundle is not installed: its folder goes on the LV2 search path.
+            for (auto* format : manager->getFormats())
+                if (format->getName() == "LV2")
+                    format->searchPathsForPlugins (juce::FileSearchPath (juce::File (TAVINE_LV2_BUNDLE).getParentDirectory().getFullPathName()), false, false);
+        }
+
+        void TearDown() override { manager.reset(); }
+
+        static inline std::unique_ptr<juce::AudioPluginFormatManager> manager;
+    };
+
+    [[maybe_unused]] auto* const sweepFormatEnvironment = testing::AddGlobalTestEnvironment (new SweepFormatEnvironment());
+
+    std::unique_ptr<juce::AudioPluginInstance> load (Format format)
+    {
+        auto& manager = *SweepFormatEnvironment::manager;
+        juce::OwnedArray<juce::PluginDescription> found;
+
+        for (auto* candidate : manager.getFormats())
+            if (candidate->getName() == formatName (format))
+                candidate->findAllTypesForFile (found, pluginLocation (format));
+
+        if (found.size() != 1)
+            return nullptr;
+
+        juce::String error;
+        auto instance = manager.createPluginInstance (*found[0], 44100.0, 512, error);
+        EXPECT_TRUE (error.isEmpty()) << error;
+        return instance;
+    }
+
+    juce::AudioProcessor::BusesLayout layout (int numChannels)
+    {
+        juce::AudioProcessor::BusesLayout result;
+        result.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
+        result.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
+        return result;
+    }
+
+    /** Runs the message loop until the condition holds or two seconds have passed. A VST3
+        plug-in announces a new latency through an asynchronous component restart. */
+    template <typename Condition>
+    bool pumpMessagesUntil (Condition condition)
+    {
+        const auto deadline = juce::Time::getMillisecondCounter() + 2000;
+
+        while (! condition())
+        {
+            if (juce::Time::getMillisecondCounter() > deadline)
+                return false;
+
+            if (! juce::dispatchNextMessageOnSystemQueue (true))
+                juce::Thread::sleep (1);
+        }
+
+        return true;
+    }
+
+    /** Runs the message loop for a while, as a host's event loop runs between two events. */
+    void pumpMessagesFor (juce::uint32 milliseconds)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + milliseconds;
+
+        while (juce::Time::getMillisecondCounter() < end)
+            if (! juce::dispatchNextMessageOnSystemQueue (true))
+                juce::Thread::sleep (1);
+    }
+
+    /** The delay the plug-in must apply after a prepare call at this rate: 512 samples per
+        whole multiple of 44.1 kHz; a slower rate, or one the engine refuses, keeps the length
+        it had. An LV2 host builds a fresh instance on every prepare call, so there the length
+        it had is always a fresh instance's 512. */
+    int expectedDelay (Format format, double sampleRate, int previousDelay)
+    {
+        const auto kept = format == Format::lv2 ? 512 : previousDelay;
+
+        if (! std::isfinite (sampleRate) || sampleRate < 44100.0 || sampleRate > 1.0e6)
+            return kept;
+
+        return 512 * (int) (sampleRate / 44100.0);
+    }
+
+    /** The block lengths in an order of their own that repeats no length twice in a row. */
+    class BlockSizes
+    {
+    public:
+        explicit BlockSizes (juce::Random& randomToUse)
+            : random (randomToUse)
+        {
+            reshuffle();
+        }
+
+        int next()
+        {
+            if (position == order.size())
+                reshuffle();
+
+            const auto index = order[position++];
+            ++usage[index];
+            return sweepBlockSizes[index];
+        }
+
+        std::vector<int> usage = std::vector<int> (std::size (sweepBlockSizes), 0);
+
+    private:
+        void reshuffle()
+        {
+            const auto previous = order.empty() ? std::size (sweepBlockSizes) : order.back();
+            order.resize (std::size (sweepBlockSizes));
+            std::iota (order.begin(), order.end(), std::size_t { 0 });
+
+            do
+            {
+                for (auto i = order.size() - 1; i > 0; --i)
+                    std::swap (order[i], order[(std::size_t) random.nextInt ((int) i + 1)]);
+            } while (order.front() == previous);
+
+            position = 0;
+        }
+
+        juce::Random& random;
+        std::vector<std::size_t> order;
+        std::size_t position = 0;
+    };
+
+    /** What the audio side saw go wrong; written by the audio thread, read after it joined. */
+    struct Faults
+    {
+        void add (const std::string& fault)
+        {
+            const std::lock_guard<std::mutex> lock (mutex);
+
+            if (list.size() < 10)
+                list.push_back (fault);
+        }
+
+        std::vector<std::string> take()
+        {
+            const std::lock_guard<std::mutex> lock (mutex);
+            return std::exchange (list, {});
+        }
+
+        std::mutex mutex;
+        std::vector<std::string> list;
+    };
+
+    /** Runs the whole buffer through the processor in blocks of the sweep's lengths, as a
+        host's audio thread would, and checks every sample that comes out: a NaN, an infinity or
+        a denormal in the output would reach the host's mix and everything after it. */
+    void renderInBlocks (juce::AudioProcessor& processor, juce::AudioBuffer<float>& audio, BlockSizes& sizes, Faults& faults, int& blocks)
+    {
+        juce::MidiBuffer midi;
+        int start = 0;
+
+        do
+        {
+            const auto length = juce::jmin (sizes.next(), audio.getNumSamples() - start);
+            juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), audio.getNumChannels(), start, length);
+            processor.processBlock (block, midi);
+            ++blocks;
+            start += length;
+        } while (start < audio.getNumSamples());
+
+        for (int channel = 0; channel < audio.getNumChannels(); ++channel)
+        {
+            for (int i = 0; i < audio.getNumSamples(); ++i)
+            {
+                const auto sample = audio.getSample (channel, i);
+
+                if (! std::isfinite (sample) || std::fpclassify (sample) == FP_SUBNORMAL)
+                {
+                    faults.add ("output sample " + std::to_string (sample) + " at " + std::to_string (i) + " of channel " + std::to_string (channel));
+                    return;
+                }
+            }
+        }
+    }
+
+    enum class Input
+    {
+        silence,
+        noise,
+        dc,
+        loneNaN,
+        infinities,
+        denormals
+    };
+
+    constexpr int numInputKinds = 6;
+
+    const char* inputName (Input input)
+    {
+        switch (input)
+        {
+            case Input::silence:
+                return "silence";
+            case Input::noise:
+                return "full-scale noise";
+            case Input::dc:
+                return "DC";
+            case Input::loneNaN:
+                return "a lone NaN";
+            case Input::infinities:
+                return "infinities";
+            case Input::denormals:
+                return "denormals";
+        }
+
+        return "";
+    }
+
+    void fill (juce::AudioBuffer<float>& audio, Input input, juce::Random& random)
+    {
+        const auto infinity = std::numeric_limits<float>::infinity();
+
+        for (int channel = 0; channel < audio.getNumChannels(); ++channel)
+        {
+            auto* samples = audio.getWritePointer (channel);
+
+            for (int i = 0; i < audio.getNumSamples(); ++i)
+            {
+                switch (input)
+                {
+                    case Input::noise:
+                        samples[i] = random.nextFloat() * 2.0f - 1.0f;
+                        break;
+                    case Input::dc:
+                        samples[i] = 1.0f;
+                        break;
+                    case Input::infinities:
+                        samples[i] = i % 2 == 0 ? infinity : -infinity;
+                        break;
+                    case Input::denormals:
+                        samples[i] = (i % 2 == 0 ? 1.0f : -1.0f) * std::numeric_limits<float>::denorm_min() * (float) (1 + i % 1000);
+                        break;
+                    case Input::silence:
+                    case Input::loneNaN:
+                        samples[i] = 0.0f;
+                        break;
+                }
+            }
+        }
+
+        if (input == Input::loneNaN && audio.getNumSamples() > 0)
+            audio.setSample (random.nextInt (audio.getNumChannels()), random.nextInt (audio.getNumSamples()), std::numeric_limits<float>::quiet_NaN());
+    }
+
+    /** Opens and closes the plug-in's own editor while audio runs, without a display. JUCE's
+        hosted editors embed the plug-in's window in an X11 window of their own, which needs a
+        display; so this opens the editor the way a host does before it has a window to put it
+        in, and closes it again. */
+    class HeadlessEditor
+    {
+    public:
+        virtual ~HeadlessEditor() = default;
+        virtual bool open() = 0;
+        virtual void close() = 0;
+    };
+
+    /** A VST3 editor is a view of an edit controller. The hosted instance keeps its controller
+        to itself, so a second controller of the plug-in's class is connected to the hosted
+        component, as a host connects one, and makes the view. Creating the view builds the
+        plug-in's editor; releasing it destroys the editor. */
+    class Vst3HeadlessEditor : public HeadlessEditor
+    {
+    public:
+        explicit Vst3HeadlessEditor (juce::AudioPluginInstance& plugin)
+        {
+            struct ComponentFinder : juce::ExtensionsVisitor
+            {
+                void visitVST3Client (const VST3Client& client) override { component = client.getIComponentPtr(); }
+                Steinberg::Vst::IComponent* component = nullptr;
+            } finder;
+
+            plugin.getExtensions (finder);
+
+            if (finder.component == nullptr)
+                return;
+
+            Steinberg::TUID controllerClass {};
+
+            if (finder.component->getControllerClassId (controllerClass) != Steinberg::kResultOk)
+                return;
+
+            // The module is loaded already; this only finds it again.
+            module = dlopen (TAVINE_VST3_MODULE, RTLD_NOW | RTLD_NOLOAD);
+
+            if (module == nullptr)
+                return;
+
+            using FactoryEntry = Steinberg::IPluginFactory* (*) ();
+            const auto getFactory = reinterpret_cast<FactoryEntry> (dlsym (module, "GetPluginFactory"));
+            auto* factory = getFactory != nullptr ? getFactory() : nullptr;
+
+            if (factory == nullptr)
+                return;
+
+            void* created = nullptr;
+            factory->createInstance (controllerClass, Steinberg::Vst::IEditController::iid, &created);
+            factory->release();
+            controller = static_cast<Steinberg::Vst::IEditController*> (created);
+
+            if (controller == nullptr || controller->initialize (nullptr) != Steinberg::kResultOk)
+                return;
+
+            finder.component->queryInterface (Steinberg::Vst::IConnectionPoint::iid, reinterpret_cast<void**> (&componentPoint));
+            controller->queryInterface (Steinberg::Vst::IConnectionPoint::iid, reinterpret_cast<void**> (&controllerPoint));
+
+            connected = componentPoint != nullptr && controllerPoint != nullptr && controllerPoint->connect (componentPoint) == Steinberg::kResultOk;
+        }
+
+        ~Vst3HeadlessEditor() override
+        {
+            close();
+
+            if (connected)
+                controllerPoint->disconnect (componentPoint);
+
+            for (auto* point : { controllerPoint, componentPoint })
+                if (point != nullptr)
+                    point->release();
+
+            if (controller != nullptr)
+            {
+                controller->terminate();
+                controller->release();
+            }
+
+            if (module != nullptr)
+                dlclose (module);
+        }
+
+        bool open() override
+        {
+            if (! connected || view != nullptr)
+                return false;
+
+            view = controller->createView (Steinberg::Vst::ViewType::kEditor);
+            return view != nullptr;
+        }
+
+        void close() override
+        {
+            if (view != nullptr)
+                view->release();
+
+            view = nullptr;
+        }
+
+    private:
+        void* module = nullptr;
+        Steinberg::Vst::IEditController* controller = nullptr;
+        Steinberg::Vst::IConnectionPoint* componentPoint = nullptr;
+        Steinberg::Vst::IConnectionPoint* controllerPoint = nullptr;
+        bool connected = false;
+        Steinberg::IPlugView* view = nullptr;
+    };
+
+    /** A VST2 host asks for the editor's size before it opens a window; to answer, the plug-in
+        builds its editor. Closing the editor destroys it. */
+    class Vst2HeadlessEditor : public HeadlessEditor
+    {
+    public:
+        explicit Vst2HeadlessEditor (juce::AudioPluginInstance& plugin)
+        {
+            struct EffectFinder : juce::ExtensionsVisitor
+            {
+                void visitVSTClient (const VSTClient& client) override { effect = client.getAEffectPtr(); }
+                AEffect* effect = nullptr;
+            } finder;
+
+            plugin.getExtensions (finder);
+            effect = reinterpret_cast<EffectRecord*> (finder.effect);
+        }
+
+        ~Vst2HeadlessEditor() override { close(); }
+
+        bool open() override
+        {
+            if (effect == nullptr || isOpen)
+                return false;
+
+            void* bounds = nullptr;
+            effect->dispatcher (effect, editGetRect, 0, 0, &bounds, 0.0f);
+            isOpen = bounds != nullptr;
+            return isOpen;
+        }
+
+        void close() override
+        {
+            if (isOpen)
+                effect->dispatcher (effect, editClose, 0, 0, nullptr, 0.0f);
+
+            isOpen = false;
+        }
+
+    private:
+        // The head of every VST2 effect record: the magic number, then the dispatcher.
+        struct EffectRecord
+        {
+            std::int32_t magic;
+            std::intptr_t (*dispatcher) (EffectRecord*, std::int32_t, std::int32_t, std::intptr_t, void*, float);
+        };
+
+        static constexpr std::int32_t editGetRect = 13;
+        static constexpr std::int32_t editClose = 15;
+
+        EffectRecord* effect = nullptr;
+        bool isOpen = false;
+    };
+
+    std::unique_ptr<HeadlessEditor> makeHeadlessEditor (Format format, juce::AudioPluginInstance& plugin)
+    {
+        switch (format)
+        {
+            case Format::vst3:
+                return std::make_unique<Vst3HeadlessEditor> (plugin);
+            case Format::vst2:
+                return std::make_unique<Vst2HeadlessEditor> (plugin);
+            case Format::lv2:
+                // An LV2 editor is instantiated only into a parent X11 window.
+                return nullptr;
+        }
+
+        return nullptr;
+    }
+
+    const char* const parameterNames[] = { "red", "green", "blue", "x2" };
+
+    std::vector<juce::AudioProcessorParameter*> knobsAndToggle (juce::AudioProcessor& processor)
+    {
+        std::vector<juce::AudioProcessorParameter*> result;
+
+        for (const auto* name : parameterNames)
+            for (auto* candidate : processor.getParameters())
+                if (candidate->getName (64) == name)
+                    result.push_back (candidate);
+
+        return result;
+    }
+
+    /** Moves the four parameters as host automation does, from a thread of its own, while the
+        flag is up. Now and then the value is out of range or not a number, as from a host with
+        a broken automation curve. */
+    class Automation
+    {
+    public:
+        explicit Automation (std::vector<juce::AudioProcessorParameter*> parametersToMove)
+            : parameters (std::move (parametersToMove))
+            , thread ([this] { run(); })
+        {
+        }
+
+        ~Automation()
+        {
+            finished = true;
+            thread.join();
+        }
+
+        std::atomic<bool> active { false };
+        std::atomic<int> writes { 0 };
+
+    private:
+        void run()
+        {
+            juce::Random random (sweepSeed + 1);
+
+            while (! finished)
+            {
+                if (! active || parameters.empty())
+                {
+                    std::this_thread::sleep_for (std::chrono::milliseconds (1));
+                    continue;
+                }
+
+                const auto choice = random.nextInt (100);
+                const auto value = choice == 0   ? std::numeric_limits<float>::quiet_NaN()
+                                   : choice < 5  ? random.nextFloat() * 4.0f - 2.0f
+                                   : choice < 30 ? (float) random.nextInt (2)
+                                                 : random.nextFloat();
+                parameters[(std::size_t) random.nextInt ((int) parameters.size())]->setValue (value);
+                ++writes;
+                std::this_thread::sleep_for (std::chrono::microseconds (200));
+            }
+        }
+
+        std::vector<juce::AudioProcessorParameter*> parameters;
+        std::atomic<bool> finished { false };
+        std::thread thread;
+    };
+
+    struct Coverage
+    {
+        int rateChanges = 0;
+        int blocks = 0;
+        int monoSegments = 0;
+        int stereoSegments = 0;
+        int inputs[numInputKinds] {};
+        int stateRestores = 0;
+        int editorOpenings = 0;
+    };
+
+    class AbuseSweep : public testing::TestWithParam<Format>
+    {
+    protected:
+        void SetUp() override
+        {
+            plugin = load (GetParam());
+            ASSERT_NE (plugin, nullptr) << "could not load " << pluginLocation (GetParam());
+        }
+
+        /** Silence until everything that came before has left the delay and the filters, then
+            an impulse: it must come out after exactly the expected delay, and the host must
+            report that same delay as the latency. */
+        void checkImpulse (int delay, int numChannels, BlockSizes& sizes, Faults& faults, int& blocks)
+        {
+            const auto settle = (int) (plugin->getSampleRate() * settleSeconds);
+            juce::AudioBuffer<float> flush (numChannels, delay + juce::jmax (settle, 8192));
+            flush.clear();
+            renderInBlocks (*plugin, flush, sizes, faults, blocks);
+
+            juce::AudioBuffer<float> audio (numChannels, 2 * delay + 1024);
+            audio.clear();
+
+            for (int channel = 0; channel < numChannels; ++channel)
+                audio.setSample (channel, 0, 1.0f);
+
+            renderInBlocks (*plugin, audio, sizes, faults, blocks);
+
+            // A VST3 host learns of a new latency from a component restart on the message
+            // thread, an LV2 host from the latency port once a block has run.
+            pumpMessagesUntil ([&] { return plugin->getLatencySamples() == delay; });
+            EXPECT_EQ (plugin->getLatencySamples(), delay) << "reported latency";
+
+            for (int channel = 0; channel < numChannels; ++channel)
+            {
+                const auto* samples = audio.getReadPointer (channel);
+                const auto peak = std::max_element (samples, samples + audio.getNumSamples(), [] (float a, float b) { return std::abs (a) < std::abs (b); });
+                EXPECT_EQ (peak - samples, delay) << "delay applied to channel " << channel;
+                EXPECT_GT (std::abs (*peak), 0.5f) << "channel " << channel;
+            }
+        }
+
+        std::unique_ptr<juce::AudioPluginInstance> plugin;
+    };
+
+    /** The audio side of one sample rate's turn: every kind of input, each in a block of the
+        next length; after a NaN or an infinity, silence, which must come out as silence once
+        the delay and the filters' ring have passed. It keeps processing silence until the
+        message thread has had its turn at the state and the editor, so those always overlap
+        audio. */
+    void runAudioPhase (juce::AudioProcessor& processor,
+                        int numChannels,
+                        int delay,
+                        juce::Random& random,
+                        BlockSizes& sizes,
+                        Faults& faults,
+                        Coverage& coverage,
+                        const std::atomic<bool>& messageSideDone)
+    {
+        std::vector<Input> kinds;
+
+        for (int kind = 0; kind < numInputKinds; ++kind)
+            kinds.push_back ((Input) kind);
+
+        for (auto i = kinds.size() - 1; i > 0; --i)
+            std::swap (kinds[i], kinds[(std::size_t) random.nextInt ((int) i + 1)]);
+
+        juce::AudioBuffer<float> audio (numChannels, largestBlock);
+        const auto settle = (int) (processor.getSampleRate() * settleSeconds);
+
+        for (const auto kind : kinds)
+        {
+            // One block of exactly the next length.
+            const auto length = sizes.next();
+            juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), numChannels, 0, length);
+            fill (block, kind, random);
+            juce::MidiBuffer midi;
+            processor.processBlock (block, midi);
+            ++coverage.blocks;
+            ++coverage.inputs[(int) kind];
+
+            for (int channel = 0; channel < numChannels; ++channel)
+                for (int i = 0; i < length; ++i)
+                {
+                    if (! std::isfinite (block.getSample (channel, i)))
+                    {
+                        faults.add (std::string ("non-finite output for ") + inputName (kind));
+                        return;
+                    }
+                }
+
+            if (kind != Input::loneNaN && kind != Input::infinities)
+                continue;
+
+            juce::AudioBuffer<float> recovery (numChannels, delay + 2 * settle);
+            recovery.clear();
+            renderInBlocks (processor, recovery, sizes, faults, coverage.blocks);
+
+            for (int channel = 0; channel < numChannels; ++channel)
+                for (int i = delay + settle; i < recovery.getNumSamples(); ++i)
+                {
+                    if (std::abs (recovery.getSample (channel, i)) > quietLevel)
+                    {
+                        faults.add (std::string ("silence after ") + inputName (kind) + " came out as " + std::to_string (recovery.getSample (channel, i)) + " at " + std::to_string (i) + " samples");
+                        return;
+                    }
+                }
+        }
+
+        const auto deadline = juce::Time::getMillisecondCounter() + audioPhaseTimeoutMs;
+        juce::AudioBuffer<float> silence (numChannels, 64);
+
+        while (! messageSideDone && juce::Time::getMillisecondCounter() < deadline)
+        {
+            silence.clear();
+            renderInBlocks (processor, silence, sizes, faults, coverage.blocks);
+
+            // At the pace of a real audio device rather than flat out.
+            std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        }
+    }
+
+    // The sweep: every rate twice, once in mono and once in stereo, in a shuffled order.
+    TEST_P (AbuseSweep, KeepsOutputFiniteAndLatencyTrueUnderHostAbuse)
+    {
+        const auto format = GetParam();
+        juce::Random random (sweepSeed);
+        BlockSizes sizes (random);
+        Faults faults;
+        Coverage coverage;
+
+        struct Turn
+        {
+            double sampleRate;
+            int numChannels;
+        };
+
+        std::vector<Turn> turns;
+
+        for (const auto rate : sweepRates)
+            for (const auto numChannels : { 1, 2 })
+                turns.push_back ({ rate, numChannels });
+
+        for (auto i = turns.size() - 1; i > 0; --i)
+            std::swap (turns[i], turns[(std::size_t) random.nextInt ((int) i + 1)]);
+
+        auto editor = makeHeadlessEditor (format, *plugin);
+        Automation automation (knobsAndToggle (*plugin));
+        ASSERT_EQ (automation.writes.load(), 0);
+        int delay = 512;
+
+        for (const auto [sampleRate, numChannels] : turns)
+        {
+            SCOPED_TRACE (testing::Message() << sampleRate << " Hz, " << (numChannels == 1 ? "mono" : "stereo"));
+
+            plugin->releaseResources();
+
+            // JUCE's LV2 host offers only the plug-in's own stereo layout; a mono host runs
+            // the stereo instance with one channel and leaves the second ports unconnected.
+            const auto layoutAccepted = plugin->setBusesLayout (layout (numChannels));
+
+            if (format != Format::lv2)
+            {
+                ASSERT_TRUE (layoutAccepted);
+            }
+            else if (! layoutAccepted)
+            {
+                ASSERT_TRUE (plugin->setBusesLayout (layout (2)));
+            }
+
+            plugin->prepareToPlay (sampleRate, announcedBlockSize);
+            delay = expectedDelay (format, sampleRate, delay);
+            ++coverage.rateChanges;
+            ++(numChannels == 1 ? coverage.monoSegments : coverage.stereoSegments);
+
+            checkImpulse (delay, numChannels, sizes, faults, coverage.blocks);
+
+            std::atomic<bool> messageSideDone { false }, audioDone { false };
+            automation.active = true;
+
+            std::thread audioThread ([&] {
+                runAudioPhase (*plugin, numChannels, delay, random, sizes, faults, coverage, messageSideDone);
+                audioDone = true;
+            });
+
+            // Meanwhile, on the message thread: the host saves and restores the state, and
+            // opens and closes the editor, while pumping its messages.
+            juce::MemoryBlock earlierState;
+            plugin->getStateInformation (earlierState);
+            const auto deadline = juce::Time::getMillisecondCounter() + audioPhaseTimeoutMs;
+
+            for (int round = 0; round < 2 && ! audioDone; ++round)
+            {
+                juce::MemoryBlock state;
+                plugin->getStateInformation (state);
+                plugin->setStateInformation (earlierState.getData(), (int) earlierState.getSize());
+                earlierState = state;
+                ++coverage.stateRestores;
+
+                if (editor != nullptr)
+                {
+                    if (editor->open())
+                        ++coverage.editorOpenings;
+                    else
+                        ADD_FAILURE() << "the editor did not open";
+
+                    // The editor's timers get a few turns before it goes again.
+                    pumpMessagesFor (20);
+                    editor->close();
+                }
+            }
+
+            messageSideDone = true;
+
+            while (! audioDone && juce::Time::getMillisecondCounter() < deadline)
+                if (! juce::dispatchNextMessageOnSystemQueue (true))
+                    juce::Thread::sleep (1);
+
+            if (! audioDone)
+            {
+                // A host whose audio thread hangs is dead; so is this run.
+                ADD_FAILURE() << "the audio thread did not finish within " << audioPhaseTimeoutMs << " ms: deadlock";
+                std::abort();
+            }
+
+            audioThread.join();
+            automation.active = false;
+
+            for (const auto& fault : faults.take())
+                ADD_FAILURE() << fault;
+
+            EXPECT_EQ (plugin->getLatencySamples(), delay) << "latency after the abuse";
+        }
+
+        plugin->releaseResources();
+
+        if (editor == nullptr)
+            RecordProperty ("editors", "not opened: an LV2 editor needs an X11 parent window");
+
+        RecordProperty ("rateChanges", coverage.rateChanges);
+        RecordProperty ("blocks", coverage.blocks);
+        RecordProperty ("monoTurns", coverage.monoSegments);
+        RecordProperty ("stereoTurns", coverage.stereoSegments);
+        RecordProperty ("automationWrites", automation.writes.load());
+        RecordProperty ("stateRestores", coverage.stateRestores);
+        RecordProperty ("editorOpenings", coverage.editorOpenings);
+        RecordProperty ("fewestBlocksOfOneInputKind", *std::min_element (std::begin (coverage.inputs), std::end (coverage.inputs)));
+        RecordProperty ("fewestUsesOfOneBlockLength", *std::min_element (sizes.usage.begin(), sizes.usage.end()));
+
+        for (int kind = 0; kind < numInputKinds; ++kind)
+            EXPECT_GT (coverage.inputs[kind], 0) << inputName ((Input) kind);
+
+        for (std::size_t i = 0; i < std::size (sweepBlockSizes); ++i)
+            EXPECT_GT (sizes.usage[i], 0) << sweepBlockSizes[i];
+    }
+
+    // A host that passes a rate of 0, a negative rate, NaN or an absurd rate must not break the
+    // instance: the set-up it had stays, latency included, and the audio is still right.
+    TEST_P (AbuseSweep, KeepsItsSetUpWhenPreparedWithANonsenseRate)
+    {
+        const auto format = GetParam();
+        juce::Random random (sweepSeed);
+        BlockSizes sizes (random);
+        Faults faults;
+        int blocks = 0;
+        const auto numChannels = plugin->getTotalNumOutputChannels();
+
+        plugin->prepareToPlay (96000.0, announcedBlockSize);
+        checkImpulse (1024, numChannels, sizes, faults, blocks);
+
+        for (const auto nonsense : { 0.0, -48000.0, std::numeric_limits<double>::quiet_NaN(), 1.0e12, std::numeric_limits<double>::infinity() })
+        {
+            SCOPED_TRACE (nonsense);
+            plugin->releaseResources();
+            plugin->prepareToPlay (nonsense, announcedBlockSize);
+            checkImpulse (expectedDelay (format, nonsense, 1024), numChannels, sizes, faults, blocks);
+        }
+
+        plugin->releaseResources();
+
+        for (const auto& fault : faults.take())
+            ADD_FAILURE() << fault;
+    }
+
+    INSTANTIATE_TEST_SUITE_P (Formats,
+                              AbuseSweep,
+                              testing::Values (Format::vst3, Format::vst2, Format::lv2),
+                              [] (const auto& instance) { return formatLabel (instance.param); });
+} // namespace
