@@ -1,0 +1,93 @@
+// The editor's cost per tick of its 100 ms timers: the meter poll, the history panel's
+// copy and conversion, and painting the whole window once. Run: build/bench/tavine_editor_bench
+#include "editor/ZarivirAudioProcessorEditor.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+namespace
+{
+    // A processor that has played ten seconds of changing material, so the meters move and
+    // the history is full.
+    struct PlayedProcessor
+    {
+        ZarivirAudioProcessor processor;
+
+        PlayedProcessor()
+        {
+            processor.prepareToPlay (48000.0, 480);
+            juce::AudioBuffer<float> block (2, 480);
+            juce::MidiBuffer midi;
+
+            for (int n = 0; n < 1000; ++n)
+            {
+                for (int ch = 0; ch < 2; ++ch)
+                    for (int i = 0; i < 480; ++i)
+                        block.setSample (ch, i, (float) (std::sin ((n * 480 + i) * 0.03) * (0.2 + 0.2 * std::sin (n * 0.05))));
+
+                processor.processBlock (block, midi);
+            }
+        }
+    };
+
+    void timerTick (benchmark::State& state)
+    {
+        PlayedProcessor played;
+        ZarivirAudioProcessorEditor editor (played.processor);
+
+        for (auto _ : state)
+        {
+            // What the two timers do every 100 ms; a meter that moved repaints its knob.
+            editor.redKnob.ringLevel = -1.0f;
+            editor.timerCallback();
+            editor.visualisation.timerCallback();
+        }
+    }
+
+    void paintWindow (benchmark::State& state)
+    {
+        PlayedProcessor played;
+        ZarivirAudioProcessorEditor editor (played.processor);
+        editor.timerCallback();
+        editor.visualisation.timerCallback();
+        juce::Image image (juce::Image::ARGB, editor.getWidth(), editor.getHeight(), true);
+
+        for (auto _ : state)
+        {
+            juce::Graphics g (image);
+            editor.paintEntireComponent (g, true);
+            benchmark::DoNotOptimize (image.getPixelAt (100, 100));
+        }
+    }
+
+    void paintHistoryPanel (benchmark::State& state)
+    {
+        PlayedProcessor played;
+        ZarivirAudioProcessorEditor editor (played.processor);
+        editor.visualisation.timerCallback();
+        juce::Image image (juce::Image::ARGB, editor.visualisation.getWidth(), editor.visualisation.getHeight(), true);
+
+        for (auto _ : state)
+        {
+            juce::Graphics g (image);
+            editor.visualisation.paint (g);
+            benchmark::DoNotOptimize (image.getPixelAt (100, 100));
+        }
+    }
+} // namespace
+
+int main (int argc, char** argv)
+{
+    const juce::ScopedJuceInitialiser_GUI juce;
+
+    benchmark::RegisterBenchmark ("editor/timerTick", timerTick)->Unit (benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark ("editor/paintWindow", paintWindow)->Unit (benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark ("editor/paintHistoryPanel", paintHistoryPanel)->Unit (benchmark::kMicrosecond);
+
+    benchmark::Initialize (&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
