@@ -20,6 +20,7 @@ run_address ()
         -DTAVINE_SANITIZE=address,undefined -DTAVINE_BUILD_BENCHMARKS=OFF
     cmake --build "$build"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        LSAN_OPTIONS="suppressions=$PWD/tools/sanitizers/lsan.supp:print_suppressions=0" \
         ctest --test-dir "$build" --output-on-failure --timeout 900
 }
 
