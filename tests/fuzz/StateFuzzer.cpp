@@ -8,8 +8,8 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
     // Made once and never destroyed: libFuzzer leaves through exit(), after the framework's
     // own statics are gone, and tearing JUCE down then would free them a second time. The
     // pointer stays reachable, so it is no leak.
-    static const auto* juce = new juce::ScopedJuceInitialiser_GUI();
-    juce::ignoreUnused (juce);
+    static const auto* framework = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused (framework);
     return 0;
 }
 
