@@ -1,6 +1,10 @@
 #include "StateBlock.h"
 
+#include <cctype>
 #include <charconv>
+#include <cstring>
+#include <string>
+#include <unordered_set>
 
 namespace StateBlock
 {
@@ -9,39 +13,264 @@ namespace StateBlock
         // Our blocks are one element deep; a host never stores anything nested much deeper.
         constexpr int maximumNesting = 32;
 
-        /** Guards the framework's XML parser against what could bring it down: it descends
-            recursively into nested elements (thousands of levels exhaust the stack) and it
-            expands entities declared in a document type definition (a few lines can expand
-            to gigabytes). Neither belongs in a state block, so such text is refused outright. */
-        bool isSafeToParse (const juce::String& text)
+        /** A strict check that text is one well-formed XML element, before the framework's
+            parser sees it. That parser is lenient and has been brought down by damaged text:
+            it recurses into nested elements until the stack runs out, expands entities from a
+            document type definition, and loops for seconds over some malformed markup. Text
+            that passes here is plain well-formed XML: an optional declaration, comments and
+            processing instructions around one element, whose content is text, references,
+            comments, processing instructions, CDATA and elements at most 32 deep. Document
+            type definitions are refused. */
+        class WellFormedness
         {
-            if (text.containsIgnoreCase ("<!DOCTYPE") || text.containsIgnoreCase ("<!ENTITY"))
-                return false;
-
-            int depth = 0;
-            auto previous = (juce::juce_wchar) 0;
-
-            for (auto p = text.getCharPointer(); ! p.isEmpty();)
+        public:
+            explicit WellFormedness (const std::string& textToCheck)
+                : text (textToCheck)
             {
-                const auto c = p.getAndAdvance();
-
-                if (previous == '<')
-                {
-                    if (c == '/')
-                        --depth;
-                    else if (c != '?' && c != '!' && ++depth > maximumNesting)
-                        return false;
-                }
-                else if (previous == '/' && c == '>')
-                {
-                    --depth;
-                }
-
-                previous = c;
             }
 
-            return true;
-        }
+            bool check()
+            {
+                skipMisc();
+
+                if (! element (1))
+                    return false;
+
+                skipMisc();
+                return ok && position == text.size();
+            }
+
+        private:
+            const std::string& text;
+            std::size_t position = 0;
+            bool ok = true;
+
+            char peek (std::size_t offset = 0) const { return position + offset < text.size() ? text[position + offset] : '\0'; }
+            bool startsWith (const char* literal) const { return text.compare (position, std::strlen (literal), literal) == 0; }
+
+            static bool isSpace (char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+            static bool isNameStart (char c) { return std::isalpha ((unsigned char) c) || c == '_' || c == ':' || (unsigned char) c >= 0x80; }
+            static bool isNameChar (char c) { return isNameStart (c) || std::isdigit ((unsigned char) c) || c == '-' || c == '.'; }
+
+            void skipSpace()
+            {
+                while (isSpace (peek()))
+                    ++position;
+            }
+
+            // Skips to just past the terminator; fails when there is none.
+            bool skipPast (const char* terminator)
+            {
+                const auto found = text.find (terminator, position);
+
+                if (found == std::string::npos)
+                    return ok = false;
+
+                position = found + std::strlen (terminator);
+                return true;
+            }
+
+            bool name (std::string* result = nullptr)
+            {
+                if (! isNameStart (peek()))
+                    return ok = false;
+
+                const auto start = position;
+
+                while (isNameChar (peek()))
+                    ++position;
+
+                if (result != nullptr)
+                    *result = text.substr (start, position - start);
+
+                return true;
+            }
+
+            // A reference: &name; or &#digits; or &#xhex;
+            bool reference()
+            {
+                ++position;
+
+                if (peek() == '#')
+                {
+                    ++position;
+                    const bool hex = peek() == 'x';
+                    position += hex ? 1 : 0;
+                    const auto start = position;
+
+                    while (hex ? std::isxdigit ((unsigned char) peek()) : std::isdigit ((unsigned char) peek()))
+                        ++position;
+
+                    if (position == start)
+                        return ok = false;
+                }
+                else if (! name())
+                {
+                    return false;
+                }
+
+                if (peek() != ';')
+                    return ok = false;
+
+                ++position;
+                return true;
+            }
+
+            // Comments, processing instructions and white space outside the element.
+            void skipMisc()
+            {
+                for (;;)
+                {
+                    skipSpace();
+
+                    if (startsWith ("<?"))
+                        skipPast ("?>");
+                    else if (startsWith ("<!--"))
+                        skipPast ("-->");
+                    else
+                        return;
+
+                    if (! ok)
+                        return;
+                }
+            }
+
+            bool attributeValue()
+            {
+                const char quote = peek();
+
+                if (quote != '"' && quote != '\'')
+                    return ok = false;
+
+                ++position;
+
+                while (peek() != quote)
+                {
+                    const char c = peek();
+
+                    if (c == '\0' || c == '<')
+                        return ok = false;
+
+                    if (c == '&')
+                    {
+                        if (! reference())
+                            return false;
+                    }
+                    else
+                    {
+                        ++position;
+                    }
+                }
+
+                ++position;
+                return true;
+            }
+
+            bool element (int depth)
+            {
+                if (depth > maximumNesting || peek() != '<')
+                    return ok = false;
+
+                ++position;
+                std::string tag;
+
+                if (! name (&tag))
+                    return false;
+
+                std::unordered_set<std::string> attributeNames;
+
+                for (;;)
+                {
+                    const bool spaced = isSpace (peek());
+                    skipSpace();
+
+                    if (startsWith ("/>"))
+                    {
+                        position += 2;
+                        return true;
+                    }
+
+                    if (peek() == '>')
+                    {
+                        ++position;
+                        break;
+                    }
+
+                    std::string attribute;
+
+                    if (! spaced || ! name (&attribute))
+                        return ok = false;
+
+                    // A repeated attribute makes the element ill-formed.
+                    if (! attributeNames.insert (attribute).second)
+                        return ok = false;
+                    skipSpace();
+
+                    if (peek() != '=')
+                        return ok = false;
+
+                    ++position;
+                    skipSpace();
+
+                    if (! attributeValue())
+                        return false;
+                }
+
+                // Content, up to the matching end tag.
+                for (;;)
+                {
+                    const char c = peek();
+
+                    if (c == '\0')
+                        return ok = false;
+
+                    if (c == '&')
+                    {
+                        if (! reference())
+                            return false;
+                    }
+                    else if (c != '<')
+                    {
+                        ++position;
+                    }
+                    else if (startsWith ("</"))
+                    {
+                        position += 2;
+                        std::string closing;
+
+                        if (! name (&closing) || closing != tag)
+                            return ok = false;
+
+                        skipSpace();
+
+                        if (peek() != '>')
+                            return ok = false;
+
+                        ++position;
+                        return true;
+                    }
+                    else if (startsWith ("<!--"))
+                    {
+                        if (! skipPast ("-->"))
+                            return false;
+                    }
+                    else if (startsWith ("<![CDATA["))
+                    {
+                        if (! skipPast ("]]>"))
+                            return false;
+                    }
+                    else if (startsWith ("<?"))
+                    {
+                        if (! skipPast ("?>"))
+                            return false;
+                    }
+                    else if (! element (depth + 1))
+                    {
+                        return false;
+                    }
+                }
+            }
+        };
     } // namespace
 
     juce::String formatValue (float value)
@@ -92,7 +321,7 @@ namespace StateBlock
         if (! text.trimEnd().endsWithChar ('>'))
             return {};
 
-        if (! isSafeToParse (text))
+        if (! WellFormedness (text.toStdString()).check())
             return {};
 
         juce::XmlDocument document (text);

@@ -169,6 +169,23 @@ TEST (State, RefusesWhatCouldOverwhelmTheParser)
         EXPECT_EQ (valuesOf (processor), before);
     }
 
+    // Markup that is merely odd: refused unless it is well-formed.
+    for (const std::string& damaged : { std::string (R"(<ZARIVIR red="1" red="0.5"/>)"),
+                                        std::string (R"(<ZARIVIR red="1"></zarivir>)"),
+                                        std::string (R"(<ZARIVIR red="1"><a></ZARIVIR>)"),
+                                        std::string (R"(<ZARIVIR red="1" &bogus/>)"),
+                                        std::string (R"(<ZARIVIR red="1"/><second/>)") })
+    {
+        const auto block = blockWith (damaged);
+        processor.setStateInformation (block.getData(), (int) block.getSize());
+        EXPECT_EQ (valuesOf (processor), before) << damaged;
+    }
+
+    // A declaration, comments and processing instructions are part of well-formed XML.
+    const auto decorated = blockWith (R"(<?xml version="1.0"?><!-- saved --><ZARIVIR red="0.25"><?note x?><![CDATA[<]]>&amp;</ZARIVIR>)");
+    processor.setStateInformation (decorated.getData(), (int) decorated.getSize());
+    EXPECT_EQ (processor.getParameters()[0]->getValue(), 0.25f);
+
     // A few levels of ordinary nesting are still fine.
     const auto shallow = blockWith (R"(<ZARIVIR red="0.5"><a><b><c/></b></a></ZARIVIR>)");
     processor.setStateInformation (shallow.getData(), (int) shallow.getSize());
