@@ -2,6 +2,8 @@
 # Builds the state fuzzer with clang (AddressSanitizer, UndefinedBehaviorSanitizer, libFuzzer)
 # and runs it for a bounded time, starting from the committed seed corpus.
 #   tools/fuzz.sh [SECONDS]      default 60
+# TAVINE_FUZZ_SEED fixes libFuzzer's random seed (CI uses a fixed one, so a run repeats);
+# without it every run explores differently.
 # An input that breaks it is written to tests/fuzz/regressions/; commit it once the fault is
 # fixed, and the ordinary test suite replays it from then on.
 set -euo pipefail
@@ -24,6 +26,9 @@ corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
 cp tests/fuzz/corpus/* "$corpus"/
 
-ASAN_OPTIONS=detect_leaks=1 "$build/tests/fuzz/tavine_state_fuzzer" "$corpus" \
+seed=()
+[ -n "${TAVINE_FUZZ_SEED:-}" ] && seed=(-seed="$TAVINE_FUZZ_SEED")
+
+ASAN_OPTIONS=detect_leaks=1 "$build/tests/fuzz/tavine_state_fuzzer" "$corpus" "${seed[@]}" \
     -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix=tests/fuzz/regressions/ -print_final_stats=1
