@@ -3,6 +3,8 @@
 // thread, state saved and restored and editors opened and closed while audio runs, and input
 // that no microphone produces. Every run uses the same seed, so a failure repeats exactly.
 
+#include "HostingSupport.h"
+
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -33,16 +35,10 @@
 #include <utility>
 #include <vector>
 
-namespace juce
-{
-    // JUCE's own message dispatch, which its modal loops use; our JUCE is built without modal
-    // loops, and this test host needs to pump messages as any host's event loop would.
-    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
-
 namespace
 {
-    constexpr auto lv2Uri = "https://wemb.audio/plugins/tavine";
+    using namespace test;
+
     constexpr juce::int64 sweepSeed = 0x54617669;
 
     const double sweepRates[] = { 8000.0, 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0, 384000.0 };
@@ -63,85 +59,9 @@ namespace
     // Generous enough for a sanitizer build on a busy machine; only a deadlock comes near it.
     constexpr juce::uint32 audioPhaseTimeoutMs = 60000;
 
-    enum class Format
-    {
-        vst3,
-        vst2,
-        lv2
-    };
-
-    const char* formatName (Format format)
-    {
-        switch (format)
-        {
-            case Format::vst3:
-                return "VST3";
-            case Format::vst2:
-                return "VST";
-            case Format::lv2:
-                return "LV2";
-        }
-
-        return "";
-    }
-
-    std::string formatLabel (Format format)
-    {
-        switch (format)
-        {
-            case Format::vst3:
-                return "Vst3";
-            case Format::vst2:
-                return "Vst2";
-            case Format::lv2:
-                return "Lv2";
-        }
-
-        return {};
-    }
-
-    juce::String pluginLocation (Format format)
-    {
-        switch (format)
-        {
-            // JUCE hosts a VST3 plug-in by its bundle, three levels above the module itself.
-            case Format::vst3:
-                return juce::File (TAVINE_VST3_MODULE).getParentDirectory().getParentDirectory().getParentDirectory().getFullPathName();
-            case Format::vst2:
-                return TAVINE_VST2_LIBRARY;
-            case Format::lv2:
-                return lv2Uri;
-        }
-
-        return {};
-    }
-
-    /** One format manager for this file's tests: the LV2 host's lilv world is costly to load.
-        It lives in a test environment so that it goes before JUCE's initialiser in main does. */
-    class SweepFormatEnvironment : public testing::Environment
-    {
-    public:
-        void SetUp() override
-        {
-            manager = std::make_unique<juce::AudioPluginFormatManager>();
-            manager->addDefaultFormats();
-
-            // Our LV2 bundle is not installed: its folder goes on the LV2 search path.
-            for (auto* format : manager->getFormats())
-                if (format->getName() == "LV2")
-                    format->searchPathsForPlugins (juce::FileSearchPath (juce::File (TAVINE_LV2_BUNDLE).getParentDirectory().getFullPathName()), false, false);
-        }
-
-        void TearDown() override { manager.reset(); }
-
-        static inline std::unique_ptr<juce::AudioPluginFormatManager> manager;
-    };
-
-    [[maybe_unused]] auto* const sweepFormatEnvironment = testing::AddGlobalTestEnvironment (new SweepFormatEnvironment());
-
     std::unique_ptr<juce::AudioPluginInstance> load (Format format)
     {
-        auto& manager = *SweepFormatEnvironment::manager;
+        auto& manager = formatManager();
         juce::OwnedArray<juce::PluginDescription> found;
 
         for (auto* candidate : manager.getFormats())
@@ -163,25 +83,6 @@ namespace
         result.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
         result.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
         return result;
-    }
-
-    /** Runs the message loop until the condition holds or two seconds have passed. A VST3
-        plug-in announces a new latency through an asynchronous component restart. */
-    template <typename Condition>
-    bool pumpMessagesUntil (Condition condition)
-    {
-        const auto deadline = juce::Time::getMillisecondCounter() + 2000;
-
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > deadline)
-                return false;
-
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-        }
-
-        return true;
     }
 
     /** Runs the message loop for a while, as a host's event loop runs between two events. */

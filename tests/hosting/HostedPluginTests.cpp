@@ -2,6 +2,7 @@
 // them. Every test runs for each format, so a difference between the wrappers shows up as a
 // failure of one format only.
 
+#include "HostingSupport.h"
 #include "ZarivirAudioProcessor.h"
 
 #include <gtest/gtest.h>
@@ -12,88 +13,16 @@
 #include <memory>
 #include <string>
 
-namespace juce
-{
-    // JUCE's own message dispatch, which its modal loops use; our JUCE is built without modal
-    // loops, and this test host needs to pump messages as any host's event loop would.
-    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
-
 namespace
 {
-    constexpr auto lv2Uri = "https://wemb.audio/plugins/tavine";
+    using namespace test;
+
+    // The one format manager of the run, shared by every file of the hosting tests.
+    [[maybe_unused]] auto* const formatEnvironment = testing::AddGlobalTestEnvironment (new FormatEnvironment());
 
     // Each instance seeds its own noise floor of at most 1e-7, so two instances agree only up
     // to that floor, lifted by the gains of the stages.
     constexpr float noiseTolerance = 1.0e-5f;
-
-    enum class Format
-    {
-        vst3,
-        vst2,
-        lv2
-    };
-
-    const char* formatName (Format format)
-    {
-        switch (format)
-        {
-            case Format::vst3:
-                return "VST3";
-            case Format::vst2:
-                return "VST";
-            case Format::lv2:
-                return "LV2";
-        }
-
-        return "";
-    }
-
-    juce::String pluginLocation (Format format)
-    {
-        switch (format)
-        {
-            // JUCE hosts a VST3 plug-in by its bundle, three levels above the module itself.
-            case Format::vst3:
-                return juce::File (TAVINE_VST3_MODULE).getParentDirectory().getParentDirectory().getParentDirectory().getFullPathName();
-            case Format::vst2:
-                return TAVINE_VST2_LIBRARY;
-            case Format::lv2:
-                return lv2Uri;
-        }
-
-        return {};
-    }
-
-    /** One format manager for the whole run: JUCE's LV2 host unpacks its helper bundles into a
-        temporary folder each time it is created, and the lilv world it keeps is costly to load.
-        It lives in a test environment so that it goes before JUCE's initialiser in main does. */
-    class FormatEnvironment : public testing::Environment
-    {
-    public:
-        void SetUp() override
-        {
-            manager = std::make_unique<juce::AudioPluginFormatManager>();
-            manager->addDefaultFormats();
-
-            // The LV2 host finds plug-ins by URI in the bundles on its search path; ours is
-            // not installed, so the folder holding the freshly built bundle goes on the path.
-            for (auto* format : manager->getFormats())
-                if (format->getName() == "LV2")
-                    format->searchPathsForPlugins (juce::FileSearchPath (juce::File (TAVINE_LV2_BUNDLE).getParentDirectory().getFullPathName()), false, false);
-        }
-
-        void TearDown() override { manager.reset(); }
-
-        static inline std::unique_ptr<juce::AudioPluginFormatManager> manager;
-    };
-
-    [[maybe_unused]] auto* const formatEnvironment = testing::AddGlobalTestEnvironment (new FormatEnvironment());
-
-    juce::AudioPluginFormatManager& formatManager()
-    {
-        return *FormatEnvironment::manager;
-    }
 
     juce::AudioPluginFormat* findFormat (Format format)
     {
@@ -204,26 +133,6 @@ namespace
         juce::MidiBuffer midi;
         processor.processBlock (silence, midi);
         processor.releaseResources();
-    }
-
-    /** Runs the message loop, as a host's event loop would, until the condition holds or two
-        seconds have passed. Plug-ins post some news to the message thread: a VST3 plug-in
-        announces a new latency through an asynchronous component restart. */
-    template <typename Condition>
-    bool pumpMessagesUntil (Condition condition)
-    {
-        const auto deadline = juce::Time::getMillisecondCounter() + 2000;
-
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > deadline)
-                return false;
-
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-        }
-
-        return true;
     }
 
     float maxDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
@@ -468,21 +377,6 @@ namespace
         EXPECT_LT (maxDifference (hostedOutput, directOutput), noiseTolerance);
 
         hosted->releaseResources();
-    }
-
-    std::string formatLabel (Format format)
-    {
-        switch (format)
-        {
-            case Format::vst3:
-                return "Vst3";
-            case Format::vst2:
-                return "Vst2";
-            case Format::lv2:
-                return "Lv2";
-        }
-
-        return {};
     }
 
     INSTANTIATE_TEST_SUITE_P (Formats,
