@@ -1,7 +1,9 @@
 #include "EffectEngine.h"
+#include "SampleLanes.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -21,7 +23,28 @@ namespace
         return std::sqrt (amount) * (d * stageDb) / 20.0f;
     }
 
-    using MeanPair = double __attribute__ ((vector_size (16)));
+    // A window whose mean falls below this is emptied outright (the single-precision 1e-8,
+    // widened); this also catches a running sum that rounding has pushed slightly below zero.
+    constexpr double windowFloor = (double) 1.0e-8f;
+
+    // The smallest running sum whose mean, sum / length, is not below the floor. A correctly
+    // rounded division by a fixed positive length never decreases as the sum grows, so every
+    // sum from here up has a mean at or above the floor: the per-sample test can compare the
+    // sum and leave the division out of the window's recursion. Found by stepping over
+    // neighbouring doubles from the estimate.
+    double smallestSumAboveFloor (int length) noexcept
+    {
+        const double n = (double) length;
+        double sum = windowFloor * n;
+
+        while (std::nextafter (sum, 0.0) / n >= windowFloor)
+            sum = std::nextafter (sum, 0.0);
+
+        while (sum / n < windowFloor)
+            sum = std::nextafter (sum, std::numeric_limits<double>::infinity());
+
+        return sum;
+    }
 
     // The smallest density whose gate, min (sqrt (density) * 20, 1), comes out as exactly 1.
     // Both steps round monotonically, so every density from here up gives 1 as well and the
@@ -55,6 +78,7 @@ namespace
 
 EffectEngine::EffectEngine()
     : scratch (new float[(std::size_t) (scratchLanes * maxSliceLength)])
+    , analysisLanes (std::make_unique<AnalysisLanes>())
 {
     peakEnvelope.release = 1.0 - 1.0 / 44100.0;
     prepare (44100.0);
@@ -110,6 +134,8 @@ void EffectEngine::prepare (double newSampleRate)
 
     longWindow.setLength ((int) (newSampleRate * 0.3));
     shortWindow.setLength ((int) (newSampleRate * 0.02));
+    longQuietBelow = smallestSumAboveFloor (longWindow.getLength());
+    shortQuietBelow = smallestSumAboveFloor (shortWindow.getLength());
 
     transientEnvelope.attack = 1.0 / (newSampleRate * 0.075);
     transientEnvelope.release = 1.0 - 1.0 / (newSampleRate * 0.3);
@@ -341,82 +367,177 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
 {
     const float meterRelease = 1.0f - 1.0f / (float) (sampleRate * 0.001 * 100.0);
     const float peakValue = (float) peakEnvelope.value;
-    const double windowFloor = (double) 1.0e-8f;
 
-    float* const __restrict transients = transientLevels();
-    float* const __restrict greens = greenLevels();
-    float* const __restrict steadiness = steadinessLevels();
-
-    // First the windows, the transient envelope and the density, whose recursions need
-    // nothing from the meters; the gates wait in the steadiness lane.
+    for (int done = 0; done < numSamples; done += AnalysisLanes::length)
     {
-        MeanSquareWindow::Cursor longRun (longWindow), shortRun (shortWindow);
-        const MeanPair lengths { (double) longRun.getLength(), (double) shortRun.getLength() };
-        Envelope transient = transientEnvelope;
+        const int chunkLength = std::min (AnalysisLanes::length, numSamples - done);
+        analyseChunk (left + done, right != nullptr ? right + done : nullptr, chunkLength, meterRelease, peakValue);
+    }
+}
 
-        for (int i = 0; i < numSamples; ++i)
+void EffectEngine::analyseChunk (const float* left, const float* right, int numSamples, float meterRelease, float peakValue) noexcept
+{
+    AnalysisLanes& lanes = *analysisLanes;
+    double* const __restrict squares = lanes.squares;
+    double* const __restrict longSums = lanes.longSums;
+    double* const __restrict shortSums = lanes.shortSums;
+    float* const __restrict excessSquares = lanes.excessSquares;
+    float* const __restrict densities = lanes.densities;
+    float* const __restrict gates = lanes.gates;
+    float* const __restrict transients = lanes.transientLevels;
+
+    // The squared mid values, a register at a time: the dead zone is a choice, not a branch,
+    // since for most material which side of it a sample falls on is a coin toss.
+    {
+        using lanes::Doubles;
+        using lanes::Floats;
+        const Floats zero = lanes::splat (0.0f), low = lanes::splat (-midDeadZone), high = lanes::splat (midDeadZone);
+        const float* const other = right != nullptr ? right : left;
+        const int whole = numSamples / lanes::floatWidth * lanes::floatWidth;
+
+        for (int i = 0; i < whole; i += lanes::floatWidth)
         {
-            const float l = left[i];
-            const float r = right != nullptr ? right[i] : l;
-            float mid = (r + l) * 0.5f;
+            Floats mid = (lanes::load<Floats> (other + i) + lanes::load<Floats> (left + i)) * 0.5f;
+            mid = lanes::select ((mid > low) & (mid < high), zero, mid);
+            const Doubles first { (double) mid[0], (double) mid[1] }, second { (double) mid[2], (double) mid[3] };
+            lanes::store (squares + i, first * first);
+            lanes::store (squares + i + lanes::doubleWidth, second * second);
+        }
+
+        for (int i = whole; i < numSamples; ++i)
+        {
+            float mid = (other[i] + left[i]) * 0.5f;
 
             if (mid > -midDeadZone && mid < midDeadZone)
                 mid = 0.0f;
 
-            const double square = (double) mid * (double) mid;
+            squares[i] = (double) mid * (double) mid;
+        }
+    }
 
-            // Both means in one two-lane division: each lane is the same sum / length.
-            const MeanPair sums { longRun.pushSum (square), shortRun.pushSum (square) };
-            const MeanPair means = sums / lengths;
+    // The two windows' running sums: the only recursion here is one addition and one
+    // subtraction per window and sample. Whether a window empties is decided on the sum; only
+    // a sum near or below the floor needs its mean worked out first.
+    {
+        MeanSquareWindow::Cursor longRun (longWindow), shortRun (shortWindow);
 
-            // A window whose mean falls below the floor is emptied outright; this also catches
-            // a running sum that rounding has pushed slightly below zero.
-            double meanLong = means[0];
+        const auto settle = [] (MeanSquareWindow::Cursor& run, double sum) noexcept
+        {
+            const double mean = sum / run.getLength();
 
-            if (meanLong != 0.0 && meanLong < windowFloor)
+            if (mean != 0.0 && mean < windowFloor)
             {
-                longRun.clear();
-                meanLong = 0.0;
+                run.clear();
+                return 0.0;
             }
 
-            double meanShort = means[1];
+            return sum;
+        };
 
-            if (meanShort != 0.0 && meanShort < windowFloor)
-            {
-                shortRun.clear();
-                meanShort = 0.0;
-            }
+        for (int i = 0; i < numSamples; ++i)
+        {
+            double longSum = longRun.pushSum (squares[i]);
 
-            float excess = 0.0f;
+            if (longSum < longQuietBelow)
+                longSum = settle (longRun, longSum);
 
-            if (meanLong > 0.0)
-                excess = (float) std::clamp (meanShort / meanLong - 1.0, 0.0, 1.0);
+            double shortSum = shortRun.pushSum (squares[i]);
 
-            const double transientValue = transient.decayThenRise ((double) (excess * excess));
-            float density = 0.0f;
+            if (shortSum < shortQuietBelow)
+                shortSum = settle (shortRun, shortSum);
 
-            if (peakValue > 0.0f)
-                density = std::clamp ((float) std::sqrt (std::max (meanLong, 0.0)) * 1.4142f / peakValue, 0.0f, 1.0f);
-
-            // Near-silent material would otherwise read as perfectly steady: the gate fades the
-            // red and blue targets out below a density of 0.0025.
-            const float gate = density >= gateOpensFully ? 1.0f : std::min (std::sqrt (density) * 20.0f, 1.0f);
-            transients[i] = std::min ((float) transientValue, 1.0f) * gate;
-            greens[i] = density;
-            steadiness[i] = gate;
+            longSums[i] = longSum;
+            shortSums[i] = shortSum;
         }
 
         longRun.storeInto (longWindow);
         shortRun.storeInto (shortWindow);
+    }
+
+    // Means, excess, density and gate, a register of samples at a time. The lanes past the
+    // end of the chunk get empty windows, so that they compute harmless values nobody reads.
+    const int lanesLength = lanes::roundUp (numSamples);
+
+    for (int i = numSamples; i < lanesLength; ++i)
+        longSums[i] = shortSums[i] = 0.0;
+
+    // First what is worked out in double precision: the means, the excess and the square root
+    // of the long mean (the density's, before it is narrowed). The excess lane holds the
+    // excess, the density lane the root, until the pass after.
+    {
+        using lanes::Doubles;
+        const Doubles longLength = lanes::splat ((double) longWindow.getLength());
+        const Doubles shortLength = lanes::splat ((double) shortWindow.getLength());
+        const Doubles zero = lanes::splat (0.0), one = lanes::splat (1.0);
+        const bool hasPeak = peakValue > 0.0f;
+
+        for (int i = 0; i < lanesLength; i += lanes::doubleWidth)
+        {
+            const Doubles meanLong = lanes::load<Doubles> (longSums + i) / longLength;
+            const Doubles meanShort = lanes::load<Doubles> (shortSums + i) / shortLength;
+
+            // A lane whose long window is empty divides by 1 instead, and its result is dropped.
+            const auto hasLong = meanLong > zero;
+            const Doubles ratio = meanShort / lanes::select (hasLong, meanLong, one) - one;
+            lanes::storeNarrowed (excessSquares + i, lanes::select (hasLong, lanes::clamp (ratio, zero, one), zero));
+
+            if (hasPeak)
+                lanes::storeNarrowed (densities + i, lanes::squareRoot (lanes::select (meanLong < zero, zero, meanLong)));
+        }
+    }
+
+    // Then the single-precision rest.
+    {
+        using lanes::Floats;
+        const Floats zero = lanes::splat (0.0f), one = lanes::splat (1.0f);
+        const Floats peak = lanes::splat (peakValue);
+        const Floats fullGate = lanes::splat (gateOpensFully);
+        const bool hasPeak = peakValue > 0.0f;
+
+        for (int i = 0; i < lanesLength; i += lanes::floatWidth)
+        {
+            const Floats excess = lanes::load<Floats> (excessSquares + i);
+            lanes::store (excessSquares + i, excess * excess);
+
+            const Floats density = hasPeak ? lanes::clamp (lanes::load<Floats> (densities + i) * 1.4142f / peak, zero, one) : zero;
+            lanes::store (densities + i, density);
+
+            // Near-silent material would otherwise read as perfectly steady: the gate fades the
+            // red and blue targets out below a density of 0.0025.
+            const auto full = density >= fullGate;
+            Floats gate = one;
+
+            if (! lanes::all (full))
+            {
+                const Floats faded = lanes::squareRoot (density) * 20.0f;
+                gate = lanes::select (full, one, lanes::select (one < faded, one, faded));
+            }
+
+            lanes::store (gates + i, gate);
+        }
+    }
+
+    {
+        Envelope transient = transientEnvelope;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const double transientValue = transient.decayThenRise ((double) excessSquares[i]);
+            transients[i] = std::min ((float) transientValue, 1.0f) * gates[i];
+        }
+
         transientEnvelope = transient;
     }
 
     // The fifth root makes even small transient levels pull steadiness down hard. A level of
-    // exactly 0 or 1 has a fifth root of exactly 0 or 1; silence skips the call.
+    // exactly 0 or 1 has a fifth root of exactly 0 or 1; silence skips the call. The gates
+    // lane becomes the steadiness lane.
+    float* const __restrict steadiness = gates;
+
     for (int i = 0; i < numSamples; ++i)
     {
         const float level = transients[i];
-        const float gate = steadiness[i];
+        const float gate = gates[i];
 
         if (level == 0.0f)
             steadiness[i] = gate;
@@ -446,7 +567,7 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
         else
             red *= meterRelease;
 
-        const float green = greens[i];
+        const float green = densities[i];
         blueMeter.store (blue, std::memory_order_relaxed);
         redMeter.store (red, std::memory_order_relaxed);
         greenMeter.store (green, std::memory_order_relaxed);

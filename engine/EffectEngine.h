@@ -98,17 +98,31 @@ private:
     void applyStages (float* left, float* right, int numSamples) noexcept;
 
     void analyse (const float* left, const float* right, int numSamples) noexcept;
+    void analyseChunk (const float* left, const float* right, int numSamples, float meterRelease, float peakValue) noexcept;
 
     // The slice's flushed input, which the analysis reads once the stages have overwritten the
-    // channels, and the analysis' per-sample intermediates (the noise floor's draws share the
-    // first of them: they are used up before the analysis starts).
+    // channels, and the noise floor's draws.
     float* dryLeft() const noexcept { return scratch.get(); }
     float* dryRight() const noexcept { return scratch.get() + scratchCapacity; }
     float* noiseDraws() const noexcept { return scratch.get() + 2 * scratchCapacity; }
-    float* transientLevels() const noexcept { return scratch.get() + 2 * scratchCapacity; }
-    float* greenLevels() const noexcept { return scratch.get() + 3 * scratchCapacity; }
-    float* steadinessLevels() const noexcept { return scratch.get() + 4 * scratchCapacity; }
-    static constexpr int scratchLanes = 5;
+    static constexpr int scratchLanes = 3;
+
+    /** The analysis' per-sample intermediates for one chunk of a slice. The analysis runs in
+        passes: the recursions (windows, transient envelope, meters) each in a tight loop of
+        their own, and everything between them four samples at a time. A chunk's worth stays
+        in the first-level cache from one pass to the next. */
+    struct AnalysisLanes
+    {
+        static constexpr int length = 512;
+
+        alignas (32) double squares[length];
+        alignas (32) double longSums[length];
+        alignas (32) double shortSums[length];
+        alignas (32) float excessSquares[length];
+        alignas (32) float densities[length];
+        alignas (32) float gates[length];
+        alignas (32) float transientLevels[length];
+    };
 
     double sampleRate = 0.0;
     float redAmount = 0.0f;
@@ -121,10 +135,12 @@ private:
     NoiseSource noise { -140.0f };
     int scratchCapacity = maxSliceLength;
     std::unique_ptr<float[]> scratch;
+    std::unique_ptr<AnalysisLanes> analysisLanes;
     FilterSection redFilterLeft, redFilterRight;
     FilterSection blueFilterLeft, blueFilterRight;
     MeanSquareWindow longWindow { 13230 };
     MeanSquareWindow shortWindow { 882 };
+    double longQuietBelow = 0.0, shortQuietBelow = 0.0; // sums whose mean is below the window floor
     Envelope transientEnvelope;
     Envelope peakEnvelope;
     HistoryBuffer history { 100.0, 0.025 };
