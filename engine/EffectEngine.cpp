@@ -421,8 +421,7 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
     {
         MeanSquareWindow::Cursor longRun (longWindow), shortRun (shortWindow);
 
-        const auto settle = [] (MeanSquareWindow::Cursor& run, double sum) noexcept
-        {
+        const auto settle = [] (MeanSquareWindow::Cursor& run, double sum) noexcept {
             const double mean = sum / run.getLength();
 
             if (mean != 0.0 && mean < windowFloor)

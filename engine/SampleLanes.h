@@ -4,7 +4,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-    #include <immintrin.h>
+#include <immintrin.h>
 #endif
 
 /** Two doubles or four floats: the analysis' passes that have no recursion work through their
