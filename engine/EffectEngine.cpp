@@ -78,6 +78,7 @@ namespace
 
 EffectEngine::EffectEngine()
     : scratch (new float[(std::size_t) (scratchLanes * maxSliceLength)])
+    , stageLanes (std::make_unique<StageLanes>())
     , analysisLanes (std::make_unique<AnalysisLanes>())
 {
     peakEnvelope.release = 1.0 - 1.0 / 44100.0;
@@ -262,104 +263,207 @@ void EffectEngine::processSlice (float* left, float* right, int numSamples) noex
 template <bool stereo, bool red, bool green, bool blue>
 void EffectEngine::applyStages (float* left, float* right, int numSamples) noexcept
 {
+    using lanes::Doubles;
+    using lanes::Floats;
+
     const bool x2 = x2Enabled;
     const float greenFactor = green ? greenGain (greenAmount, x2) : 1.0f;
     const float redFactor = red ? redMix (redAmount, x2) : 0.0f;
     const float blueFactor = blue ? blueMix (blueAmount, x2) : 0.0f;
 
-    // Every stage is one chain of its own per sample; running them in one loop lets the
-    // recursions of the sections and the peak overlap instead of following each other. In
-    // stereo, each stage's left and right sections share a vector.
+    // Every stage is one chain of its own per sample; stepping them in one loop lets their
+    // recursions and the peak's overlap instead of following each other. Two sections that
+    // see the same samples share a vector: a stage's left and right in stereo, the red and
+    // the blue stage in mono.
+    constexpr bool monoPair = ! stereo && red && blue;
     FilterSection::Cursor redLeft (redFilterLeft), blueLeft (blueFilterLeft);
-    FilterSection::PairCursor redPair (redFilterLeft, redFilterRight), bluePair (blueFilterLeft, blueFilterRight);
-    float* const __restrict dryL = dryLeft();
-    float* const __restrict dryR = dryRight();
+    FilterSection::PairCursor redPair (redFilterLeft, stereo ? redFilterRight : blueFilterLeft);
+    FilterSection::PairCursor bluePair (blueFilterLeft, blueFilterRight);
+
+    StageLanes& stage = *stageLanes;
+    double* const __restrict mids = stage.mids;
+    float* const __restrict redPairs = stage.redPairs;
+    float* const __restrict bluePairs = stage.bluePairs;
     const double peakRelease = peakEnvelope.release;
     double peak = peakEnvelope.value;
 
-    for (int i = 0; i < numSamples; ++i)
+    const Floats flushBelow = lanes::splat (flushThreshold), silence = lanes::splat (0.0f);
+    const auto flushed = [&] (Floats v) noexcept { return lanes::select (lanes::magnitude (v) < flushBelow, silence, v); };
+    const auto flushedSample = [] (float v) noexcept { return std::abs (v) < flushThreshold ? 0.0f : v; };
+
+    for (int done = 0; done < numSamples; done += StageLanes::length)
     {
-        float l = left[i];
-        float r = stereo ? right[i] : l;
+        const int n = std::min (StageLanes::length, numSamples - done);
+        float* const __restrict outLeft = left + done;
+        float* const __restrict outRight = stereo ? right + done : nullptr;
+        const float* const inRight = stereo ? right + done : left + done;
+        float* const __restrict dryL = dryLeft() + done;
+        float* const __restrict dryR = dryRight() + done;
+        const int whole = n / lanes::floatWidth * lanes::floatWidth;
 
-        // The peak sees the samples before the flush. Only positive excursions of the mid
-        // signal count, and every sample of the analysis sees the peak reached at the end of
-        // the slice.
-        peak *= peakRelease;
-
-        if (peak < 1.0e-8)
-            peak = 0.0;
-
-        const double mid = (double) (l + r) * 0.5;
-
-        if (mid > peak)
-            peak = mid;
-
-        if (std::abs (l) < flushThreshold)
-            l = 0.0f;
-
-        dryL[i] = l;
-
-        if constexpr (stereo)
+        // The mid values the peak follows, taken before the flush, and the flushed samples
+        // the stages and the analysis work on.
+        for (int i = 0; i < whole; i += lanes::floatWidth)
         {
-            if (std::abs (r) < flushThreshold)
-                r = 0.0f;
+            const Floats l = lanes::load<Floats> (outLeft + i);
+            const Floats r = lanes::load<Floats> (inRight + i);
+            const Floats sum = l + r;
+            lanes::store (mids + i, Doubles { (double) sum[0], (double) sum[1] } * 0.5);
+            lanes::store (mids + i + 2, Doubles { (double) sum[2], (double) sum[3] } * 0.5);
+            lanes::store (dryL + i, flushed (l));
 
-            dryR[i] = r;
+            if constexpr (stereo)
+                lanes::store (dryR + i, flushed (r));
         }
 
-        // The filtered components are taken before the green gain, so they are not scaled by it.
-        float outL = l, outR = r;
-
-        if constexpr (green)
+        for (int i = whole; i < n; ++i)
         {
-            outL = l * greenFactor;
-            outR = r * greenFactor;
+            mids[i] = (double) (outLeft[i] + inRight[i]) * 0.5;
+            dryL[i] = flushedSample (outLeft[i]);
+
+            if constexpr (stereo)
+                dryR[i] = flushedSample (inRight[i]);
         }
 
-        if constexpr (stereo)
+        // The recursions. Only positive excursions of the mid signal raise the peak, and every
+        // sample of the analysis sees the peak reached at the end of the slice.
+        for (int i = 0; i < n; ++i)
         {
-            const FilterSection::PairCursor::Lanes x { (double) l, (double) r };
+            peak *= peakRelease;
 
-            if constexpr (red)
+            if (peak < 1.0e-8)
+                peak = 0.0;
+
+            if (mids[i] > peak)
+                peak = mids[i];
+
+            if constexpr (stereo)
             {
-                const auto y = redPair.step (x);
-                outL += redFactor * (float) y[0];
-                outR += redFactor * (float) y[1];
+                const FilterSection::PairCursor::Lanes x { (double) dryL[i], (double) dryR[i] };
+
+                if constexpr (red)
+                    lanes::storeNarrowed (redPairs + 2 * i, redPair.step (x));
+
+                if constexpr (blue)
+                    lanes::storeNarrowed (bluePairs + 2 * i, bluePair.step (x));
+            }
+            else if constexpr (monoPair)
+            {
+                const double x = dryL[i];
+                lanes::storeNarrowed (redPairs + 2 * i, redPair.step (FilterSection::PairCursor::Lanes { x, x }));
+            }
+            else
+            {
+                if constexpr (red)
+                    redPairs[i] = (float) redLeft.step (dryL[i]);
+
+                if constexpr (blue)
+                    bluePairs[i] = (float) blueLeft.step (dryL[i]);
+            }
+        }
+
+        // The mix, a register at a time. The filtered components are taken before the green
+        // gain, so they are not scaled by it.
+        const Floats greenGains = lanes::splat (greenFactor);
+        const Floats redMixes = lanes::splat (redFactor), blueMixes = lanes::splat (blueFactor);
+
+        for (int i = 0; i < whole; i += lanes::floatWidth)
+        {
+            const Floats l = lanes::load<Floats> (dryL + i);
+            Floats mixL = green ? l * greenGains : l;
+
+            if constexpr (stereo)
+            {
+                const Floats r = lanes::load<Floats> (dryR + i);
+                Floats mixR = green ? r * greenGains : r;
+
+                if constexpr (red)
+                {
+                    const auto [yl, yr] = lanes::deinterleave (lanes::load<Floats> (redPairs + 2 * i), lanes::load<Floats> (redPairs + 2 * i + 4));
+                    mixL = mixL + redMixes * yl;
+                    mixR = mixR + redMixes * yr;
+                }
+
+                if constexpr (blue)
+                {
+                    const auto [yl, yr] = lanes::deinterleave (lanes::load<Floats> (bluePairs + 2 * i), lanes::load<Floats> (bluePairs + 2 * i + 4));
+                    mixL = mixL + blueMixes * yl;
+                    mixR = mixR + blueMixes * yr;
+                }
+
+                lanes::store (outRight + i, mixR);
+            }
+            else if constexpr (monoPair)
+            {
+                const auto [yRed, yBlue] = lanes::deinterleave (lanes::load<Floats> (redPairs + 2 * i), lanes::load<Floats> (redPairs + 2 * i + 4));
+                mixL = mixL + redMixes * yRed;
+                mixL = mixL + blueMixes * yBlue;
+            }
+            else
+            {
+                if constexpr (red)
+                    mixL = mixL + redMixes * lanes::load<Floats> (redPairs + i);
+
+                if constexpr (blue)
+                    mixL = mixL + blueMixes * lanes::load<Floats> (bluePairs + i);
             }
 
-            if constexpr (blue)
+            lanes::store (outLeft + i, mixL);
+        }
+
+        for (int i = whole; i < n; ++i)
+        {
+            float mixL = green ? dryL[i] * greenFactor : dryL[i];
+
+            if constexpr (stereo)
             {
-                const auto y = bluePair.step (x);
-                outL += blueFactor * (float) y[0];
-                outR += blueFactor * (float) y[1];
+                float mixR = green ? dryR[i] * greenFactor : dryR[i];
+
+                if constexpr (red)
+                {
+                    mixL += redFactor * redPairs[2 * i];
+                    mixR += redFactor * redPairs[2 * i + 1];
+                }
+
+                if constexpr (blue)
+                {
+                    mixL += blueFactor * bluePairs[2 * i];
+                    mixR += blueFactor * bluePairs[2 * i + 1];
+                }
+
+                outRight[i] = mixR;
+            }
+            else if constexpr (monoPair)
+            {
+                mixL += redFactor * redPairs[2 * i];
+                mixL += blueFactor * redPairs[2 * i + 1];
+            }
+            else
+            {
+                if constexpr (red)
+                    mixL += redFactor * redPairs[i];
+
+                if constexpr (blue)
+                    mixL += blueFactor * bluePairs[i];
             }
 
-            right[i] = outR;
+            outLeft[i] = mixL;
         }
-        else
-        {
-            if constexpr (red)
-                outL += redFactor * (float) redLeft.step (l);
-
-            if constexpr (blue)
-                outL += blueFactor * (float) blueLeft.step (l);
-        }
-
-        left[i] = outL;
     }
 
     peakEnvelope.value = peak;
 
     // A stage at 0 leaves its sections' memories where they were.
-    if constexpr (red && stereo)
+    if constexpr (monoPair)
+        redPair.storeInto (redFilterLeft, blueFilterLeft);
+    else if constexpr (red && stereo)
         redPair.storeInto (redFilterLeft, redFilterRight);
     else if constexpr (red)
         redLeft.storeInto (redFilterLeft);
 
     if constexpr (blue && stereo)
         bluePair.storeInto (blueFilterLeft, blueFilterRight);
-    else if constexpr (blue)
+    else if constexpr (blue && ! monoPair)
         blueLeft.storeInto (blueFilterLeft);
 }
 

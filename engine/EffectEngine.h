@@ -107,6 +107,19 @@ private:
     float* noiseDraws() const noexcept { return scratch.get() + 2 * scratchCapacity; }
     static constexpr int scratchLanes = 3;
 
+    /** The stages' per-sample intermediates for one chunk of a slice: the mid values the peak
+        follows, and the filtered stages' outputs as interleaved pairs (left and right, or in
+        mono red and blue), so that mixing them into the channels can run a register at a time
+        after the recursions. */
+    struct StageLanes
+    {
+        static constexpr int length = 512;
+
+        alignas (32) double mids[length];
+        alignas (32) float redPairs[2 * length];
+        alignas (32) float bluePairs[2 * length];
+    };
+
     /** The analysis' per-sample intermediates for one chunk of a slice. The analysis runs in
         passes: the recursions (windows, transient envelope, meters) each in a tight loop of
         their own, and everything between them four samples at a time. A chunk's worth stays
@@ -135,6 +148,7 @@ private:
     NoiseSource noise { -140.0f };
     int scratchCapacity = maxSliceLength;
     std::unique_ptr<float[]> scratch;
+    std::unique_ptr<StageLanes> stageLanes;
     std::unique_ptr<AnalysisLanes> analysisLanes;
     FilterSection redFilterLeft, redFilterRight;
     FilterSection blueFilterLeft, blueFilterRight;

@@ -20,6 +20,7 @@ namespace lanes
     using Floats = float __attribute__ ((vector_size (16)));
     using DoubleMask = decltype (Doubles {} < Doubles {});
     using FloatMask = decltype (Floats {} < Floats {});
+    using Ints = FloatMask;
 
     constexpr int doubleWidth = 2;
     constexpr int floatWidth = 4;
@@ -41,8 +42,9 @@ namespace lanes
     /** Stores two doubles as two floats. */
     inline void storeNarrowed (float* destination, Doubles v) noexcept
     {
-        destination[0] = (float) v[0];
-        destination[1] = (float) v[1];
+        using TwoFloats = float __attribute__ ((vector_size (8)));
+        const TwoFloats narrowed = __builtin_convertvector(v, TwoFloats);
+        std::memcpy (destination, &narrowed, sizeof (narrowed));
     }
 
     inline Doubles splat (double v) noexcept { return Doubles { v, v }; }
@@ -57,6 +59,20 @@ namespace lanes
     inline Floats select (FloatMask mask, Floats a, Floats b) noexcept
     {
         return (Floats) ((mask & (FloatMask) a) | (~mask & (FloatMask) b));
+    }
+
+    /** The magnitude of each lane: its sign bit cleared, as std::abs does. */
+    inline Floats magnitude (Floats v) noexcept { return (Floats) ((Ints) v & 0x7fffffff); }
+
+    /** Two registers of interleaved pairs, a0 b0 a1 b1 and a2 b2 a3 b3, as a0..a3 and b0..b3. */
+    struct Pair
+    {
+        Floats first, second;
+    };
+
+    inline Pair deinterleave (Floats low, Floats high) noexcept
+    {
+        return { __builtin_shufflevector (low, high, 0, 2, 4, 6), __builtin_shufflevector (low, high, 1, 3, 5, 7) };
     }
 
     inline bool all (FloatMask mask) noexcept { return (mask[0] & mask[1] & mask[2] & mask[3]) != 0; }
