@@ -63,6 +63,17 @@ namespace lanes
 
     /** The magnitude of each lane: its sign bit cleared, as std::abs does. */
     inline Floats magnitude (Floats v) noexcept { return (Floats) ((Ints) v & 0x7fffffff); }
+    inline Doubles magnitude (Doubles v) noexcept { return (Doubles) ((DoubleMask) v & 0x7fffffffffffffffLL); }
+
+    /** Whether any lane of a comparison came out true. */
+    inline bool any (DoubleMask mask) noexcept
+    {
+#if defined(__SSE2__)
+        return _mm_movemask_pd ((__m128d) mask) != 0;
+#else
+        return (mask[0] | mask[1]) != 0;
+#endif
+    }
 
     /** Two registers of interleaved pairs, a0 b0 a1 b1 and a2 b2 a3 b3, as a0..a3 and b0..b3. */
     struct Pair
