@@ -15,19 +15,19 @@ void MeanSquareWindow::setLength (int newLength)
     length = newLength;
     squares.assign ((std::size_t) newLength, 0.0);
     position = 0;
-    written = 0;
+    wrapped = false;
     sum = 0.0;
 }
 
 void MeanSquareWindow::clear() noexcept
 {
-    clearSquares (squares.data(), written);
+    clearSquares (squares.data(), wrapped ? length : position);
     sum = 0.0;
     position = 0;
-    written = 0;
+    wrapped = false;
 }
 
-void MeanSquareWindow::clearSquares (double* squares, int written) noexcept
+void MeanSquareWindow::clearSquares (double* squares, int count) noexcept
 {
-    std::fill (squares, squares + written, 0.0);
+    std::fill (squares, squares + count, 0.0);
 }

@@ -37,7 +37,7 @@ public:
             : squares (window.squares.data())
             , length (window.length)
             , position (window.position)
-            , written (window.written)
+            , wrapped (window.wrapped)
             , sum (window.sum)
         {
         }
@@ -51,10 +51,10 @@ public:
             squares[position] = square;
 
             if (++position == length)
+            {
                 position = 0;
-
-            if (written < length)
-                ++written;
+                wrapped = true;
+            }
 
             // The order of this sum matters: it is part of the analysis' exact arithmetic.
             sum = (square + sum) - old;
@@ -66,16 +66,16 @@ public:
         /** The same as MeanSquareWindow::clear. */
         void clear() noexcept
         {
-            clearSquares (squares, written);
+            clearSquares (squares, wrapped ? length : position);
             sum = 0.0;
             position = 0;
-            written = 0;
+            wrapped = false;
         }
 
         void storeInto (MeanSquareWindow& window) const noexcept
         {
             window.position = position;
-            window.written = written;
+            window.wrapped = wrapped;
             window.sum = sum;
         }
 
@@ -83,19 +83,19 @@ public:
         double* squares;
         int length;
         int position;
-        int written;
+        bool wrapped;
         double sum;
     };
 
 private:
-    // Pushes start at slot 0 after every clear, so only the first `written` slots can hold
-    // anything but 0. A window that a quiet signal empties at every sample then costs a few
-    // stores, not a sweep over all of its up to 0.3 s of slots.
-    static void clearSquares (double* squares, int written) noexcept;
+    // Pushes start at slot 0 after every clear, so until the position first wraps only the
+    // slots before it can hold anything but 0. A window that a quiet signal empties at every
+    // sample then costs a few stores, not a sweep over all of its up to 0.3 s of slots.
+    static void clearSquares (double* squares, int count) noexcept;
 
     double sum = 0.0;
     int length = 0;
     std::vector<double> squares;
     int position = 0;
-    int written = 0;
+    bool wrapped = false; // since the last clear
 };
