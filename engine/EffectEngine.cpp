@@ -489,11 +489,12 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
     float* const __restrict densities = lanes.densities;
     float* const __restrict gates = lanes.gates;
     float* const __restrict transients = lanes.transientLevels;
+    double* const __restrict pointPowers = lanes.pointPowers;
 
-    // The squared mid values, a register at a time: the dead zone is a choice, not a branch,
-    // since for most material which side of it a sample falls on is a coin toss.
+    // The squared mid values, and the history's power of each sample pair, a register at a
+    // time: the dead zone is a choice, not a branch, since for most material which side of it
+    // a sample falls on is a coin toss.
     {
-        using lanes::Doubles;
         using lanes::Floats;
         const Floats zero = lanes::splat (0.0f), low = lanes::splat (-midDeadZone), high = lanes::splat (midDeadZone);
         const float* const other = right != nullptr ? right : left;
@@ -501,11 +502,16 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
 
         for (int i = 0; i < whole; i += lanes::floatWidth)
         {
-            Floats mid = (lanes::load<Floats> (other + i) + lanes::load<Floats> (left + i)) * 0.5f;
+            const Floats l = lanes::load<Floats> (left + i), r = lanes::load<Floats> (other + i);
+            Floats mid = (r + l) * 0.5f;
             mid = lanes::select ((mid > low) & (mid < high), zero, mid);
-            const Doubles first { (double) mid[0], (double) mid[1] }, second { (double) mid[2], (double) mid[3] };
+            const auto first = lanes::widenLow (mid), second = lanes::widenHigh (mid);
             lanes::store (squares + i, first * first);
             lanes::store (squares + i + lanes::doubleWidth, second * second);
+
+            const Floats power = (l * l + r * r) * 0.5f;
+            lanes::store (pointPowers + i, lanes::widenLow (power));
+            lanes::store (pointPowers + i + lanes::doubleWidth, lanes::widenHigh (power));
         }
 
         for (int i = whole; i < numSamples; ++i)
@@ -516,6 +522,7 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
                 mid = 0.0f;
 
             squares[i] = (double) mid * (double) mid;
+            pointPowers[i] = HistoryBuffer::powerOf (left[i], other[i]);
         }
     }
 
@@ -585,7 +592,7 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
             lanes::storeNarrowed (excessSquares + i, lanes::select (hasLong, lanes::clamp (ratio, zero, one), zero));
 
             if (hasPeak)
-                lanes::storeNarrowed (densities + i, lanes::squareRoot (lanes::select (meanLong < zero, zero, meanLong)));
+                lanes::storeNarrowed (densities + i, lanes::squareRoot (lanes::greater (zero, meanLong)));
         }
     }
 
@@ -679,9 +686,7 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
         blueSum += blue;
         greenSum += green;
 
-        const float l = left[i];
-
-        if (points.pushSample (l, right != nullptr ? right[i] : l))
+        if (points.pushPower (pointPowers[i]))
         {
             history.pushColourCode (packColourCode (blueSum, redSum, greenSum));
             blueSum = redSum = greenSum = 0.0f;

@@ -129,6 +129,7 @@ private:
         static constexpr int length = 512;
 
         alignas (32) double squares[length];
+        alignas (32) double pointPowers[length];
         alignas (32) double longSums[length];
         alignas (32) double shortSums[length];
         alignas (32) float excessSquares[length];

@@ -32,6 +32,9 @@ public:
         return completed;
     }
 
+    /** A sample pair's power, the mean of its two squares: the window's unit. */
+    static double powerOf (float left, float right) noexcept { return (double) ((left * left + right * right) * 0.5f); }
+
     /** The running window copied into locals for a block's loop: stores into the power ring
         could otherwise alias the sum, sending it through memory on every sample. Take one at
         the start of a block, push through it, store it back at the end. */
@@ -47,10 +50,11 @@ public:
         {
         }
 
-        bool pushSample (float left, float right) noexcept
-        {
-            const double p = (double) ((left * left + right * right) * 0.5f);
+        bool pushSample (float left, float right) noexcept { return pushPower (powerOf (left, right)); }
 
+        /** Feeds one sample pair's power, as powerOf gives it. */
+        bool pushPower (double p) noexcept
+        {
             powerSum = (p - powers[windowPosition]) + powerSum;
 
             // Snapping tiny sums to 0 keeps the noise floor (and rounding residue) from

@@ -47,6 +47,44 @@ namespace lanes
         std::memcpy (destination, &narrowed, sizeof (narrowed));
     }
 
+    /** The low and the high two lanes of a float register, widened to doubles. */
+    inline Doubles widenLow (Floats v) noexcept
+    {
+#if defined(__SSE2__)
+        return (Doubles) _mm_cvtps_pd ((__m128) v);
+#else
+        return Doubles { (double) v[0], (double) v[1] };
+#endif
+    }
+
+    inline Doubles widenHigh (Floats v) noexcept
+    {
+#if defined(__SSE2__)
+        return (Doubles) _mm_cvtps_pd (_mm_movehl_ps ((__m128) v, (__m128) v));
+#else
+        return Doubles { (double) v[2], (double) v[3] };
+#endif
+    }
+
+    /** a0 b0 a1 b1, and a2 b2 a3 b3. */
+    inline Floats interleaveLow (Floats a, Floats b) noexcept
+    {
+#if defined(__SSE2__)
+        return (Floats) _mm_unpacklo_ps ((__m128) a, (__m128) b);
+#else
+        return Floats { a[0], b[0], a[1], b[1] };
+#endif
+    }
+
+    inline Floats interleaveHigh (Floats a, Floats b) noexcept
+    {
+#if defined(__SSE2__)
+        return (Floats) _mm_unpackhi_ps ((__m128) a, (__m128) b);
+#else
+        return Floats { a[2], b[2], a[3], b[3] };
+#endif
+    }
+
     inline Doubles splat (double v) noexcept { return Doubles { v, v }; }
     inline Floats splat (float v) noexcept { return Floats { v, v, v, v }; }
 
@@ -88,11 +126,50 @@ namespace lanes
 
     inline bool all (FloatMask mask) noexcept { return (mask[0] & mask[1] & mask[2] & mask[3]) != 0; }
 
-    /** std::clamp (v, lo, hi) lane by lane: v < lo ? lo : (hi < v ? hi : v). */
+    /** a < b ? a : b and a > b ? a : b, lane by lane: the order matters where a lane is NaN
+        or both are zeros of either sign, and is the order of the processor's own min and max. */
+    inline Doubles lesser (Doubles a, Doubles b) noexcept
+    {
+#if defined(__SSE2__)
+        return (Doubles) _mm_min_pd ((__m128d) a, (__m128d) b);
+#else
+        return select (a < b, a, b);
+#endif
+    }
+
+    inline Doubles greater (Doubles a, Doubles b) noexcept
+    {
+#if defined(__SSE2__)
+        return (Doubles) _mm_max_pd ((__m128d) a, (__m128d) b);
+#else
+        return select (a > b, a, b);
+#endif
+    }
+
+    inline Floats lesser (Floats a, Floats b) noexcept
+    {
+#if defined(__SSE2__)
+        return (Floats) _mm_min_ps ((__m128) a, (__m128) b);
+#else
+        return select (a < b, a, b);
+#endif
+    }
+
+    inline Floats greater (Floats a, Floats b) noexcept
+    {
+#if defined(__SSE2__)
+        return (Floats) _mm_max_ps ((__m128) a, (__m128) b);
+#else
+        return select (a > b, a, b);
+#endif
+    }
+
+    /** std::clamp (v, lo, hi) lane by lane: v < lo ? lo : (hi < v ? hi : v). For lo <= hi
+        that is lo > m ? lo : m with m = hi < v ? hi : v, NaN and signed zeros included. */
     template <typename Lanes>
     Lanes clamp (Lanes v, Lanes lo, Lanes hi) noexcept
     {
-        return select (v < lo, lo, select (hi < v, hi, v));
+        return greater (lo, lesser (hi, v));
     }
 
     inline Doubles squareRoot (Doubles v) noexcept
