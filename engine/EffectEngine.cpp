@@ -628,15 +628,27 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
     }
 
     {
+        // The recursion alone, into the long sums' lane, which is used up by now; the levels
+        // follow a register at a time.
         Envelope transient = transientEnvelope;
+        double* const __restrict envelopeValues = longSums;
 
         for (int i = 0; i < numSamples; ++i)
-        {
-            const double transientValue = transient.decayThenRise ((double) excessSquares[i]);
-            transients[i] = std::min ((float) transientValue, 1.0f) * gates[i];
-        }
+            envelopeValues[i] = transient.decayThenRise ((double) excessSquares[i]);
 
         transientEnvelope = transient;
+
+        for (int i = numSamples; i < lanesLength; ++i)
+            envelopeValues[i] = 0.0;
+
+        // min ((float) value, 1) * gate.
+        const lanes::Floats one = lanes::splat (1.0f);
+
+        for (int i = 0; i < lanesLength; i += lanes::floatWidth)
+        {
+            const auto values = lanes::narrow (lanes::load<lanes::Doubles> (envelopeValues + i), lanes::load<lanes::Doubles> (envelopeValues + i + lanes::doubleWidth));
+            lanes::store (transients + i, lanes::lesser (one, values) * lanes::load<lanes::Floats> (gates + i));
+        }
     }
 
     // The fifth root makes even small transient levels pull steadiness down hard. A level of

@@ -85,6 +85,16 @@ namespace lanes
 #endif
     }
 
+    /** Two registers of doubles narrowed to floats, in one register: a0 a1 b0 b1. */
+    inline Floats narrow (Doubles a, Doubles b) noexcept
+    {
+#if defined(__SSE2__)
+        return (Floats) _mm_movelh_ps (_mm_cvtpd_ps ((__m128d) a), _mm_cvtpd_ps ((__m128d) b));
+#else
+        return Floats { (float) a[0], (float) a[1], (float) b[0], (float) b[1] };
+#endif
+    }
+
     inline Doubles splat (double v) noexcept { return Doubles { v, v }; }
     inline Floats splat (float v) noexcept { return Floats { v, v, v, v }; }
 
