@@ -27,25 +27,6 @@ namespace
     // widened); this also catches a running sum that rounding has pushed slightly below zero.
     constexpr double windowFloor = (double) 1.0e-8f;
 
-    // The smallest running sum whose mean, sum / length, is not below the floor. A correctly
-    // rounded division by a fixed positive length never decreases as the sum grows, so every
-    // sum from here up has a mean at or above the floor: the per-sample test can compare the
-    // sum and leave the division out of the window's recursion. Found by stepping over
-    // neighbouring doubles from the estimate.
-    double smallestSumAboveFloor (int length) noexcept
-    {
-        const double n = (double) length;
-        double sum = windowFloor * n;
-
-        while (std::nextafter (sum, 0.0) / n >= windowFloor)
-            sum = std::nextafter (sum, 0.0);
-
-        while (sum / n < windowFloor)
-            sum = std::nextafter (sum, std::numeric_limits<double>::infinity());
-
-        return sum;
-    }
-
     // The smallest density whose gate, min (sqrt (density) * 20, 1), comes out as exactly 1.
     // Both steps round monotonically, so every density from here up gives 1 as well and the
     // square root can be skipped; found once by stepping over neighbouring floats.
@@ -135,8 +116,8 @@ void EffectEngine::prepare (double newSampleRate)
 
     longWindow.setLength ((int) (newSampleRate * 0.3));
     shortWindow.setLength ((int) (newSampleRate * 0.02));
-    longQuietBelow = smallestSumAboveFloor (longWindow.getLength());
-    shortQuietBelow = smallestSumAboveFloor (shortWindow.getLength());
+    longQuietBelow = MeanSquareWindow::smallestSumWithMeanAtLeast (windowFloor, longWindow.getLength());
+    shortQuietBelow = MeanSquareWindow::smallestSumWithMeanAtLeast (windowFloor, shortWindow.getLength());
 
     transientEnvelope.attack = 1.0 / (newSampleRate * 0.075);
     transientEnvelope.release = 1.0 - 1.0 / (newSampleRate * 0.3);

@@ -1,6 +1,8 @@
 #include "MeanSquareWindow.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 MeanSquareWindow::MeanSquareWindow (int initialLength)
 {
@@ -30,4 +32,19 @@ void MeanSquareWindow::clear() noexcept
 void MeanSquareWindow::clearSquares (double* squares, int count) noexcept
 {
     std::fill (squares, squares + count, 0.0);
+}
+
+double MeanSquareWindow::smallestSumWithMeanAtLeast (double mean, int length) noexcept
+{
+    // The product is within a rounding or two of the answer: step over neighbouring doubles.
+    const double n = (double) length;
+    double sum = mean * n;
+
+    while (std::nextafter (sum, 0.0) / n >= mean)
+        sum = std::nextafter (sum, 0.0);
+
+    while (sum / n < mean)
+        sum = std::nextafter (sum, std::numeric_limits<double>::infinity());
+
+    return sum;
 }

@@ -27,6 +27,13 @@ public:
     int getLength() const noexcept { return length; }
     double getSum() const noexcept { return sum; }
 
+    /** The smallest running sum whose mean, sum / length, is at least `mean` (a positive
+        normal number). A correctly rounded division by a fixed positive length never
+        decreases as the sum grows, so every sum from here up has a mean at least that large:
+        a per-sample test of the mean against a threshold can compare the sum instead, and
+        leave the division out of the window's recursion. */
+    static double smallestSumWithMeanAtLeast (double mean, int length) noexcept;
+
     /** The window's running state copied into locals, for per-sample loops: the stores into the
         ring could otherwise alias the sum, which would then make a trip through memory on every
         sample. Take one at the start of a block, push through it, store it back at the end. */

@@ -66,25 +66,6 @@ namespace lanes
 #endif
     }
 
-    /** a0 b0 a1 b1, and a2 b2 a3 b3. */
-    inline Floats interleaveLow (Floats a, Floats b) noexcept
-    {
-#if defined(__SSE2__)
-        return (Floats) _mm_unpacklo_ps ((__m128) a, (__m128) b);
-#else
-        return Floats { a[0], b[0], a[1], b[1] };
-#endif
-    }
-
-    inline Floats interleaveHigh (Floats a, Floats b) noexcept
-    {
-#if defined(__SSE2__)
-        return (Floats) _mm_unpackhi_ps ((__m128) a, (__m128) b);
-#else
-        return Floats { a[2], b[2], a[3], b[3] };
-#endif
-    }
-
     /** Two registers of doubles narrowed to floats, in one register: a0 a1 b0 b1. */
     inline Floats narrow (Doubles a, Doubles b) noexcept
     {
