@@ -47,6 +47,8 @@ public:
             , powerSum (b.powerSum)
             , windowPosition (b.windowPosition)
             , samplesSincePoint (b.samplesSincePoint)
+            , windowLength (b.windowLength)
+            , samplesPerPoint (b.samplesPerPoint)
         {
         }
 
@@ -64,16 +66,16 @@ public:
 
             powers[windowPosition] = p;
 
-            if (++windowPosition == buffer.windowLength)
+            if (++windowPosition == windowLength)
                 windowPosition = 0;
 
             ++samplesSincePoint;
 
-            if (samplesSincePoint < buffer.samplesPerPoint)
+            if (samplesSincePoint < samplesPerPoint)
                 return false;
 
             samplesSincePoint = 0;
-            buffer.levelRing.push (std::sqrt ((float) (powerSum / buffer.windowLength)));
+            buffer.levelRing.push (std::sqrt ((float) (powerSum / windowLength)));
             return true;
         }
 
@@ -90,6 +92,8 @@ public:
         double powerSum;
         int windowPosition;
         int samplesSincePoint;
+        int windowLength;
+        int samplesPerPoint;
     };
 
     void pushColourCode (int code) noexcept { colourRing.push (code); }

@@ -115,7 +115,15 @@ namespace lanes
         return { __builtin_shufflevector (low, high, 0, 2, 4, 6), __builtin_shufflevector (low, high, 1, 3, 5, 7) };
     }
 
-    inline bool all (FloatMask mask) noexcept { return (mask[0] & mask[1] & mask[2] & mask[3]) != 0; }
+    /** Whether every lane of a comparison came out true. */
+    inline bool all (FloatMask mask) noexcept
+    {
+#if defined(__SSE2__)
+        return _mm_movemask_ps ((__m128) mask) == 0xf;
+#else
+        return (mask[0] & mask[1] & mask[2] & mask[3]) != 0;
+#endif
+    }
 
     /** a < b ? a : b and a > b ? a : b, lane by lane: the order matters where a lane is NaN
         or both are zeros of either sign, and is the order of the processor's own min and max. */
