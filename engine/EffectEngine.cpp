@@ -1,4 +1,5 @@
 #include "EffectEngine.h"
+#include "FifthRoot.h"
 #include "SampleLanes.h"
 
 #include <algorithm>
@@ -632,23 +633,19 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
         }
     }
 
-    // The fifth root makes even small transient levels pull steadiness down hard. A level of
-    // exactly 0 or 1 has a fifth root of exactly 0 or 1; silence skips the call. The gates
-    // lane becomes the steadiness lane.
-    float* const __restrict steadiness = gates;
-
-    for (int i = 0; i < numSamples; ++i)
+    // The fifth root makes even small transient levels pull steadiness down hard. The
+    // excess lane, used up by now, takes the powers; the gates lane becomes the steadiness lane.
     {
-        const float level = transients[i];
-        const float gate = gates[i];
+        float* const __restrict powers = excessSquares;
+        fifthRoot::powersOf (transients, powers, lanesLength);
 
-        if (level == 0.0f)
-            steadiness[i] = gate;
-        else if (level == 1.0f)
-            steadiness[i] = 0.0f * gate;
-        else
-            steadiness[i] = (1.0f - ::powf (level, 0.2f)) * gate;
+        const lanes::Floats one = lanes::splat (1.0f);
+
+        for (int i = 0; i < lanesLength; i += lanes::floatWidth)
+            lanes::store (gates + i, (one - lanes::load<lanes::Floats> (powers + i)) * lanes::load<lanes::Floats> (gates + i));
     }
+
+    const float* const steadiness = gates;
 
     // Then the meters and the history, in sample order.
     float blue = blueMeter.load (std::memory_order_relaxed);
