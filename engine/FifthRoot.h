@@ -13,11 +13,12 @@
     inverse root by Newton's method, the root from it, times x^(0.2f - 0.2), which is
     1 + (0.2f - 0.2) ln x to within 1e-13 since 0.2f - 0.2 is only 3e-9. That value is within
     3e-11 of the true power, so when the interval 2^-31 either side of it rounds to one float,
-    that float is the correctly rounded power. It is also the float ::powf returns: the
-    library's error before its own final rounding stays below 1.2e-10 (it works in double
-    precision), well inside the interval - the tests hold the two to the same bits over every
-    level from 0 to 1. A level whose interval straddles a rounding boundary (about one in a
-    hundred) or that lies outside [2^-100, 1) goes to ::powf itself.
+    that float is the correctly rounded power. It is also the float ::powf returns, which works
+    in double precision and whose error before its own final rounding stays inside that
+    interval: the tests hold the two to the same bits over every level from 0 to 1. With an
+    interval of 2^-33 they would differ for a few levels near 2^-98; 2^-31 is four times that.
+    A level whose interval straddles a rounding boundary (about one in a hundred) or that lies
+    outside [2^-100, 1) goes to ::powf itself.
 */
 namespace fifthRoot
 {
