@@ -63,7 +63,10 @@ namespace fifthRoot
             {
                 constexpr int oneBits = 0x3f800000;
                 const Floats level = lanes::load<Floats> (x + i);
-                const Ints bits = (Ints) level;
+
+                // Without the sign bit, so that no lane's arithmetic can overflow: negative
+                // levels go to the library anyway.
+                const Ints bits = (Ints) lanes::magnitude (level);
                 Floats inverse = (Floats) (__builtin_convertvector(__builtin_convertvector(bits - oneBits, Floats) * -0.2f, Ints) + oneBits);
 
                 for (int step = 0; step < 3; ++step)
