@@ -249,9 +249,9 @@ void EffectEngine::applyStages (float* left, float* right, int numSamples) noexc
     using lanes::Floats;
 
     const bool x2 = x2Enabled;
-    const float greenFactor = green ? greenGain (greenAmount, x2) : 1.0f;
-    const float redFactor = red ? redMix (redAmount, x2) : 0.0f;
-    const float blueFactor = blue ? blueMix (blueAmount, x2) : 0.0f;
+    const float greenFactor = green ? greenLaw.of (greenAmount, x2) : 1.0f;
+    const float redFactor = red ? redLaw.of (redAmount, x2) : 0.0f;
+    const float blueFactor = blue ? blueLaw.of (blueAmount, x2) : 0.0f;
 
     // Every stage is one chain of its own per sample; stepping them in one loop lets their
     // recursions and the peak's overlap instead of following each other. Two sections that
