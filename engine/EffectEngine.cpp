@@ -463,15 +463,15 @@ void EffectEngine::analyse (const float* left, const float* right, int numSample
 
 void EffectEngine::analyseChunk (const float* left, const float* right, int numSamples, float meterRelease, float peakValue) noexcept
 {
-    AnalysisLanes& lanes = *analysisLanes;
-    double* const __restrict squares = lanes.squares;
-    double* const __restrict longSums = lanes.longSums;
-    double* const __restrict shortSums = lanes.shortSums;
-    float* const __restrict excessSquares = lanes.excessSquares;
-    float* const __restrict densities = lanes.densities;
-    float* const __restrict gates = lanes.gates;
-    float* const __restrict transients = lanes.transientLevels;
-    double* const __restrict pointPowers = lanes.pointPowers;
+    AnalysisLanes& chunk = *analysisLanes;
+    double* const __restrict squares = chunk.squares;
+    double* const __restrict longSums = chunk.longSums;
+    double* const __restrict shortSums = chunk.shortSums;
+    float* const __restrict excessSquares = chunk.excessSquares;
+    float* const __restrict densities = chunk.densities;
+    float* const __restrict gates = chunk.gates;
+    float* const __restrict transients = chunk.transientLevels;
+    double* const __restrict pointPowers = chunk.pointPowers;
 
     // The squared mid values, and the history's power of each sample pair, a register at a
     // time: the dead zone is a choice, not a branch, since for most material which side of it
