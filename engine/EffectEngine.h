@@ -189,7 +189,7 @@ private:
     FilterSection blueFilterLeft, blueFilterRight;
     MeanSquareWindow longWindow { 13230 };
     MeanSquareWindow shortWindow { 882 };
-    double longQuietBelow = 0.0, shortQuietBelow = 0.0; // sums whose mean is below the window floor
+    double longQuietBelow = 0.0, shortQuietBelow = 0.0; // a sum below these has a mean below the window floor
     Envelope transientEnvelope;
     Envelope peakEnvelope;
     HistoryBuffer history { 100.0, 0.025 };

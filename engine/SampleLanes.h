@@ -174,28 +174,18 @@ namespace lanes
     inline Doubles squareRoot (Doubles v) noexcept
     {
 #if defined(__SSE2__)
-        __m128d x;
-        std::memcpy (&x, &v, sizeof (x));
-        x = _mm_sqrt_pd (x);
-        std::memcpy (&v, &x, sizeof (x));
+        return (Doubles) _mm_sqrt_pd ((__m128d) v);
 #else
-        for (int k = 0; k < doubleWidth; ++k)
-            v[k] = std::sqrt (v[k]);
+        return Doubles { std::sqrt (v[0]), std::sqrt (v[1]) };
 #endif
-        return v;
     }
 
     inline Floats squareRoot (Floats v) noexcept
     {
 #if defined(__SSE2__)
-        __m128 x;
-        std::memcpy (&x, &v, sizeof (x));
-        x = _mm_sqrt_ps (x);
-        std::memcpy (&v, &x, sizeof (x));
+        return (Floats) _mm_sqrt_ps ((__m128) v);
 #else
-        for (int k = 0; k < floatWidth; ++k)
-            v[k] = std::sqrt (v[k]);
+        return Floats { std::sqrt (v[0]), std::sqrt (v[1]), std::sqrt (v[2]), std::sqrt (v[3]) };
 #endif
-        return v;
     }
 } // namespace lanes
