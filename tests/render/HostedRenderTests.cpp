@@ -1,16 +1,12 @@
 // Rendering through the built plug-in binaries, as a user checks an installed plug-in: each
 // format must sound like the built-in processor.
 
+#include "../hosting/HostingSupport.h"
 #include "RenderTestSupport.h"
 
 namespace
 {
-    enum class Format
-    {
-        vst3,
-        vst2,
-        lv2
-    };
+    using test::Format;
 
     struct HostedCase
     {
@@ -30,21 +26,6 @@ namespace
                 return TAVINE_VST2_LIBRARY;
             case Format::lv2:
                 return TAVINE_LV2_BUNDLE;
-        }
-
-        return {};
-    }
-
-    std::string formatName (Format format)
-    {
-        switch (format)
-        {
-            case Format::vst3:
-                return "Vst3";
-            case Format::vst2:
-                return "Vst2";
-            case Format::lv2:
-                return "Lv2";
         }
 
         return {};
@@ -98,7 +79,7 @@ namespace
                                                HostedCase { Format::lv2, 1, 48000.0 }),
                               [] (const auto& instance) {
                                   const auto& c = instance.param;
-                                  return formatName (c.format) + (c.numChannels == 1 ? "Mono" : "Stereo") + std::to_string ((int) c.sampleRate) + "Hz";
+                                  return test::formatLabel (c.format) + (c.numChannels == 1 ? "Mono" : "Stereo") + std::to_string ((int) c.sampleRate) + "Hz";
                               });
 
     TEST (HostedRenderProgram, RendersThroughTheVst3BundleAndDrawsThePicture)

@@ -24,10 +24,13 @@ namespace ArgumentParser
             return { argument.substring (0, equals), argument.substring (equals + 1) };
         }
 
-        std::optional<int> parseInteger (const juce::String& text)
+        /** The whole text as a number, or nothing. std::from_chars ignores the locale, so
+            "0,5" is refused everywhere alike instead of being read as 0 in some languages. */
+        template <typename Number>
+        std::optional<Number> parseWhole (const juce::String& text)
         {
             const auto utf8 = text.toStdString();
-            int value = 0;
+            Number value {};
             const auto [end, error] = std::from_chars (utf8.data(), utf8.data() + utf8.size(), value);
 
             if (utf8.empty() || error != std::errc() || end != utf8.data() + utf8.size())
@@ -35,6 +38,8 @@ namespace ArgumentParser
 
             return value;
         }
+
+        std::optional<int> parseInteger (const juce::String& text) { return parseWhole<int> (text); }
 
         std::optional<float> parseToggle (const juce::String& text)
         {
@@ -50,19 +55,12 @@ namespace ArgumentParser
 
     std::optional<float> parseUnitNumber (const juce::String& text)
     {
-        // std::from_chars ignores the locale, so "0,5" is refused everywhere alike instead of
-        // being read as 0 in some languages.
-        const auto utf8 = text.toStdString();
-        double value = 0.0;
-        const auto [end, error] = std::from_chars (utf8.data(), utf8.data() + utf8.size(), value);
+        const auto value = parseWhole<double> (text);
 
-        if (utf8.empty() || error != std::errc() || end != utf8.data() + utf8.size())
+        if (! value || ! std::isfinite (*value) || *value < 0.0 || *value > 1.0)
             return std::nullopt;
 
-        if (! std::isfinite (value) || value < 0.0 || value > 1.0)
-            return std::nullopt;
-
-        return (float) value;
+        return (float) *value;
     }
 
     Result parse (const juce::StringArray& arguments,
