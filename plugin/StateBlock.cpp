@@ -20,7 +20,8 @@ namespace StateBlock
             that passes here is plain well-formed XML: an optional declaration, comments and
             processing instructions around one element, whose content is text, references,
             comments, processing instructions, CDATA and elements at most 32 deep. Document
-            type definitions are refused. */
+            type definitions are refused, and so is text right after a processing instruction
+            inside the element, which stalls that parser. */
         class WellFormedness
         {
         public:
@@ -133,6 +134,21 @@ namespace StateBlock
                     if (! ok)
                         return;
                 }
+            }
+
+            // Inside an element the framework's parser steps over a processing instruction only
+            // as part of the white space before a tag. When text follows instead, it goes back to
+            // the instruction to read the text from there, stops at once on its '<', and goes
+            // round again for ever. So after an instruction in content, once white space, comments
+            // and further instructions are passed, a tag (or CDATA, or the end tag) has to come.
+            bool tagFollowsInstruction()
+            {
+                skipMisc();
+
+                if (ok && peek() != '<')
+                    ok = false;
+
+                return ok;
             }
 
             bool attributeValue()
@@ -261,7 +277,7 @@ namespace StateBlock
                     }
                     else if (startsWith ("<?"))
                     {
-                        if (! skipPast ("?>"))
+                        if (! skipPast ("?>") || ! tagFollowsInstruction())
                             return false;
                     }
                     else if (! element (depth + 1))

@@ -174,7 +174,10 @@ TEST (State, RefusesWhatCouldOverwhelmTheParser)
                                         std::string (R"(<ZARIVIR red="1"></zarivir>)"),
                                         std::string (R"(<ZARIVIR red="1"><a></ZARIVIR>)"),
                                         std::string (R"(<ZARIVIR red="1" &bogus/>)"),
-                                        std::string (R"(<ZARIVIR red="1"/><second/>)") })
+                                        std::string (R"(<ZARIVIR red="1"/><second/>)"),
+                                        // Text after an instruction in content would stall the parser.
+                                        std::string (R"(<ZARIVIR red="1"><?p?>text</ZARIVIR>)"),
+                                        std::string (R"(<ZARIVIR red="1">x<?p?> <!-- c --> &amp;</ZARIVIR>)") })
     {
         const auto block = blockWith (damaged);
         processor.setStateInformation (block.getData(), (int) block.getSize());
@@ -185,6 +188,10 @@ TEST (State, RefusesWhatCouldOverwhelmTheParser)
     const auto decorated = blockWith (R"(<?xml version="1.0"?><!-- saved --><ZARIVIR red="0.25"><?note x?><![CDATA[<]]>&amp;</ZARIVIR>)");
     processor.setStateInformation (decorated.getData(), (int) decorated.getSize());
     EXPECT_EQ (processor.getParameters()[0]->getValue(), 0.25f);
+
+    const auto instructionBeforeATag = blockWith (R"(<ZARIVIR red="0.75">x<?p?> <!-- c --> <?q?> <a/></ZARIVIR>)");
+    processor.setStateInformation (instructionBeforeATag.getData(), (int) instructionBeforeATag.getSize());
+    EXPECT_EQ (processor.getParameters()[0]->getValue(), 0.75f);
 
     // A few levels of ordinary nesting are still fine.
     const auto shallow = blockWith (R"(<ZARIVIR red="0.5"><a><b><c/></b></a></ZARIVIR>)");
