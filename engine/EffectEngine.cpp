@@ -472,6 +472,7 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
     float* const __restrict gates = chunk.gates;
     float* const __restrict transients = chunk.transientLevels;
     double* const __restrict pointPowers = chunk.pointPowers;
+    const bool hasPeak = peakValue > 0.0f;
 
     // The squared mid values, and the history's power of each sample pair, a register at a
     // time: the dead zone is a choice, not a branch, since for most material which side of it
@@ -561,7 +562,6 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
         const Doubles longLength = lanes::splat ((double) longWindow.getLength());
         const Doubles shortLength = lanes::splat ((double) shortWindow.getLength());
         const Doubles zero = lanes::splat (0.0), one = lanes::splat (1.0);
-        const bool hasPeak = peakValue > 0.0f;
 
         for (int i = 0; i < lanesLength; i += lanes::doubleWidth)
         {
@@ -584,7 +584,6 @@ void EffectEngine::analyseChunk (const float* left, const float* right, int numS
         const Floats zero = lanes::splat (0.0f), one = lanes::splat (1.0f);
         const Floats peak = lanes::splat (peakValue);
         const Floats fullGate = lanes::splat (gateOpensFully);
-        const bool hasPeak = peakValue > 0.0f;
 
         for (int i = 0; i < lanesLength; i += lanes::floatWidth)
         {

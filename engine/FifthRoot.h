@@ -111,14 +111,14 @@ namespace fifthRoot
                 const Floats highest = lanes::narrow (above[0], above[1]);
                 const auto sure = (lowest == highest) & (level >= lanes::splat (0x1p-100f)) & (level < lanes::splat (1.0f));
 
-                if (lanes::all (sure))
+                lanes::store (power + i, lowest);
+
+                // Only the lanes that are not sure go to the library.
+                if (! lanes::all (sure))
                 {
-                    lanes::store (power + i, lowest);
-                }
-                else
-                {
-                    for (int k = i; k < i + lanes::floatWidth; ++k)
-                        power[k] = exactPower (x[k]);
+                    for (int k = 0; k < lanes::floatWidth; ++k)
+                        if (sure[k] == 0)
+                            power[i + k] = exactPower (x[i + k]);
                 }
             }
 
