@@ -83,6 +83,27 @@ float EffectEngine::blueMix (float amount, bool x2) noexcept
     return ::powf (10.0f, stageDecibels (amount, blueStageDb, x2)) - 1.0f;
 }
 
+double EffectEngine::blueCorner (double rate) noexcept
+{
+    // A first-order high-pass has a corner only below the Nyquist frequency: designed at or
+    // above it, its pole leaves the unit circle and the stage blows up. From a quarter of the
+    // rate up the pole would also cross to the negative axis and ring at Nyquist as the corner
+    // nears it. So the corner is 10 kHz wherever that is at most a quarter of the rate (40 kHz
+    // and up, the common rates untouched) and a quarter of the rate below that: it falls
+    // continuously, and the pole never leaves [0, 1).
+    return std::min (blueCornerHz, rate * 0.25);
+}
+
+void EffectEngine::designStageFilters (double rate, FilterSection& red, FilterSection& blue)
+{
+    // Designed at the running rate so that 80 Hz and 10 kHz stay where they belong, as far as
+    // the rate allows (see blueCorner). The memories carry on.
+    red.setDesignRate (rate);
+    red.design (bandPass, redCentre, 0.5);
+    blue.setDesignRate (rate);
+    blue.design (highPass1, blueCorner (rate), 0.5);
+}
+
 void EffectEngine::prepare (double newSampleRate)
 {
     if (newSampleRate == sampleRate)
@@ -101,19 +122,8 @@ void EffectEngine::prepare (double newSampleRate)
         history.setSampleRate (newSampleRate);
     }
 
-    // The sections are designed at the running rate so that 80 Hz and 10 kHz stay where they
-    // belong at every rate. Their memories carry on.
-    for (auto* section : { &redFilterLeft, &redFilterRight })
-    {
-        section->setDesignRate (newSampleRate);
-        section->design (bandPass, 80.0, 0.5);
-    }
-
-    for (auto* section : { &blueFilterLeft, &blueFilterRight })
-    {
-        section->setDesignRate (newSampleRate);
-        section->design (highPass1, 10000.0, 0.5);
-    }
+    designStageFilters (newSampleRate, redFilterLeft, blueFilterLeft);
+    designStageFilters (newSampleRate, redFilterRight, blueFilterRight);
 
     longWindow.setLength ((int) (newSampleRate * 0.3));
     shortWindow.setLength ((int) (newSampleRate * 0.02));

@@ -30,7 +30,20 @@ public:
     static constexpr double minSampleRate = 1000.0;
     static constexpr double maxSampleRate = 1.0e6;
 
+    /** Centre of the red stage's band-pass and, where the rate allows it, corner of the blue
+        stage's high-pass. */
+    static constexpr double redCentre = 80.0;
+    static constexpr double blueCornerHz = 10000.0;
+
     EffectEngine();
+
+    /** The blue stage's corner at a sample rate: 10 kHz from 40 kHz up, a quarter of the rate
+        below, so that the high-pass stays a stable, non-ringing filter at every rate. */
+    static double blueCorner (double rate) noexcept;
+
+    /** Designs one channel's red and blue sections for a rate, as `prepare` designs the
+        engine's own; their memories are kept. */
+    static void designStageFilters (double rate, FilterSection& red, FilterSection& blue);
 
     /** Sets the engine up for a sample rate. A repeated rate changes nothing; a rate that is
         not finite or out of range is ignored. Allocates: never call while processing. */

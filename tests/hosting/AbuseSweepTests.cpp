@@ -41,7 +41,7 @@ namespace
 
     constexpr juce::int64 sweepSeed = 0x54617669;
 
-    const double sweepRates[] = { 8000.0, 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0, 384000.0 };
+    const double sweepRates[] = { 8000.0, 11025.0, 12000.0, 16000.0, 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0, 384000.0 };
     const int sweepBlockSizes[] = { 0, 1, 2, 7, 64, 511, 4096, 4097, 8192, 65536 };
     constexpr int largestBlock = 65536;
 

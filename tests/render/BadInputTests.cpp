@@ -3,6 +3,8 @@
 
 #include "RenderTestSupport.h"
 
+#include <limits>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,5 +127,57 @@ namespace
         EXPECT_EQ (folder["locked"].getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
 
         chmod (folder["locked"].getFullPathName().toRawUTF8(), 0755);
+    }
+
+    /** A processor that goes wrong after a while, as a damaged binary might: one sample of
+        the right channel becomes infinite. */
+    class FailingProcessor : public ZarivirAudioProcessor
+    {
+    public:
+        void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override
+        {
+            ZarivirAudioProcessor::processBlock (buffer, midi);
+            const auto position = processed;
+            processed += buffer.getNumSamples();
+
+            if (position <= failAt && failAt < processed)
+                buffer.setSample (buffer.getNumChannels() - 1, (int) (failAt - position), std::numeric_limits<float>::infinity());
+        }
+
+        juce::int64 failAt = 30000, processed = 0;
+    };
+
+    class FailingSource : public PluginSource
+    {
+    public:
+        juce::String getDescription() const override { return "the failing processor"; }
+
+    protected:
+        juce::AudioProcessor& getProcessor() noexcept override { return processor; }
+
+    private:
+        FailingProcessor processor;
+    };
+
+    class JobWithFailingSource : public RenderJob
+    {
+    public:
+        using RenderJob::RenderJob;
+
+    protected:
+        std::unique_ptr<PluginSource> createSource (juce::String&) override { return std::make_unique<FailingSource>(); }
+    };
+
+    TEST (BadOutput, ANonFiniteSampleFailsTheRenderAndLeavesNoFile)
+    {
+        test::ScratchFolder folder;
+        test::writeWav (folder["in.wav"], test::makeProgramme (2, 44100, 44100.0), 44100.0);
+
+        JobWithFailingSource job (test::parse (folder, { "in.wav", "out.wav", "--meters", "m.csv", "--save-state", "s.state" }));
+        const auto message = job.run().getErrorMessage();
+
+        EXPECT_TRUE (message.startsWith ("the render went wrong: the failing processor produced a sample that is not a number at ")) << message;
+        EXPECT_FALSE (message.containsChar ('\n'));
+        EXPECT_EQ (folder.list(), juce::StringArray ("in.wav"));
     }
 } // namespace

@@ -44,6 +44,10 @@ namespace
 
         // Agreement means something only if the setting changes the sound well beyond the floor.
         EXPECT_GT (test::maxDifference (test::slice (direct, latency, numSamples), test::slice (neutral, latency, numSamples)), 0.01f);
+
+        // Agreeing with the processor is worth nothing if both are wrong: the stages together
+        // raise no level by more than 3.5 dB, so the output stays close to the input's peak.
+        EXPECT_LT (rendered.samples.getMagnitude (0, numSamples), 1.5f * input.getMagnitude (0, numSamples));
         EXPECT_LT (test::maxDifference (rendered.samples, test::slice (direct, latency, numSamples)), test::noiseTolerance);
     }
 
@@ -57,6 +61,9 @@ namespace
                                                ParityCase { 1, 96000.0, 65536 },
                                                ParityCase { 2, 192000.0, 8192 },
                                                ParityCase { 2, 22050.0, 300 },
+                                               ParityCase { 2, 16000.0, 512 },
+                                               ParityCase { 1, 12000.0, 333 },
+                                               ParityCase { 2, 11025.0, 4096 },
                                                ParityCase { 1, 8000.0, 65536 }),
                               [] (const auto& instance) {
                                   const auto& c = instance.param;

@@ -10,6 +10,7 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -108,6 +109,24 @@ namespace
 RenderJob::RenderJob (const RenderOptions& renderOptions)
     : options (renderOptions)
 {
+}
+
+std::unique_ptr<PluginSource> RenderJob::createSource (juce::String& error)
+{
+    if (options.pluginPath.isNotEmpty())
+        return PluginSource::createHosted (options.pluginPath, error);
+
+    return PluginSource::createBuiltIn();
+}
+
+int RenderJob::findNonFiniteSample (const juce::AudioBuffer<float>& block, int start) noexcept
+{
+    for (int i = start; i < block.getNumSamples(); ++i)
+        for (int channel = 0; channel < block.getNumChannels(); ++channel)
+            if (! std::isfinite (block.getSample (channel, i)))
+                return i;
+
+    return -1;
 }
 
 juce::Result RenderJob::resolveSetting (const RenderOptions& options, ParameterValues& values, juce::MemoryBlock& stateBlock)
@@ -220,20 +239,11 @@ juce::Result RenderJob::run()
     if (writer == nullptr)
         return juce::Result::fail ("cannot write " + options.output.getFullPathName() + " as a " + juce::String (options.bitsPerSample) + "-bit WAV file at " + juce::String (sampleRate) + " Hz");
 
-    std::unique_ptr<PluginSource> source;
+    juce::String sourceError;
+    auto source = createSource (sourceError);
 
-    if (options.pluginPath.isNotEmpty())
-    {
-        juce::String error;
-        source = PluginSource::createHosted (options.pluginPath, error);
-
-        if (source == nullptr)
-            return juce::Result::fail (error);
-    }
-    else
-    {
-        source = PluginSource::createBuiltIn();
-    }
+    if (source == nullptr)
+        return juce::Result::fail (sourceError);
 
     sourceDescription = source->getDescription();
 
@@ -302,6 +312,11 @@ juce::Result RenderJob::run()
 
         // The part of this block that falls after the dropped start.
         const auto skip = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, compensation - position);
+
+        // A sound processor never gets here; a damaged binary or a fault of ours might, and a
+        // file full of infinities must not pass for a render.
+        if (const auto bad = findNonFiniteSample (block, skip); bad >= 0)
+            return juce::Result::fail ("the render went wrong: " + sourceDescription + " produced a sample that is not a number at " + juce::String ((double) (position + bad - compensation) / sampleRate, 3) + " s; nothing was written");
 
         if (skip < length && ! writer->writeFromAudioSampleBuffer (block, skip, length - skip))
             return juce::Result::fail ("cannot write " + options.output.getFullPathName() + ": the disk refused the data");

@@ -9,6 +9,7 @@ class RenderJob
 {
 public:
     explicit RenderJob (const RenderOptions& options);
+    virtual ~RenderJob() = default;
 
     /** Runs the render. On failure the result holds a one-line message and no output file has
         been created or replaced. */
@@ -29,6 +30,14 @@ public:
     double getSampleRate() const noexcept { return sampleRate; }
     int getNumChannels() const noexcept { return numChannels; }
     juce::int64 getNumSamples() const noexcept { return numSamples; }
+
+    /** The first sample index from `start` on at which any channel is not finite, or -1. */
+    static int findNonFiniteSample (const juce::AudioBuffer<float>& block, int start) noexcept;
+
+protected:
+    /** What the audio goes through: the plug-in binary the options name, or the built-in
+        processor. Null, with a one-line reason in `error`, when it cannot be had. */
+    virtual std::unique_ptr<PluginSource> createSource (juce::String& error);
 
 private:
     RenderOptions options;
