@@ -79,8 +79,21 @@ endfunction()
 #   the copy from a null port crashes. Likewise the silence written while suspended.
 # - An LV2 plug-in has a fixed set of ports, which the wrapper takes from the first channel
 #   configuration: ours would be mono only. It takes the widest (the last), two in and two out.
-# - With no website and e-mail it writes empty links (<>), which LV2 tools resolve to the
-#   description file itself; they are left out instead.
+# - The maintainer's links: the maker's homepage (TAVINE_MAKER_HOMEPAGE) in place of the
+#   website, which stays empty for the other formats; with no e-mail the wrapper would write an
+#   empty link (<>), which LV2 tools resolve to the description file itself.
+# - The plug-in is a specific kind of plug-in (TAVINE_LV2_CLASS), declared a doap:Project so
+#   that its maintainer, release and licence (TAVINE_LICENCE_URI) are in their domain.
+# - Ranges and defaults are written as floats: the stream writes 0 and 1 as integers, and LV2
+#   wants floats there.
+# - A continuous parameter whose two ends read as words, not numbers (x2: "Off", "On"), gets
+#   scale points for them, so that LV2 hosts can show its state. JUCE writes scale points only
+#   for parameters with steps, and x2 has none.
+# - The audio ports are connected by hosts: marked optional, hosts (JUCE's own among them) leave
+#   them unconnected and run the plug-in with no channels at all.
+# - A program without a name is not published as an LV2 preset: hosts would list a blank entry.
+# - The UI's description names ui:noUserResize as extension data and opts:interface as a
+#   feature, the wrong way round for the LV2 schema: each is kept only where it belongs.
 set (lv2InputCopy "            audio.copyFrom (i, 0, ports.getBufferForAudioInput (i), audio.getNumSamples());")
 set (lv2SafeInputCopy "        {
             if (const auto* input = ports.getBufferForAudioInput (i))
@@ -93,15 +106,69 @@ set (lv2SafeSilenceFill "                    if (ptr != nullptr) std::fill (ptr,
 set (lv2FirstConfiguration "channelConfigurations[0]")
 set (lv2WidestConfiguration "channelConfigurations[numElementsInArray (channelConfigurations) - 1]")
 set (lv2Homepage [=["\t\tfoaf:homepage <" JucePlugin_ManufacturerWebsite "> ;\n"]=])
+set (lv2MakerHomepage [=["\t\tfoaf:homepage <" TAVINE_MAKER_HOMEPAGE "> ;\n"]=])
 set (lv2Mailbox [=["\t\tfoaf:mbox <" JucePlugin_ManufacturerEmail "> ;\n"]=])
 set (nothing "")
+set (lv2BaseClass [=[              "lv2:Plugin"]=])
+set (lv2SpecificClass [=[              "lv2:Plugin , " TAVINE_LV2_CLASS " , doap:Project"]=])
+set (lv2Description [=["\tdoap:description \"" JucePlugin_Desc "\" ;\n"]=])
+set (lv2DescriptionAndLicence [=["\tdoap:description \"" JucePlugin_Desc "\" ;\n"
+              "\tdoap:license <" TAVINE_LICENCE_URI "> ;\n"]=])
+set (lv2DefaultValue [=[<< rangedParam->convertFrom0to1 (rangedParam->getDefaultValue()) <<]=])
+set (lv2DefaultFloat [=[<< String ((double) rangedParam->convertFrom0to1 (rangedParam->getDefaultValue()), 6) <<]=])
+set (lv2MinimumValue [=[<< rangedParam->getNormalisableRange().start <<]=])
+set (lv2MinimumFloat [=[<< String ((double) rangedParam->getNormalisableRange().start, 6) <<]=])
+set (lv2MaximumValue [=[<< rangedParam->getNormalisableRange().end;]=])
+set (lv2MaximumFloat [=[<< String ((double) rangedParam->getNormalisableRange().end, 6);]=])
+set (lv2DiscreteOnly [=[            if (param.isDiscrete() && 2 <= numSteps && numSteps < stepLimit)]=])
+set (lv2NamedEnds [=[            const auto lowText = param.getText (0.0f, 1024), highText = param.getText (1.0f, 1024);
+
+            if (! param.isDiscrete() && lowText != highText
+                && ! lowText.containsAnyOf ("0123456789") && ! highText.containsAnyOf ("0123456789"))
+            {
+                const auto* ranged = dynamic_cast<const RangedAudioParameter*> (&param);
+                const auto low = ranged != nullptr ? ranged->getNormalisableRange().start : 0.0f;
+                const auto high = ranged != nullptr ? ranged->getNormalisableRange().end : 1.0f;
+
+                os << "\t ;\n"
+                      "\tlv2:scalePoint [\n"
+                      "\t\trdfs:label \"" << lowText << "\" ;\n"
+                      "\t\trdf:value " << String ((double) low, 6) << " ;\n"
+                      "\t] , [\n"
+                      "\t\trdfs:label \"" << highText << "\" ;\n"
+                      "\t\trdf:value " << String ((double) high, 6) << " ;\n"
+                      "\t]";
+            }
+            else if (param.isDiscrete() && 2 <= numSteps && numSteps < stepLimit)]=])
+set (lv2OptionalPorts "                    const auto optionalBus = ! bus->isEnabledByDefault();")
+set (lv2ConnectedPorts "                    constexpr auto optionalBus = false;")
+set (lv2Preset [=[            os << "<" << getPresetUri (i) << ">\n"]=])
+set (lv2NamedPreset [=[            if (proc.getProgramName (i).isEmpty())
+                continue;
+
+            os << "<" << getPresetUri (i) << ">\n"]=])
+set (lv2NoUserResizeAsExtension [=[              "\t\tui:noUserResize ,\n" // resize and noUserResize are always present in the extension data array]=])
+# The one text that must be told apart from an identical line by the line before it.
+set (lv2InterfaceAsFeature [=[              "\t\t" << resizeFeatureString << " ,\n"
+              "\t\topts:interface ,\n"]=])
+set (lv2ResizeFeature [=[              "\t\t" << resizeFeatureString << " ,\n"]=])
 
 tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2InputCopy lv2SafeInputCopy
     lv2SilenceFill lv2SafeSilenceFill
     lv2FirstConfiguration lv2WidestConfiguration
-    lv2Homepage nothing
-    lv2Mailbox nothing)
+    lv2Homepage lv2MakerHomepage
+    lv2Mailbox nothing
+    lv2BaseClass lv2SpecificClass
+    lv2Description lv2DescriptionAndLicence
+    lv2DefaultValue lv2DefaultFloat
+    lv2MinimumValue lv2MinimumFloat
+    lv2MaximumValue lv2MaximumFloat
+    lv2DiscreteOnly lv2NamedEnds
+    lv2OptionalPorts lv2ConnectedPorts
+    lv2Preset lv2NamedPreset
+    lv2NoUserResizeAsExtension nothing
+    lv2InterfaceAsFeature lv2ResizeFeature)
 
 # VST2:
 # - The version fields: hosts and saved projects know this plug-in by the decimal reading of

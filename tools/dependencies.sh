@@ -7,7 +7,8 @@ TAVINE_PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
     juce-modules-source      # JUCE 7 with its CMake package; pulls in X11, ALSA, FreeType, PNG, JPEG, FLAC, Vorbis
     fst-dev                  # the VST 2 interface headers
-    lv2-dev lilv-utils       # the LV2 interface, and lv2ls/lv2info to check the bundle
+    lv2-dev lilv-utils       # the LV2 interface and its schema checker, and lv2ls/lv2info to check the bundle
+    sordi                    # sord_validate and sordi, which read the bundle's description against the schema
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick   # a display, a mouse and screenshots for the tests that open windows
     fonts-dejavu-core        # the typeface the artwork is drawn with
