@@ -183,3 +183,16 @@ set (vst2NoSoundInStop "        if (processor->getTailLengthSeconds() == 0.0)
 tavine_mend_wrapper (VST VST/juce_VST_Wrapper.cpp
     vst2VendorVersion vst2DecimalVendorVersion
     vst2NoSoundInStop nothing)
+
+# VST3:
+# - The latency depends on the sample rate, which a VST 3 host hands over in setupProcessing;
+#   the wrapper only records it there and prepares the processor later, in setActive. Hosts
+#   that ask for the latency between the two (JUCE's own host does) would read the previous
+#   rate's value. Preparing when the set-up arrives is within the wrapper's rules: the
+#   component is inactive then, and the wrapper already passes a latency change made during
+#   setupProcessing on to the host.
+set (vst3SetupOnly "        preparePlugin (processSetup.sampleRate, processSetup.maxSamplesPerBlock, CallPrepareToPlay::no);")
+set (vst3SetupPrepares "        preparePlugin (processSetup.sampleRate, processSetup.maxSamplesPerBlock, CallPrepareToPlay::yes);")
+
+tavine_mend_wrapper (VST3 VST3/juce_VST3_Wrapper.cpp
+    vst3SetupOnly vst3SetupPrepares)

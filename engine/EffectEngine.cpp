@@ -250,6 +250,16 @@ void EffectEngine::processSlice (float* left, float* right, int numSamples) noex
         const juce::ScopedLock lock (engineLock);
         analyse (dryLeft(), right != nullptr ? dryRight() : nullptr, numSamples);
     }
+
+    // Bypassed, everything above still runs, so the filters, meters and history follow the
+    // audio and leaving bypass carries on seamlessly; only the dry, delayed signal goes out.
+    if (bypassed)
+    {
+        std::copy (dryLeft(), dryLeft() + numSamples, left);
+
+        if (right != nullptr)
+            std::copy (dryRight(), dryRight() + numSamples, right);
+    }
 }
 
 template <bool stereo, bool red, bool green, bool blue>

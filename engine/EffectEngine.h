@@ -57,6 +57,11 @@ public:
     void setBlueAmount (float amount) noexcept { blueAmount = amount; }
     void setX2Enabled (bool enabled) noexcept { x2Enabled = enabled; }
 
+    /** Bypassed, the output is the input as it leaves the delay, flushed and with the noise
+        floor, exactly what all three amounts at 0 give: a host's bypass keeps the latency it
+        was told. The stages and the analysis keep running, so that nothing jumps on return. */
+    void setBypassed (bool shouldBeBypassed) noexcept { bypassed = shouldBeBypassed; }
+
     /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
         length are accepted; non-finite input samples are treated as silence. */
     void process (float* left, float* right, int numSamples) noexcept;
@@ -189,6 +194,7 @@ private:
     float greenAmount = 0.0f;
     float blueAmount = 0.0f;
     bool x2Enabled = false;
+    bool bypassed = false;
     CachedLaw greenLaw { greenGain }, redLaw { redMix }, blueLaw { blueMix };
     std::atomic<float> blueMeter { 0.0f };
     std::atomic<float> redMeter { 0.0f };

@@ -90,6 +90,16 @@ float ZarivirAudioProcessor::readParameter (const char* parameterID) const noexc
 
 void ZarivirAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
+    runEngine (buffer, false);
+}
+
+void ZarivirAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    runEngine (buffer, true);
+}
+
+void ZarivirAudioProcessor::runEngine (juce::AudioBuffer<float>& buffer, bool bypassed) noexcept
+{
     const juce::ScopedNoDenormals noDenormals;
 
     const auto amounts = crossMix (readParameter ("red"),
@@ -101,6 +111,7 @@ void ZarivirAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     engine.setGreenAmount (amounts.green);
     engine.setBlueAmount (amounts.blue);
     engine.setX2Enabled (amounts.x2);
+    engine.setBypassed (bypassed);
 
     // Our channel layouts never produce a block without channels; should a host send one
     // anyway, there is nothing to process.

@@ -23,6 +23,11 @@ public:
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
     using juce::AudioProcessor::processBlock;
 
+    /** A host's bypass: the dry signal, delayed by the latency the host was told, so that the
+        track stays where it is in the compensated mix and nothing stale plays on return. */
+    void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlockBypassed;
+
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
     bool producesMidi() const override;
@@ -54,6 +59,7 @@ public:
 
 private:
     float readParameter (const char* parameterID) const noexcept;
+    void runEngine (juce::AudioBuffer<float>& buffer, bool bypassed) noexcept;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZarivirAudioProcessor)
 };
