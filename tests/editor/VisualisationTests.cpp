@@ -184,3 +184,30 @@ TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
     EXPECT_EQ (panel.getLevels(), levelsBefore);
     EXPECT_EQ (panel.getRangeLowDb(), lowBefore);
 }
+
+TEST (Visualisation, RecentLoudPointsRaiseTheRangeMoreThanOldOnes)
+{
+    // The same burst, a loud stretch and then a quiet one, heard just now or nearly ten seconds
+    // ago: the points the panel weighs are the same in both, in the same order, so only how
+    // recent they are tells the two apart. The range must reach higher for the recent burst.
+    const auto rangeHighAfter = [] (double silenceBefore, double silenceAfter) {
+        EffectEngine engine;
+        engine.setNoiseSeed (5);
+        playLevel (engine, 0.0f, silenceBefore);
+        playLevel (engine, 0.9f, 0.3);
+        playLevel (engine, 0.05f, 0.3);
+        playLevel (engine, 0.0f, silenceAfter);
+
+        Visualisation panel (engine);
+        panel.setBounds (0, 0, 388, 150);
+
+        for (int tick = 0; tick < 200; ++tick)
+            panel.timerCallback();
+
+        return panel.getRangeHighDb();
+    };
+
+    const float recent = rangeHighAfter (9.0, 0.2);
+    const float old = rangeHighAfter (0.2, 9.0);
+    EXPECT_GT (recent, old + 1.0f) << "recent " << recent << " dB, old " << old << " dB";
+}

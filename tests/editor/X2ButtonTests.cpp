@@ -70,13 +70,34 @@ TEST_F (X2Fixture, FollowsTheParameterFromOneHalfUp)
 
 TEST_F (X2Fixture, PressShowsTheLitLookAndReleasingOutsideChangesNothing)
 {
-    button.setState (juce::Button::buttonDown);
+    // The mouse's own events, as the window delivers them: pressed on the button, dragged
+    // off it and let go there. (A real mouse in a real window does the same in the
+    // standalone window test.)
+    button.setVisible (true);
+    juce::Component& target = button; // the window calls the handlers through the component
+    const auto source = juce::Desktop::getInstance().getMainMouseSource();
+    const auto pressedAt = juce::Point<float> (16.0f, 8.0f);
+    const auto event = [&] (juce::Point<float> position, bool dragged) {
+        return juce::MouseEvent (source, position, juce::ModifierKeys::leftButtonModifier, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, &button, &button, juce::Time::getCurrentTime(), pressedAt, juce::Time::getCurrentTime(), 1, dragged);
+    };
+
+    target.mouseDown (event (pressedAt, false));
     EXPECT_TRUE (showsLowerHalf());
 
-    button.setState (juce::Button::buttonNormal); // the mouse let go away from the button
+    const auto outside = juce::Point<float> (60.0f, 40.0f);
+    target.mouseDrag (event (outside, true));
+    target.mouseUp (event (outside, true));
+    test::deliverPendingMessages();
+
     EXPECT_TRUE (showsUpperHalf());
     EXPECT_EQ (x2.getValue(), 0.0f);
     EXPECT_FALSE (button.getToggleState());
+
+    // Let go where it was pressed, the same press is a click.
+    target.mouseDown (event (pressedAt, false));
+    target.mouseUp (event (pressedAt, false));
+    test::deliverPendingMessages();
+    EXPECT_EQ (x2.getValue(), 1.0f);
 }
 
 TEST_F (X2Fixture, HoveringChangesNothing)

@@ -378,3 +378,39 @@ TEST (Concurrency, AudioAndMessageThreadsRunSideBySide)
     audio.join();
     EXPECT_GT (copies.load(), 0);
 }
+
+TEST (Concurrency, PrepareForANewRateWhileTheMessageThreadCopiesTheHistory)
+{
+    // A host may change the rate while the editor is open: prepare re-sizes the history while
+    // the panel's timer copies it. ThreadSanitizer sees every access of both sides here.
+    EffectEngine engine;
+    std::atomic<bool> done { false };
+    std::atomic<int> prepares { 0 };
+
+    std::thread host ([&] {
+        const double rates[] = { 48000.0, 22050.0, 96000.0, 44100.0, 11025.0, 192000.0 };
+        std::vector<float> left (2048, 0.25f), right (2048, -0.25f);
+
+        for (int turn = 0; turn < 60; ++turn)
+        {
+            engine.prepare (rates[turn % 6]);
+            ++prepares;
+            test::processBlock (engine, { 0.5f, 0.5f, 0.5f, false }, left.data(), right.data(), (int) left.size());
+        }
+
+        done = true;
+    });
+
+    juce::Array<float> levels;
+    juce::Array<int> colours;
+    levels.resize (388);
+    colours.resize (388);
+    int copies = 0;
+
+    while (! done)
+        copies += engine.copyHistory (levels, colours) ? 1 : 0;
+
+    host.join();
+    EXPECT_EQ (prepares.load(), 60);
+    EXPECT_GT (copies, 0);
+}

@@ -62,27 +62,47 @@ namespace test
             }
         }
 
-        juce::AudioBuffer<float> buffer (2, 256);
+        // The audio that follows: longer than the delay, so that the restored setting, not
+        // just the noise floor, reaches the output, which must be what a processor given the
+        // same values directly makes of the same input (two noise floors apart).
+        ZarivirAudioProcessor direct;
 
-        for (int i = 0; i < 256; ++i)
+        for (int i = 0; i < 4; ++i)
+            direct.getParameters()[i]->setValueNotifyingHost (processor.getParameters()[i]->getValue());
+
+        const int numSamples = 3 * processor.getLatencySamples();
+        juce::AudioBuffer<float> buffer (2, numSamples);
+
+        for (int i = 0; i < numSamples; ++i)
         {
             buffer.setSample (0, i, std::sin ((float) i * 0.1f));
             buffer.setSample (1, i, std::cos ((float) i * 0.1f));
         }
 
+        auto expected = buffer;
         juce::MidiBuffer midi;
         processor.processBlock (buffer, midi);
+        direct.processBlock (expected, midi);
 
         for (int ch = 0; ch < 2; ++ch)
         {
-            for (int i = 0; i < 256; ++i)
+            for (int i = 0; i < numSamples; ++i)
             {
-                if (! std::isfinite (buffer.getSample (ch, i)))
+                const float sample = buffer.getSample (ch, i);
+
+                if (! std::isfinite (sample) || std::abs (sample - expected.getSample (ch, i)) > 1.0e-5f)
                 {
-                    std::fprintf (stderr, "the audio after restoring is not finite\n");
+                    std::fprintf (stderr, "the audio after restoring is %g at sample %d of channel %d, not %g\n", (double) sample, i, ch, (double) expected.getSample (ch, i));
                     return false;
                 }
             }
+        }
+
+        // The signal itself came through, past the delay.
+        if (buffer.getMagnitude (processor.getLatencySamples(), numSamples - processor.getLatencySamples()) < 0.5f)
+        {
+            std::fprintf (stderr, "the audio after restoring is silent past the delay\n");
+            return false;
         }
 
         return true;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The standalone program in a real window (run inside a virtual X display): the window must
 # show exactly what the editor draws headlessly, a 250-pixel drag upwards must take a knob
-# from its minimum to its maximum, and a click on x2 must switch it on.
+# from its minimum to its maximum, a press on x2 let go outside it must change nothing, and a
+# click on x2 must switch it on.
 #
 # usage: StandaloneWindowTest.sh STANDALONE SNAPSHOT_TOOL
 set -euo pipefail
@@ -72,6 +73,18 @@ done
 xdotool mouseup 1
 expect_window --red 1 --green 0 --blue 0 --x2 off > /dev/null
 echo "a 250-pixel drag takes the red knob to its maximum"
+
+# Pressed, x2 shows its lit half; dragged off and let go there, it changes nothing.
+xdotool mousemove $((x + 225)) $((y + 15)) mousedown 1
+expect_window --red 1 --green 0 --blue 0 --x2 on > /dev/null
+for step in $(seq 1 10); do
+    xdotool mousemove $((x + 225 + step * 6)) $((y + 15 + step * 8))
+    sleep 0.02
+done
+xdotool mouseup 1
+sleep 0.3
+expect_window --red 1 --green 0 --blue 0 --x2 off > /dev/null
+echo "a press on x2 let go outside it leaves x2 off"
 
 xdotool mousemove $((x + 225)) $((y + 15)) click 1
 sleep 0.3

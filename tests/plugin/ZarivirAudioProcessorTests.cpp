@@ -296,7 +296,12 @@ TEST (ZarivirAudioProcessor, AudioThreadNeverAllocates)
             juce::AudioBuffer<float> view (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), size);
 
             const test::ScopedAllocationCounter counter;
-            processor.processBlock (view, midi);
+
+            if (round % 5 == 4)
+                processor.processBlockBypassed (view, midi);
+            else
+                processor.processBlock (view, midi);
+
             allocations += counter.getAllocations();
             frees += counter.getFrees();
         }
@@ -304,4 +309,70 @@ TEST (ZarivirAudioProcessor, AudioThreadNeverAllocates)
 
     EXPECT_EQ (allocations, 0);
     EXPECT_EQ (frees, 0);
+}
+
+TEST (ZarivirAudioProcessor, MetersDecayToExactlyZeroInSilence)
+{
+    // The meters decay by a factor per sample. Without denormals flushed, a decaying float
+    // ends up in the denormal range, where the factor rounds it back to itself: the meter
+    // would stay above 0 for good, and every later sample would pay for denormal arithmetic.
+    // So the processor must flush denormals around the engine, whatever the host's FPU mode.
+    ZarivirAudioProcessor processor;
+    processor.prepareToPlay (8000.0, 4000);
+    ASSERT_EQ (_mm_getcsr() & 0x8040u, 0u); // the host's control word, denormals not flushed
+
+    juce::AudioBuffer<float> buffer (2, 4000);
+    juce::MidiBuffer midi;
+
+    // Clicks on silence raise the transient meter, then a steady tone the steadiness.
+    for (int i = 0; i < 4000; ++i)
+        for (int ch = 0; ch < 2; ++ch)
+            buffer.setSample (ch, i, i % 1000 == 0 ? 0.9f : 0.0f);
+
+    processor.processBlock (buffer, midi);
+    EXPECT_GT (processor.engine.getBlueMeter(), 0.01f);
+
+    for (int block = 0; block < 4; ++block)
+    {
+        for (int i = 0; i < 4000; ++i)
+            for (int ch = 0; ch < 2; ++ch)
+                buffer.setSample (ch, i, 0.5f * (float) std::sin (0.2 * (block * 4000 + i)));
+
+        processor.processBlock (buffer, midi);
+    }
+
+    EXPECT_GT (processor.engine.getRedMeter(), 0.5f);
+
+    // Twelve seconds of silence: 120 time constants, far past the smallest normal float.
+    for (int block = 0; block < 24; ++block)
+    {
+        buffer.clear();
+        processor.processBlock (buffer, midi);
+    }
+
+    EXPECT_EQ (processor.engine.getRedMeter(), 0.0f);
+    EXPECT_EQ (processor.engine.getBlueMeter(), 0.0f);
+}
+
+TEST (ZarivirAudioProcessor, BypassPassesTheInputDelayedByTheLatency)
+{
+    ZarivirAudioProcessor processor;
+    processor.prepareToPlay (96000.0, 512);
+    setParameters (processor, 1.0f, 1.0f, 1.0f, 1.0f);
+    const int latency = processor.getLatencySamples();
+    ASSERT_EQ (latency, 1024);
+
+    const auto input = test::sine (1000.0, 96000.0, 4096, 0.5f);
+    juce::AudioBuffer<float> buffer (2, 4096);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < 4096; ++i)
+            buffer.setSample (ch, i, input[(std::size_t) i]);
+
+    juce::MidiBuffer midi;
+    processor.processBlockBypassed (buffer, midi);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < 4096; ++i)
+            ASSERT_NEAR (buffer.getSample (ch, i), i < latency ? 0.0f : input[(std::size_t) (i - latency)], 2.0e-7f) << ch << ", " << i;
 }
