@@ -85,6 +85,18 @@ namespace
         return buffer;
     }
 
+    /** A unit impulse at the first sample of every channel, then silence. */
+    juce::AudioBuffer<float> impulse (int numChannels, int numSamples)
+    {
+        juce::AudioBuffer<float> audio (numChannels, numSamples);
+        audio.clear();
+
+        for (int channel = 0; channel < numChannels; ++channel)
+            audio.setSample (channel, 0, 1.0f);
+
+        return audio;
+    }
+
     /** Runs the whole buffer through the processor in blocks, as a host's audio thread would. */
     void render (juce::AudioProcessor& processor, juce::AudioBuffer<float>& audio, int blockSize)
     {
@@ -272,12 +284,8 @@ namespace
             plugin->prepareToPlay (sampleRate, 256);
 
             const auto numChannels = plugin->getTotalNumOutputChannels();
-            juce::AudioBuffer<float> audio (numChannels, 4 * delay);
-            audio.clear();
-
-            for (int channel = 0; channel < numChannels; ++channel)
-                audio.setSample (channel, 0, 1.0f);
-
+            ASSERT_GT (numChannels, 0) << "a host that connects no channel hears nothing";
+            auto audio = impulse (numChannels, 4 * delay);
             render (*plugin, audio, 256);
 
             // A VST3 host learns of the new latency through a component restart on the message
@@ -324,11 +332,8 @@ namespace
             SCOPED_TRACE (sampleRate);
             plugin->prepareToPlay (sampleRate, 256);
             const auto numChannels = plugin->getTotalNumOutputChannels();
-            juce::AudioBuffer<float> audio (numChannels, 4 * delay);
-            audio.clear();
-
-            for (int channel = 0; channel < numChannels; ++channel)
-                audio.setSample (channel, 0, 1.0f);
+            ASSERT_GT (numChannels, 0);
+            auto audio = impulse (numChannels, 4 * delay);
 
             for (int start = 0; start < audio.getNumSamples(); start += 256)
             {
