@@ -12,6 +12,7 @@ TAVINE_PACKAGES=(
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick   # a display, a mouse and screenshots for the tests that open windows
     fonts-dejavu-core        # the typeface the artwork is drawn with
+    libsndfile1-dev          # the renderer's audio files
 )
 
 tavine_install_dependencies ()

@@ -34,6 +34,9 @@ namespace
             const char junkFlac[] = "fLaC\0\0\0\x22 no stream info here";
             folder["junk.flac"].replaceWithData (junkFlac, sizeof (junkFlac) - 1);
             folder["not-a-state.bin"].replaceWithText ("<ZARIVIR red=\"0.5\"/>");
+            juce::MemoryBlock state;
+            ZarivirAudioProcessor().getStateInformation (state);
+            folder["plugin.state"].replaceWithData (state.getData(), state.getSize());
             folder["empty.state"].create();
 
             // A header that promises a second of audio, and a file that stops after a tenth.
@@ -77,8 +80,8 @@ namespace
         testing::Values (
             BadInputCase { "MissingInput", { "@/absent.wav", "@/out.wav" }, renderFailed, "cannot find the input" },
             BadInputCase { "FolderAsInput", { "@/folder.wav", "@/out.wav" }, renderFailed, "is a folder" },
-            BadInputCase { "TextAsInput", { "@/text.wav", "@/out.wav" }, renderFailed, "is not a WAV, AIFF or FLAC file" },
-            BadInputCase { "BrokenFlac", { "@/junk.flac", "@/out.wav" }, renderFailed, "is not a WAV, AIFF or FLAC file" },
+            BadInputCase { "TextAsInput", { "@/text.wav", "@/out.wav" }, renderFailed, "is not an audio file that can be read" },
+            BadInputCase { "BrokenFlac", { "@/junk.flac", "@/out.wav" }, renderFailed, "is not an audio file that can be read" },
             BadInputCase { "TruncatedWav", { "@/truncated.wav", "@/out.wav" }, renderFailed, "is damaged" },
             BadInputCase { "ThreeChannels", { "@/three.wav", "@/out.wav" }, renderFailed, "has 3 channels" },
             BadInputCase { "KnobAboveOne", { "@/in.wav", "@/out.wav", "--red", "1.5" }, badCommandLine, "--red takes a number from 0 to 1" },
@@ -101,7 +104,21 @@ namespace
             BadInputCase { "StateEmpty", { "@/in.wav", "@/out.wav", "--state", "@/empty.state" }, renderFailed, "is not a valid Tavine state block" },
             BadInputCase { "StateMissing", { "@/in.wav", "@/out.wav", "--state", "@/absent.state" }, renderFailed, "cannot find the state file" },
             BadInputCase { "PluginMissing", { "@/in.wav", "@/out.wav", "--plugin", "@/absent.vst3" }, renderFailed, "cannot find the plug-in" },
-            BadInputCase { "PluginNotABinary", { "@/in.wav", "@/out.wav", "--meters", "@/m.csv", "--plugin", "@/text.wav" }, renderFailed, "cannot load" }),
+            BadInputCase { "PluginNotABinary", { "@/in.wav", "@/out.wav", "--meters", "@/m.csv", "--plugin", "@/text.wav" }, renderFailed, "cannot load" },
+            BadInputCase { "OutputIsTheInput", { "@/in.wav", "@/in.wav", "-y" }, renderFailed, "is the input; write the result to another file" },
+            BadInputCase { "OutputIsTheStateFile", { "@/in.wav", "@/out.wav", "--state", "@/plugin.state", "--save-state", "@/plugin.state", "-y" }, renderFailed, "is the state file" },
+            BadInputCase { "OneFileForTwoOutputs", { "@/in.wav", "@/out.wav", "--meters", "@/out.wav" }, renderFailed, "is named for two outputs" },
+            BadInputCase { "OutputExists", { "@/in.wav", "@/three.wav" }, renderFailed, "exists; add --overwrite (-y) to replace it" },
+            BadInputCase { "UnknownExtension", { "@/in.wav", "@/out.xyz" }, renderFailed, "cannot tell the format to write from the name out.xyz: end it in .wav, .aiff, .aif, .flac" },
+            BadInputCase { "NoExtension", { "@/in.wav", "@/out" }, renderFailed, "cannot tell the format to write" },
+            BadInputCase { "FloatFlac", { "@/in.wav", "@/out.flac", "--bits", "32" }, renderFailed, "FLAC stores 16 or 24-bit samples, not 32-bit ones" },
+            BadInputCase { "BitsForCompressed", { "@/in.wav", "@/out.mp3", "--bits", "16" }, renderFailed, "--bits does not apply to MP3" },
+            BadInputCase { "OpusAt44100", { "@/in.wav", "@/out.opus" }, renderFailed, "Opus stores 8, 12, 16, 24 or 48 kHz audio, not 44100 Hz" },
+            BadInputCase { "FormatWithoutFolder", { "@/in.wav", "@/out.wav", "--format", "flac" }, badCommandLine, "--format goes with --out-dir" },
+            BadInputCase { "UnknownFormat", { "--out-dir", "@", "@/in.wav", "--format", "doc" }, badCommandLine, "--format takes one of .wav" },
+            BadInputCase { "NoJobs", { "--out-dir", "@", "@/in.wav", "--jobs", "0" }, badCommandLine, "--jobs takes a whole number" },
+            BadInputCase { "MetersInABatch", { "--out-dir", "@/folder.wav", "@/in.wav", "--meters", "@/m.csv" }, badCommandLine, "do not go with --out-dir" },
+            BadInputCase { "BatchIntoMissingFolder", { "--out-dir", "@/nowhere", "@/in.wav" }, renderFailed, "the output folder" }),
         [] (const auto& instance) { return std::string (instance.param.name); });
 
     TEST (BadInputPermissions, AnUnreadableInputAndAnUnwritableFolderAreRefused)

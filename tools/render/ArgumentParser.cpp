@@ -1,5 +1,7 @@
 #include "ArgumentParser.h"
 
+#include "SoundFile.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -101,7 +103,7 @@ namespace ArgumentParser
                 return true;
             };
 
-            const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--plugin", "--demo-dir" };
+            const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--plugin", "--demo-dir", "--out-dir", "--format", "--jobs" };
 
             if (valueOptions.contains (name))
             {
@@ -120,6 +122,10 @@ namespace ArgumentParser
             {
                 options.showHelp = true;
             }
+            else if (name == "--version")
+            {
+                options.showVersion = true;
+            }
             else if (name == "--red" || name == "--green" || name == "--blue")
             {
                 const auto number = parseUnitNumber (value);
@@ -131,8 +137,18 @@ namespace ArgumentParser
             }
             else if (name == "--x2")
             {
-                // A bare --x2 switches it on; --x2=off lets a command line overrule a state file.
-                options.x2 = attachedValue.has_value() ? parseToggle (*attachedValue) : 1.0f;
+                // A bare --x2 switches it on; --x2=off or --x2 off lets a command line overrule a
+                // state file. Only the words are taken from the next argument: a number there
+                // could as well be a file's name.
+                const auto next = i + 1 < arguments.size() ? arguments[i + 1] : juce::String();
+                const bool word = next.equalsIgnoreCase ("on") || next.equalsIgnoreCase ("off");
+
+                if (attachedValue.has_value())
+                    options.x2 = parseToggle (*attachedValue);
+                else if (word)
+                    options.x2 = parseToggle (arguments[++i]);
+                else
+                    options.x2 = 1.0f;
 
                 if (! options.x2.has_value())
                     return fail ("--x2 takes on, off or a number from 0 to 1, not \"" + *attachedValue + "\"");
@@ -154,6 +170,34 @@ namespace ArgumentParser
                     return fail ("--bits takes 16, 24 or 32, not \"" + value + "\"");
 
                 options.bitsPerSample = *number;
+            }
+            else if (name == "--no-dither")
+            {
+                options.dither = false;
+            }
+            else if (name == "--overwrite" || name == "-y")
+            {
+                options.overwrite = true;
+            }
+            else if (name == "--out-dir")
+            {
+                options.outputFolder = fileFrom (value);
+            }
+            else if (name == "--format")
+            {
+                if (SoundFile::formatForExtension (value) == nullptr)
+                    return fail ("--format takes one of " + SoundFile::knownExtensions() + ", not \"" + value + "\"");
+
+                options.outputFormat = value.trimCharactersAtStart (".").toLowerCase();
+            }
+            else if (name == "--jobs")
+            {
+                const auto number = parseInteger (value);
+
+                if (! number.has_value() || *number < 1 || *number > 256)
+                    return fail ("--jobs takes a whole number of threads from 1 to 256, not \"" + value + "\"");
+
+                options.jobs = *number;
             }
             else if (name == "--state")
             {
@@ -207,11 +251,19 @@ namespace ArgumentParser
             }
         }
 
-        if (options.showHelp)
+        if (options.showHelp || options.showVersion)
             return result;
+
+        const bool batch = options.outputFolder != juce::File();
+
+        if (! batch && (options.outputFormat.isNotEmpty() || options.jobs != 0))
+            return fail (juce::String (options.jobs != 0 ? "--jobs" : "--format") + " goes with --out-dir; a single output's name gives its format");
 
         if (options.demo)
         {
+            if (batch)
+                return fail ("--demo makes its own input and output; it does not go with --out-dir");
+
             if (! positional.isEmpty())
                 return fail ("--demo makes its own input and output; \"" + positional[0] + "\" is one file too many");
 
@@ -224,11 +276,25 @@ namespace ArgumentParser
         if (demoFolderOption.isNotEmpty())
             return fail ("--demo-dir only goes with --demo");
 
+        if (batch)
+        {
+            if (options.metersFile != juce::File() || options.pictureFile != juce::File() || options.saveStateFile != juce::File())
+                return fail ("--meters, --picture and --save-state each name one file; they do not go with --out-dir");
+
+            if (positional.isEmpty())
+                return fail ("no input files given for --out-dir");
+
+            for (const auto& path : positional)
+                options.inputs.add (fileFrom (path));
+
+            return result;
+        }
+
         if (positional.size() < 2)
             return fail (positional.isEmpty() ? "no input and output files given" : "no output file given");
 
         if (positional.size() > 2)
-            return fail ("one input and one output file, not " + juce::String (positional.size()) + " files");
+            return fail ("one input and one output file, not " + juce::String (positional.size()) + " files (many inputs go with --out-dir)");
 
         options.input = fileFrom (positional[0]);
         options.output = fileFrom (positional[1]);
@@ -237,19 +303,26 @@ namespace ArgumentParser
 
     juce::String helpText()
     {
-        return R"(usage: tavine-render [options] INPUT OUTPUT.wav
+        return juce::String (R"(usage: tavine-render [options] INPUT OUTPUT
+       tavine-render --out-dir DIR [options] INPUT...
        tavine-render --demo [options]
 
-Runs an audio file through Tavine and writes the result as a WAV file at the input's sample
-rate. By default the processor compiled into this program is used: the same code as the
-plug-ins. With --plugin a built plug-in binary is loaded instead, as a host would load it.
+Runs audio files through Tavine. By default the processor compiled into this program is used:
+the same code as the plug-ins. With --plugin a built plug-in binary is loaded instead, as a
+host would load it.
 
-INPUT is a WAV, AIFF or FLAC file, mono or stereo, at any sample rate.
+INPUT is an audio file, mono or stereo, at any sample rate, in any format libsndfile reads:
+WAV (every encoding, 64-bit float, u-law and A-law included), AIFF and AIFF-C, W64, RF64, CAF,
+FLAC, Ogg Vorbis, Opus and MP3 among others. It is recognised by what it holds, whatever its
+name. OUTPUT is written at the input's rate in the format its extension names: )") +
+               SoundFile::knownExtensions() + R"(.
+An output that exists is replaced only with --overwrite; the input is never written over.
 
 Setting:
   --red X, --green X, --blue X
                       knob positions, numbers from 0 to 1 (default 0)
-  --x2, --x2=on|off|X switch x2 on (a bare --x2), off, or set its value from 0 to 1
+  --x2, --x2 on|off, --x2=on|off|X
+                      switch x2 on (a bare --x2), off, or set its value from 0 to 1
   --state FILE        start from a state block saved by the plug-in (the bytes a host stores);
                       --red, --green, --blue and --x2 given as well override its values
   --save-state FILE   save the setting used, as the plug-in would save it
@@ -264,29 +337,55 @@ Processing:
                       the input sample for sample and has its length.
 
 Output:
-  --bits 16|24|32     sample format of OUTPUT: 16 or 24-bit integer, 32-bit float (default)
-  --meters FILE.csv   write the display history: one line per 25 ms point with its time in
-                      seconds into the input, its level (RMS, linear) and the red, green and
-                      blue meters' shares of it (0 to 1)
+  --bits 16|24|32     sample format: 16 or 24-bit integers, or 32-bit float. Defaults: 32-bit
+                      float for WAV and AIFF, 24-bit for FLAC; compressed formats take none
+  --no-dither         round integer output without dither. By default 16 and 24-bit output
+                      gets TPDF dither of one step, the same for every run of a command.
+                      Samples beyond full scale are clipped in integer output, and counted:
+                      the renderer says how many and by how much. Float output never clips.
+  --overwrite, -y     replace outputs that exist
+  --meters FILE.csv   write the display history, one line per 25 ms point:
+                        time   seconds into the input at which the point ends
+                        level  the RMS level of both channels over the last 100 ms (linear)
+                        red    the steadiness meter's share of the point (0 to 1)
+                        green  the density meter's share
+                        blue   the transient meter's share
+                      The three shares add up to 1. The window's history panel draws each
+                      point as a bar as high as its level in decibels, on a range that follows
+                      the material, coloured by the shares: steadiness in green, density in
+                      red, transients in blue.
   --picture FILE.png  draw the plug-in's window (450 x 300) as it looks at the end of the file
   --quiet, -q         no progress bar (one is shown on a terminal for files over 5 seconds)
+
+Many files:
+  --out-dir DIR       render every INPUT into DIR under its own name, alike, in parallel
+  --format EXT        the format to write them in (default: each input's own)
+  --jobs N            threads to spread the files over (default: one per core); renders
+                      through --plugin run one at a time
 
 Demo:
   --demo              render a built-in ten-second phrase (drums, bass and a bright pad) with
                       red 0.6, green 0.5, blue 0.7 unless set otherwise, and print where the
-                      input, output, picture and meters went
+                      input, output, picture and meters went (replacing the last demo's)
   --demo-dir DIR      where --demo writes (default $TAVINE_DEMO_DIR, else ~/tavine-demo)
 
   --help, -h          show this text
+  --version           show the version
 
 With --plugin, the meters and the picture come from the built-in processor running alongside
 on the same audio and setting: a hosted plug-in's window cannot be drawn without a display.
 
-Nothing is left behind when a render fails: every file is written under a temporary name next
-to its target and renamed at the end.
+Nothing is left behind when a render fails or is interrupted: every file is written under a
+temporary name next to its target and renamed at the end.
 
-Exit status: 0 when done, 1 when the render failed (a file could not be read or written, a
-plug-in could not be loaded), 2 when the command line was wrong.
+Exit status: 0 when done, 1 when a render failed (a file could not be read or written, a
+plug-in could not be loaded; with --out-dir, when any file failed), 2 when the command line
+was wrong, 128 plus the signal's number when interrupted (130 for Ctrl-C).
 )";
+    }
+
+    juce::String versionText()
+    {
+        return "tavine-render " + juce::String (TAVINE_VERSION) + "\n";
     }
 } // namespace ArgumentParser

@@ -25,4 +25,7 @@ namespace ArgumentParser
 
     /** The text of --help. */
     juce::String helpText();
+
+    /** "tavine-render 1.1.0". */
+    juce::String versionText();
 } // namespace ArgumentParser

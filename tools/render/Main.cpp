@@ -1,6 +1,8 @@
-// tavine-render: runs an audio file through Tavine, through the processor compiled in here or a
-// plug-in binary, and writes the result as WAV. See --help, or ArgumentParser::helpText().
+// tavine-render: runs audio files through Tavine, through the processor compiled in here or a
+// plug-in binary. See --help, or ArgumentParser::helpText().
 #include "ArgumentParser.h"
+#include "BatchRender.h"
+#include "Interruption.h"
 #include "RenderJob.h"
 
 #include <juce_events/juce_events.h>
@@ -43,6 +45,32 @@ int main (int argc, char** argv)
         return 0;
     }
 
+    if (options.showVersion)
+    {
+        std::cout << ArgumentParser::versionText();
+        return 0;
+    }
+
+    // From here on a signal stops the renders at their next block; their temporary files go
+    // with them, and the exit status tells which signal it was.
+    Interruption::install();
+
+    if (options.outputFolder != juce::File())
+    {
+        BatchRender batch (options);
+
+        if (const auto result = batch.plan(); result.failed())
+            return fail (result.getErrorMessage(), exitRenderFailed);
+
+        const auto failed = batch.run (std::cerr);
+
+        if (Interruption::signalReceived() != 0)
+            return fail (Interruption::check().getErrorMessage(), Interruption::exitStatus());
+
+        std::cout << batch.summary() << std::endl;
+        return failed == 0 ? 0 : exitRenderFailed;
+    }
+
     if (options.demo)
         if (const auto result = RenderJob::prepareDemo (options); result.failed())
             return fail (result.getErrorMessage(), exitRenderFailed);
@@ -50,7 +78,10 @@ int main (int argc, char** argv)
     RenderJob job (options);
 
     if (const auto result = job.run(); result.failed())
-        return fail (result.getErrorMessage(), exitRenderFailed);
+        return fail (result.getErrorMessage(), Interruption::signalReceived() != 0 ? Interruption::exitStatus() : exitRenderFailed);
+
+    if (job.getClippingReport().isNotEmpty())
+        std::cerr << "tavine-render: warning: " << job.getClippingReport() << std::endl;
 
     if (options.demo)
     {

@@ -1,7 +1,8 @@
 #include "OutputFile.h"
 
-OutputFile::OutputFile (const juce::File& targetFile)
+OutputFile::OutputFile (const juce::File& targetFile, bool replaceExisting)
     : target (targetFile)
+    , mayReplace (replaceExisting)
     , temporary (targetFile, juce::TemporaryFile::useHiddenFile)
 {
 }
@@ -20,6 +21,9 @@ juce::Result OutputFile::open()
 
     if (target.isDirectory())
         return failure ("it is a folder");
+
+    if (target.existsAsFile() && ! mayReplace)
+        return juce::Result::fail (target.getFullPathName() + " exists; add --overwrite (-y) to replace it");
 
     stream = std::make_unique<juce::FileOutputStream> (getTemporaryFile());
 

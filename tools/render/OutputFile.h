@@ -10,11 +10,16 @@
 class OutputFile
 {
 public:
-    explicit OutputFile (const juce::File& target);
+    /** An existing target is replaced only when `mayReplace` is set. */
+    explicit OutputFile (const juce::File& target, bool mayReplace = false);
 
     /** Creates the temporary file. Fails with a one-line reason when the target cannot be
-        written: a missing folder, a folder in the target's place, no permission. */
+        written: it exists and may not be replaced, a missing folder, a folder in the target's
+        place, no permission. */
     juce::Result open();
+
+    /** Closes the stream, for a writer that writes the temporary file by its path. */
+    void closeStream() { stream.reset(); }
 
     /** The stream onto the temporary file, for a writer that takes ownership of it. */
     std::unique_ptr<juce::FileOutputStream> takeStream() { return std::move (stream); }
@@ -32,6 +37,7 @@ private:
     juce::Result failure (const juce::String& reason) const;
 
     juce::File target;
+    bool mayReplace;
     juce::TemporaryFile temporary;
     std::unique_ptr<juce::FileOutputStream> stream;
 

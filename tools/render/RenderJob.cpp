@@ -2,15 +2,17 @@
 
 #include "DemoPhrase.h"
 #include "EditorPicture.h"
+#include "Interruption.h"
 #include "MeterRecorder.h"
 #include "OutputFile.h"
 #include "ProgressBar.h"
+#include "Quantiser.h"
+#include "SoundFile.h"
 #include "plugin/StateBlock.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
-#include <juce_audio_formats/juce_audio_formats.h>
-
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -19,69 +21,98 @@ namespace
     constexpr double demoSampleRate = 44100.0;
     constexpr double demoSeconds = 10.0;
 
-    /** Opens a WAV writer on the output's temporary file. */
-    std::unique_ptr<juce::AudioFormatWriter> createWavWriter (OutputFile& file, double sampleRate, int numChannels, int bitsPerSample)
+    /** Interleaves one block, skipping its first `start` frames. */
+    void interleave (const juce::AudioBuffer<float>& block, int start, std::vector<float>& interleaved)
     {
-        auto stream = file.takeStream();
+        const int channels = block.getNumChannels();
+        const int frames = block.getNumSamples() - start;
+        interleaved.resize ((std::size_t) (frames * channels));
 
-        // JUCE writes 32-bit WAV as IEEE float, 16 and 24-bit as integers.
-        std::unique_ptr<juce::AudioFormatWriter> writer (juce::WavAudioFormat().createWriterFor (stream.get(), sampleRate, (unsigned int) numChannels, bitsPerSample, {}, 0));
+        for (int channel = 0; channel < channels; ++channel)
+        {
+            const auto* samples = block.getReadPointer (channel, start);
 
-        // The writer owns the stream only when it was made.
-        if (writer != nullptr)
-            stream.release();
-
-        return writer;
+            for (int i = 0; i < frames; ++i)
+                interleaved[(std::size_t) (i * channels + channel)] = samples[i];
+        }
     }
 
-    juce::Result writeWholeWav (OutputFile& file, const juce::AudioBuffer<float>& audio, double sampleRate)
+    /** An audio file written block by block: quantised and dithered for integer formats,
+        inspected for samples a decoder would clip for compressed ones, as it is for float. */
+    class AudioOutput
     {
-        if (auto result = file.open(); result.failed())
-            return result;
+    public:
+        AudioOutput (const SoundFile::OutputFormat& formatToWrite, int bitsToWrite, bool dither)
+            : format (formatToWrite)
+            , bits (bitsToWrite)
+            , quantiser (bitsToWrite == 32 ? 0 : bitsToWrite, dither)
+        {
+        }
 
-        auto writer = createWavWriter (file, sampleRate, audio.getNumChannels(), 32);
+        juce::Result open (OutputFile& file, double sampleRate, int numChannels, std::int64_t expectedFrames)
+        {
+            if (auto result = file.open(); result.failed())
+                return result;
 
-        if (writer == nullptr || ! writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples()))
-            return juce::Result::fail ("cannot write " + file.getTarget().getFullPathName());
+            file.closeStream();
 
-        writer.reset();
-        return file.commit();
-    }
+            if (auto result = writer.open (file.getTemporaryFile(), format, sampleRate, numChannels, bits, expectedFrames); result.failed())
+                return juce::Result::fail ("cannot write " + file.getTarget().getFullPathName() + ": " + result.getErrorMessage());
 
-    /** The input, checked for what can go wrong before any audio flows. */
-    juce::Result openInput (const juce::File& file, juce::AudioFormatManager& formats, std::unique_ptr<juce::AudioFormatReader>& reader)
+            return juce::Result::ok();
+        }
+
+        bool write (const juce::AudioBuffer<float>& block, int start)
+        {
+            const int frames = block.getNumSamples() - start;
+
+            if (frames <= 0)
+                return true;
+
+            interleave (block, start, interleaved);
+
+            if (bits == 16 || bits == 24)
+            {
+                wholeNumbers.resize (interleaved.size());
+                quantiser.quantise (interleaved.data(), wholeNumbers.data(), interleaved.size());
+                return writer.writeIntegers (wholeNumbers.data(), frames);
+            }
+
+            if (bits == 0)
+                quantiser.inspect (interleaved.data(), interleaved.size());
+
+            return writer.writeFloats (interleaved.data(), frames);
+        }
+
+        juce::Result close() { return writer.close(); }
+
+        /** A line saying how many samples had to be limited, and by how much; empty when none. */
+        juce::String describeClipping (const juce::File& target) const
+        {
+            const auto clipped = quantiser.getClippedSamples();
+
+            if (clipped == 0)
+                return {};
+
+            const auto share = 100.0 * (double) clipped / (double) juce::jmax ((std::int64_t) 1, quantiser.getSamplesSeen());
+            const auto over = juce::Decibels::gainToDecibels (quantiser.getPeak());
+            return juce::String (clipped) + " sample" + (clipped == 1 ? "" : "s") + " (" + juce::String (share, share < 0.01 ? 4 : 2) + " %) " + (bits == 0 ? "exceed full scale and will clip when decoded" : "clipped") + " in " + target.getFileName() + ", by up to " + juce::String (over, 2) + " dB; lower the level" + (format.floatSubtype != 0 ? juce::String (" or write 32-bit float (--bits 32)") : juce::String());
+        }
+
+    private:
+        const SoundFile::OutputFormat& format;
+        int bits;
+        Quantiser quantiser;
+        SoundFile::Writer writer;
+        std::vector<float> interleaved;
+        std::vector<int> wholeNumbers;
+    };
+
+    /** Whether two paths name the same file, through links too. */
+    bool isSameFile (const juce::File& a, const juce::File& b)
     {
-        const auto path = file.getFullPathName();
-
-        if (! file.exists())
-            return juce::Result::fail ("cannot find the input " + path);
-
-        if (file.isDirectory())
-            return juce::Result::fail ("the input " + path + " is a folder, not an audio file");
-
-        if (! file.hasReadAccess() || juce::FileInputStream (file).failedToOpen())
-            return juce::Result::fail ("cannot read the input " + path + ": permission denied");
-
-        reader.reset (formats.createReaderFor (file));
-
-        if (reader == nullptr)
-            return juce::Result::fail (path + " is not a WAV, AIFF or FLAC file, or it is damaged");
-
-        if (reader->numChannels == 0 || reader->lengthInSamples < 0 || ! (reader->sampleRate > 0.0))
-            return juce::Result::fail (path + " is damaged: its header describes no usable audio");
-
-        if (reader->numChannels > 2)
-            return juce::Result::fail (path + " has " + juce::String (reader->numChannels) + " channels; only mono and stereo files can be rendered");
-
-        // An uncompressed file cut short still opens; its reader would fill the missing part
-        // with silence. Its audio data alone cannot be longer than the whole file.
-        const bool uncompressed = reader->getFormatName() != "FLAC file";
-        const auto audioBytes = (double) reader->lengthInSamples * reader->numChannels * (reader->bitsPerSample / 8);
-
-        if (uncompressed && audioBytes > (double) file.getSize())
-            return juce::Result::fail (path + " is damaged: it ends before the " + juce::String (reader->lengthInSamples) + " samples its header announces");
-
-        return juce::Result::ok();
+        std::error_code error;
+        return std::filesystem::equivalent (a.getFullPathName().toStdString(), b.getFullPathName().toStdString(), error);
     }
 
     /** Processes one block through the processor whose meters and window are watched, in
@@ -190,11 +221,51 @@ juce::Result RenderJob::prepareDemo (RenderOptions& options)
         options.blue = 0.7f;
     }
 
-    OutputFile input (options.input);
-    return writeWholeWav (input, makeDemoPhrase (demoSampleRate, demoSeconds), demoSampleRate);
+    // The demo folder is the renderer's own: a new demo replaces the last one's files.
+    options.overwrite = true;
+
+    const auto phrase = makeDemoPhrase (demoSampleRate, demoSeconds);
+    OutputFile input (options.input, true);
+    AudioOutput output (*SoundFile::formatForExtension ("wav"), 32, false);
+
+    if (auto result = output.open (input, demoSampleRate, phrase.getNumChannels(), phrase.getNumSamples()); result.failed())
+        return result;
+
+    if (! output.write (phrase, 0))
+        return juce::Result::fail ("cannot write " + options.input.getFullPathName() + ": the disk refused the data");
+
+    if (auto result = output.close(); result.failed())
+        return result;
+
+    return input.commit();
 }
 
-juce::Result RenderJob::run()
+juce::Result RenderJob::checkOutputs (const RenderOptions& options)
+{
+    juce::Array<juce::File> outputs { options.output };
+
+    for (const auto& extra : { options.metersFile, options.pictureFile, options.saveStateFile })
+        if (extra != juce::File())
+            outputs.add (extra);
+
+    for (int i = 0; i < outputs.size(); ++i)
+    {
+        const auto& output = outputs.getReference (i);
+
+        // Through a link, a hard link or another spelling, the input must never be written over.
+        for (const auto& source : { options.input, options.stateFile })
+            if (source != juce::File() && (output == source || isSameFile (output, source)))
+                return juce::Result::fail (output.getFullPathName() + " is " + (source == options.input ? "the input" : "the state file") + "; write the result to another file");
+
+        for (int j = 0; j < i; ++j)
+            if (output == outputs.getReference (j) || isSameFile (output, outputs.getReference (j)))
+                return juce::Result::fail (output.getFullPathName() + " is named for two outputs");
+    }
+
+    return juce::Result::ok();
+}
+
+juce::Result RenderJob::run (const Progress& reportProgress)
 {
     ParameterValues values;
     juce::MemoryBlock stateBlock;
@@ -202,25 +273,48 @@ juce::Result RenderJob::run()
     if (auto result = resolveSetting (options, values, stateBlock); result.failed())
         return result;
 
-    juce::AudioFormatManager formats;
-    formats.registerFormat (new juce::WavAudioFormat(), true);
-    formats.registerFormat (new juce::AiffAudioFormat(), false);
-    formats.registerFormat (new juce::FlacAudioFormat(), false);
-
-    std::unique_ptr<juce::AudioFormatReader> reader;
-
-    if (auto result = openInput (options.input, formats, reader); result.failed())
+    if (auto result = checkOutputs (options); result.failed())
         return result;
 
-    sampleRate = reader->sampleRate;
-    numChannels = (int) reader->numChannels;
-    numSamples = reader->lengthInSamples;
+    const auto* format = SoundFile::formatFor (options.output);
+
+    if (format == nullptr)
+        return juce::Result::fail ("cannot tell the format to write from the name " + options.output.getFileName() + ": end it in " + SoundFile::knownExtensions());
+
+    int bits = 0;
+
+    if (auto result = SoundFile::chooseBits (*format, options.bitsPerSample, bits); result.failed())
+        return result;
+
+    const auto inputPath = options.input.getFullPathName();
+
+    if (! options.input.exists())
+        return juce::Result::fail ("cannot find the input " + inputPath);
+
+    if (options.input.isDirectory())
+        return juce::Result::fail ("the input " + inputPath + " is a folder, not an audio file");
+
+    if (! options.input.hasReadAccess() || juce::FileInputStream (options.input).failedToOpen())
+        return juce::Result::fail ("cannot read the input " + inputPath + ": permission denied");
+
+    SoundFile::Reader reader;
+
+    if (auto result = reader.open (options.input); result.failed())
+        return result;
+
+    sampleRate = reader.getSampleRate();
+    numChannels = reader.getNumChannels();
+    numSamples = reader.getNumFrames();
+
+    if (! SoundFile::storesRate (*format, sampleRate))
+        return juce::Result::fail (juce::String (format->name) + " stores " + format->rates + " audio, not " + juce::String (sampleRate) + " Hz; choose another format for " + options.output.getFileName());
 
     // Every output is claimed before the work starts, so an unwritable path fails at once.
-    OutputFile audioFile (options.output);
+    OutputFile audioFile (options.output, options.overwrite);
+    AudioOutput output (*format, bits, options.dither);
     std::unique_ptr<OutputFile> metersFile, pictureFile, stateFile;
 
-    if (auto result = audioFile.open(); result.failed())
+    if (auto result = output.open (audioFile, sampleRate, numChannels, numSamples); result.failed())
         return result;
 
     for (auto [target, file] : { std::pair (options.metersFile, &metersFile), std::pair (options.pictureFile, &pictureFile), std::pair (options.saveStateFile, &stateFile) })
@@ -228,16 +322,11 @@ juce::Result RenderJob::run()
         if (target == juce::File())
             continue;
 
-        *file = std::make_unique<OutputFile> (target);
+        *file = std::make_unique<OutputFile> (target, options.overwrite);
 
         if (auto result = (*file)->open(); result.failed())
             return result;
     }
-
-    auto writer = createWavWriter (audioFile, sampleRate, numChannels, options.bitsPerSample);
-
-    if (writer == nullptr)
-        return juce::Result::fail ("cannot write " + options.output.getFullPathName() + " as a " + juce::String (options.bitsPerSample) + "-bit WAV file at " + juce::String (sampleRate) + " Hz");
 
     juce::String sourceError;
     auto source = createSource (sourceError);
@@ -287,17 +376,20 @@ juce::Result RenderJob::run()
     const juce::int64 totalToProcess = numSamples + compensation;
     juce::AudioBuffer<float> block (numChannels, options.blockSize);
     juce::AudioBuffer<float> observerBlock (observer != nullptr ? numChannels : 0, observer != nullptr ? options.blockSize : 0);
-    ProgressBar progress (ProgressBar::isWanted (options.quiet, (double) numSamples / sampleRate));
+    ProgressBar bar (! reportProgress && ProgressBar::isWanted (options.quiet, (double) numSamples / sampleRate));
 
     for (juce::int64 position = 0; position < totalToProcess;)
     {
+        if (auto result = Interruption::check(); result.failed())
+            return result;
+
         const int length = (int) juce::jmin ((juce::int64) options.blockSize, totalToProcess - position);
         const int fromFile = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, numSamples - position);
         block.setSize (numChannels, length, false, false, true);
         block.clear();
 
-        if (fromFile > 0 && ! reader->read (&block, 0, fromFile, position, true, true))
-            return juce::Result::fail ("cannot read " + options.input.getFullPathName() + " at sample " + juce::String (position));
+        if (fromFile > 0 && ! reader.read (block, 0, fromFile))
+            return juce::Result::fail ("cannot read " + inputPath + " at sample " + juce::String (position));
 
         if (observer != nullptr)
         {
@@ -318,17 +410,23 @@ juce::Result RenderJob::run()
         if (const auto bad = findNonFiniteSample (block, skip); bad >= 0)
             return juce::Result::fail ("the render went wrong: " + sourceDescription + " produced a sample that is not a number at " + juce::String ((double) (position + bad - compensation) / sampleRate, 3) + " s; nothing was written");
 
-        if (skip < length && ! writer->writeFromAudioSampleBuffer (block, skip, length - skip))
+        if (skip < length && ! output.write (block, skip))
             return juce::Result::fail ("cannot write " + options.output.getFullPathName() + ": the disk refused the data");
 
         position += length;
-        progress.update ((double) position / (double) juce::jmax ((juce::int64) 1, totalToProcess));
+        const auto fraction = (double) position / (double) juce::jmax ((juce::int64) 1, totalToProcess);
+
+        if (reportProgress)
+            reportProgress (fraction);
+        else
+            bar.update (fraction);
     }
 
-    progress.finish();
+    bar.finish();
 
-    // Closing the writer completes the file's header.
-    writer.reset();
+    // Closing the writer completes the file: its header, a compressed stream's last packets.
+    if (auto result = output.close(); result.failed())
+        return result;
 
     if (recorder != nullptr)
     {
@@ -350,10 +448,15 @@ juce::Result RenderJob::run()
         if (auto result = stateFile->write (stateBlock.getData(), stateBlock.getSize()); result.failed())
             return result;
 
+    // The last chance to stop before anything appears under its real name.
+    if (auto result = Interruption::check(); result.failed())
+        return result;
+
     for (auto* file : { metersFile.get(), pictureFile.get(), stateFile.get(), &audioFile })
         if (file != nullptr)
             if (auto result = file->commit(); result.failed())
                 return result;
 
+    clippingReport = output.describeClipping (options.output);
     return juce::Result::ok();
 }

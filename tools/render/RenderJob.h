@@ -3,6 +3,8 @@
 #include "PluginSource.h"
 #include "RenderOptions.h"
 
+#include <functional>
+
 /** One render from start to end: the setting, the input file, the processor or plug-in, the
     blocks, and the output files, all of which appear only when everything has succeeded. */
 class RenderJob
@@ -11,9 +13,21 @@ public:
     explicit RenderJob (const RenderOptions& options);
     virtual ~RenderJob() = default;
 
+    /** Where a render reports how far it has got, as the fraction of its input done. Without
+        one, a render shows its own progress bar when that is wanted. */
+    using Progress = std::function<void (double fraction)>;
+
     /** Runs the render. On failure the result holds a one-line message and no output file has
         been created or replaced. */
-    juce::Result run();
+    juce::Result run (const Progress& progress = {});
+
+    /** Refuses outputs that would write over the input or the state file (also through links)
+        or that name one file twice. */
+    static juce::Result checkOutputs (const RenderOptions& options);
+
+    /** After a successful run: a line saying how many samples had to be clipped in an integer
+        or compressed output, and by how much; empty when none were. */
+    const juce::String& getClippingReport() const noexcept { return clippingReport; }
 
     /** For --demo: writes the built-in phrase into the demo folder as the input, and points the
         output, picture and meters there too, leaving alone any file given on the command line.
@@ -42,6 +56,7 @@ protected:
 private:
     RenderOptions options;
     juce::String sourceDescription;
+    juce::String clippingReport;
     int latency = 0;
     double sampleRate = 0.0;
     int numChannels = 0;

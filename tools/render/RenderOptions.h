@@ -10,6 +10,13 @@ struct RenderOptions
     juce::File input;
     juce::File output;
 
+    // Many files at once: every input into outputFolder under its own name, as outputFormat
+    // (an extension) or the input's own format, on up to `jobs` threads.
+    juce::Array<juce::File> inputs;
+    juce::File outputFolder;
+    juce::String outputFormat;
+    int jobs = 0; // 0: one per core
+
     // Knob positions given on the command line; unset ones come from the state file, or stay at
     // the plug-in's defaults.
     std::optional<float> red;
@@ -27,10 +34,13 @@ struct RenderOptions
     juce::String pluginPath;
 
     int blockSize = 512;
-    int bitsPerSample = 32;
+    int bitsPerSample = 0; // 0: the output format's own default
+    bool dither = true;
+    bool overwrite = false;
     bool compensateLatency = true;
     bool quiet = false;
     bool showHelp = false;
+    bool showVersion = false;
 
     /** Renders the built-in phrase into demoFolder instead of reading an input file. */
     bool demo = false;
