@@ -36,8 +36,45 @@ namespace
         EXPECT_EQ (parse ({ "a", "b", "--x2=OFF" }).options.x2, 0.0f);
         EXPECT_EQ (parse ({ "a", "b", "--x2=0.4" }).options.x2, 0.4f);
 
-        // A bare --x2 takes nothing from the next argument, which stays a file.
+        // The words may also come as the next argument; anything else there stays a file.
+        EXPECT_EQ (parse ({ "a", "b", "--x2", "on" }).options.x2, 1.0f);
+        EXPECT_EQ (parse ({ "a", "b", "--x2", "Off" }).options.x2, 0.0f);
         EXPECT_EQ (parse ({ "a", "--x2", "b" }).options.output, workingDirectory.getChildFile ("b"));
+        EXPECT_EQ (parse ({ "a", "--x2", "0.5" }).options.output, workingDirectory.getChildFile ("0.5"));
+        EXPECT_EQ (parse ({ "--x2", "off", "a", "b" }).options.input, workingDirectory.getChildFile ("a"));
+    }
+
+    TEST (ArgumentParser, ReadsTheOutputChoices)
+    {
+        const auto defaults = parse ({ "a", "b" }).options;
+        EXPECT_EQ (defaults.bitsPerSample, 0) << "the format's own default";
+        EXPECT_TRUE (defaults.dither);
+        EXPECT_FALSE (defaults.overwrite);
+
+        const auto chosen = parse ({ "a", "b", "--no-dither", "-y" }).options;
+        EXPECT_FALSE (chosen.dither);
+        EXPECT_TRUE (chosen.overwrite);
+        EXPECT_TRUE (parse ({ "a", "b", "--overwrite" }).options.overwrite);
+
+        EXPECT_TRUE (parse ({ "--version" }).options.showVersion);
+        EXPECT_EQ (ArgumentParser::versionText(), "tavine-render 1.1.0\n");
+    }
+
+    TEST (ArgumentParser, TakesManyInputsForAnOutputFolder)
+    {
+        const auto result = parse ({ "--out-dir", "rendered", "a.wav", "b.flac", "--format", ".FLAC", "--jobs", "3", "c.aiff" });
+        ASSERT_EQ (result.error, "");
+        const auto& options = result.options;
+
+        EXPECT_EQ (options.outputFolder, workingDirectory.getChildFile ("rendered"));
+        EXPECT_EQ (options.inputs, juce::Array<juce::File> ({ workingDirectory.getChildFile ("a.wav"), workingDirectory.getChildFile ("b.flac"), workingDirectory.getChildFile ("c.aiff") }));
+        EXPECT_EQ (options.outputFormat, "flac");
+        EXPECT_EQ (options.jobs, 3);
+
+        EXPECT_NE (parse ({ "--out-dir", "rendered" }).error, "");
+        EXPECT_NE (parse ({ "a", "b", "--jobs", "2" }).error, "");
+        EXPECT_NE (parse ({ "--out-dir", "x", "a", "--picture", "p.png" }).error, "");
+        EXPECT_NE (parse ({ "--out-dir", "x", "--demo" }).error, "");
     }
 
     TEST (ArgumentParser, AcceptsOnlyWholeNumbersFromZeroToOne)

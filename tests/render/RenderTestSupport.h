@@ -25,11 +25,13 @@ namespace test
         const juce::File& get() const noexcept { return folder; }
 
         /** The names of the files in the folder, hidden ones included. */
-        juce::StringArray list() const
+        juce::StringArray list() const { return listOf (folder); }
+
+        static juce::StringArray listOf (const juce::File& directory)
         {
             juce::StringArray names;
 
-            for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
+            for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findFilesAndDirectories))
                 names.add (entry.getFile().getFileName());
 
             names.sort (false);
