@@ -278,6 +278,7 @@ Demo:
   --demo-dir DIR      where --demo writes (default $TAVINE_DEMO_DIR, else ~/tavine-demo)
 
   --help, -h          show this text
+  --version           show the version (on its own)
 
 With --plugin, the meters and the picture come from the built-in processor running alongside
 on the same audio and setting: a hosted plug-in's window cannot be drawn without a display.

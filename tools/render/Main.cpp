@@ -30,6 +30,13 @@ int main (int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments.add (juce::String::fromUTF8 (argv[i]));
 
+    // Alone on the command line, as tools that describe programs (help2man) ask for it.
+    if (arguments.size() == 1 && arguments[0] == "--version")
+    {
+        std::cout << "tavine-render " << TAVINE_VERSION << std::endl;
+        return 0;
+    }
+
     auto parsed = ArgumentParser::parse (arguments, juce::File::getCurrentWorkingDirectory(), juce::SystemStats::getEnvironmentVariable ("TAVINE_DEMO_DIR", {}));
 
     if (parsed.error.isNotEmpty())
