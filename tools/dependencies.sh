@@ -1,4 +1,5 @@
-# Debian packages Tavine needs to build, test and install. Sourced by setup.sh and test.sh.
+# Debian packages Tavine needs to build, test and install. Sourced by setup.sh, test.sh and
+# package.sh.
 #
 # tavine_install_dependencies installs whatever is missing (using sudo when not root) and
 # leaves the machine alone when everything is there.
@@ -13,7 +14,12 @@ TAVINE_PACKAGES=(
     xvfb xauth xdotool imagemagick   # a display, a mouse and screenshots for the tests that open windows
     fonts-dejavu-core        # the typeface the artwork is drawn with
     libsndfile1-dev          # the renderer's audio files
+    help2man                 # the manual pages, made from the programs' --help
 )
+
+# What tools/package.sh needs beyond the build: dpkg-shlibdeps (dpkg-dev) for the package's
+# dependencies, file (CPack finds the binaries with it) and lintian to check the package.
+TAVINE_PACKAGING_PACKAGES=(dpkg-dev file lintian)
 
 tavine_install_dependencies ()
 {

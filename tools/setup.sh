@@ -19,7 +19,7 @@ artefacts="$build/plugin/Tavine_artefacts/Release"
 mkdir -p ~/.vst3 ~/.vst ~/.lv2 ~/.local/bin
 rm -rf ~/.vst3/Tavine.vst3 ~/.lv2/Tavine.lv2
 cp -R "$artefacts/VST3/Tavine.vst3" ~/.vst3/
-cp "$artefacts/VST/libTavine.so" ~/.vst/Tavine.so
+cp "$artefacts/VST/Tavine.so" ~/.vst/Tavine.so
 cp -R "$artefacts/LV2/Tavine.lv2" ~/.lv2/
 cp "$artefacts/Standalone/Tavine" ~/.local/bin/Tavine
 cp "$build/tools/render/tavine-render" ~/.local/bin/tavine-render

@@ -2,7 +2,8 @@
 # The standalone program in a real window (run inside a virtual X display): the window must
 # show exactly what the editor draws headlessly, a 250-pixel drag upwards must take a knob
 # from its minimum to its maximum, a press on x2 let go outside it must change nothing, and a
-# click on x2 must switch it on.
+# click on x2 must switch it on. Without any sound device (as in a build sandbox) the window's
+# title and standard error must say that no audio device could be opened.
 #
 # usage: StandaloneWindowTest.sh STANDALONE SNAPSHOT_TOOL
 set -euo pipefail
@@ -34,8 +35,24 @@ SETTINGS
 "$standalone" > "$work/standalone.log" 2>&1 &
 pid=$!
 
-if ! timeout 30 xdotool search --sync --onlyvisible --name '^Tavine$' > /dev/null; then
+if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavine( - no audio device)?$' | head -n 1); then
     echo "FAIL: the standalone window did not appear"
+    cat "$work/standalone.log"
+    exit 1
+fi
+
+# The title and standard error agree on whether a device is playing; with no sound device in
+# the system at all, none can be.
+title=$(xdotool getwindowname "$window")
+if [ "$title" = "Tavine - no audio device" ]; then
+    if ! grep -q '^Tavine: no audio device' "$work/standalone.log"; then
+        echo "FAIL: the title says there is no audio device but standard error does not"
+        cat "$work/standalone.log"
+        exit 1
+    fi
+    echo "no audio device: said in the title and on standard error"
+elif [ ! -e /dev/snd ] || grep -q 'no audio device' "$work/standalone.log"; then
+    echo "FAIL: the title \"$title\" does not say that there is no audio device"
     cat "$work/standalone.log"
     exit 1
 fi

@@ -303,7 +303,7 @@ namespace ArgumentParser
 
     juce::String helpText()
     {
-        return juce::String (R"(usage: tavine-render [options] INPUT OUTPUT
+        return juce::String (R"(Usage: tavine-render [options] INPUT OUTPUT
        tavine-render --out-dir DIR [options] INPUT...
        tavine-render --demo [options]
 

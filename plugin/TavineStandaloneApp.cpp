@@ -1,0 +1,200 @@
+#include "TavineStandaloneApp.h"
+
+#include <iostream>
+
+namespace
+{
+    constexpr int exitNoWindow = 1;
+    constexpr int exitBadCommandLine = 2;
+
+    const char* const usage = R"(Usage: Tavine [--help | --version]
+
+Opens Tavine's window and plays the audio input through Tavine to the audio output. The
+Options button in the title bar chooses the audio devices and saves, loads or resets the
+setting. The devices and the last setting are kept in ~/.config/Tavine.settings.
+
+  --help, -h    show this text and exit
+  --version     show the version and exit
+
+Exit status: 0 when the window was closed, 1 when no window could be opened (no display),
+2 when the command line was wrong.
+)";
+} // namespace
+
+TavineStandaloneApp::TavineStandaloneApp()
+{
+    // Where and how the framework's own standalone application keeps its settings, so that
+    // a user's saved devices and setting carry over.
+    juce::PropertiesFile::Options options;
+    options.applicationName = getApplicationName();
+    options.filenameSuffix = ".settings";
+    options.osxLibrarySubFolder = "Application Support";
+    options.folderName = "~/.config";
+    appProperties.setStorageParameters (options);
+}
+
+const juce::String TavineStandaloneApp::getApplicationName()
+{
+    return juce::CharPointer_UTF8 (JucePlugin_Name);
+}
+
+const juce::String TavineStandaloneApp::getApplicationVersion()
+{
+    return JucePlugin_VersionString;
+}
+
+bool TavineStandaloneApp::moreThanOneInstanceAllowed()
+{
+    return true;
+}
+
+void TavineStandaloneApp::anotherInstanceStarted (const juce::String&)
+{
+}
+
+void TavineStandaloneApp::initialise (const juce::String&)
+{
+    // The command line is read before anything touches the display, so that --help and
+    // --version work on a server or in a build.
+    const auto arguments = getCommandLineParameterArray();
+
+    if (arguments.contains ("--help") || arguments.contains ("-h"))
+    {
+        std::cout << usage;
+        return stopWithStatus (0);
+    }
+
+    if (arguments.contains ("--version"))
+    {
+        std::cout << getApplicationName() << " " << getApplicationVersion() << std::endl;
+        return stopWithStatus (0);
+    }
+
+    if (! arguments.isEmpty())
+    {
+        std::cerr << getApplicationName() << ": unknown argument \"" << arguments[0] << "\" (see " << getApplicationName() << " --help)" << std::endl;
+        return stopWithStatus (exitBadCommandLine);
+    }
+
+    if (const auto problem = findDisplayProblem(); problem.isNotEmpty())
+    {
+        std::cerr << getApplicationName() << ": cannot open a window: " << problem << std::endl;
+        return stopWithStatus (exitNoWindow);
+    }
+
+    // The window as the framework's standalone application builds it: its title, the default
+    // background, our settings and the plug-in's channel configurations.
+    juce::StandalonePluginHolder::PluginInOuts channels[] = { JucePlugin_PreferredChannelConfigurations };
+
+    mainWindow = std::make_unique<juce::StandaloneFilterWindow> (getApplicationName(),
+                                                                 juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId),
+                                                                 appProperties.getUserSettings(),
+                                                                 false,
+                                                                 juce::String(),
+                                                                 nullptr,
+                                                                 juce::Array<juce::StandalonePluginHolder::PluginInOuts> (channels, juce::numElementsInArray (channels)));
+
+    // The device manager tells its listeners whenever a device opens or closes: from the
+    // settings dialog, or when a device goes away while playing.
+    mainWindow->getDeviceManager().addChangeListener (this);
+    showAudioDeviceState();
+
+    mainWindow->setVisible (true);
+}
+
+void TavineStandaloneApp::shutdown()
+{
+    if (mainWindow != nullptr)
+        mainWindow->getDeviceManager().removeChangeListener (this);
+
+    mainWindow = nullptr;
+    appProperties.saveIfNeeded();
+}
+
+void TavineStandaloneApp::systemRequestedQuit()
+{
+    if (mainWindow != nullptr)
+        mainWindow->pluginHolder->savePluginState();
+
+    // An open dialog (the audio settings, a file chooser) is dismissed before quitting.
+    if (juce::ModalComponentManager::getInstance()->cancelAllModalComponents())
+    {
+        juce::Timer::callAfterDelay (100, [] {
+            if (auto* app = juce::JUCEApplicationBase::getInstance())
+                app->systemRequestedQuit();
+        });
+    }
+    else
+    {
+        quit();
+    }
+}
+
+juce::String TavineStandaloneApp::findDisplayProblem()
+{
+    // The framework connects to the X server the first time anything asks for the desktop;
+    // when it cannot, it finds no screen, and its window would use the missing screen's area.
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
+        return {};
+
+    const auto displayName = juce::SystemStats::getEnvironmentVariable ("DISPLAY", {});
+
+    if (displayName.isEmpty())
+        return "no display (DISPLAY is not set)";
+
+    return "cannot connect to the display \"" + displayName + "\"";
+}
+
+juce::String TavineStandaloneApp::findAudioDeviceProblem (juce::AudioDeviceManager& devices)
+{
+    if (devices.getCurrentAudioDevice() != nullptr)
+        return {};
+
+    juce::StringArray typeNames;
+
+    for (auto* type : devices.getAvailableDeviceTypes())
+    {
+        type->scanForDevices();
+
+        if (! type->getDeviceNames (false).isEmpty())
+            return "no audio device could be opened: choose one under Options, Audio/MIDI Settings";
+
+        typeNames.add (type->getTypeName());
+    }
+
+    if (typeNames.isEmpty())
+        return "no audio device: this build has no audio system to play through";
+
+    return "no audio device: " + typeNames.joinIntoString (", ") + " lists no output device";
+}
+
+void TavineStandaloneApp::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    showAudioDeviceState();
+}
+
+void TavineStandaloneApp::showAudioDeviceState()
+{
+    const auto problem = findAudioDeviceProblem (mainWindow->getDeviceManager());
+
+    // The title bar is the one place in the framework's window that is ours to write in; the
+    // rest is the editor and the framework's own controls.
+    mainWindow->setName (problem.isEmpty() ? getApplicationName() : getApplicationName() + " - no audio device");
+
+    // Said once per new state, not on every change the device manager announces.
+    if (problem.isNotEmpty() && problem != reportedAudioProblem)
+        std::cerr << getApplicationName() << ": " << problem << std::endl;
+
+    reportedAudioProblem = problem;
+}
+
+void TavineStandaloneApp::stopWithStatus (int status)
+{
+    // Quitting from initialise ends the program before the message loop starts.
+    setApplicationReturnValue (status);
+    quit();
+}
+
+// In a standalone plug-in build with a custom application this defines only the factory the
+// framework's entry point calls.
+START_JUCE_APPLICATION (TavineStandaloneApp)
