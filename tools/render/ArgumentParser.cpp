@@ -304,8 +304,8 @@ namespace ArgumentParser
     juce::String helpText()
     {
         return juce::String (R"(Usage: tavine-render [options] INPUT OUTPUT
-       tavine-render --out-dir DIR [options] INPUT...
-       tavine-render --demo [options]
+  or:  tavine-render --out-dir DIR [options] INPUT...
+  or:  tavine-render --demo [options]
 
 Runs audio files through Tavine. By default the processor compiled into this program is used:
 the same code as the plug-ins. With --plugin a built plug-in binary is loaded instead, as a
