@@ -43,8 +43,9 @@ namespace
         processor.parameters->getParameter ("x2")->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
 
         const int latency = processor.getLatencySamples();
-        const int settle = (int) (rate * 0.1); // the filters settle within milliseconds
-        const int window = (int) std::lround (std::ceil (rate * 0.5 * frequency / rate) * rate / frequency);
+        const int settle = (int) (rate * 0.1);              // the filters settle within milliseconds
+        const double periods = std::ceil (0.5 * frequency); // whole periods, half a second or more
+        const int window = (int) std::lround (periods * rate / frequency);
         const int total = (settle + latency + window + blockSize - 1) / blockSize * blockSize;
 
         std::vector<float> input ((std::size_t) total), output ((std::size_t) total);
