@@ -17,7 +17,7 @@
 
 #include <cmath>
 #include <map>
-#include <regex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -114,15 +114,29 @@ namespace
         return result;
     }
 
+    /** The number that `text` starts with when `unit` follows it and nothing else; the number
+        is plain decimal, and signed exactly when `isSigned` says so. */
+    std::optional<double> numberWithUnit (const std::string& text, const std::string& unit, bool isSigned)
+    {
+        if (text.size() <= unit.size() || text.compare (text.size() - unit.size(), unit.size(), unit) != 0)
+            return {};
+
+        const auto number = text.substr (0, text.size() - unit.size());
+        const auto digits = isSigned && ! number.empty() && (number[0] == '+' || number[0] == '-') ? number.substr (1) : number;
+
+        if (digits.empty() || (isSigned && digits.size() == number.size()) || digits.find_first_not_of ("0123456789.") != std::string::npos)
+            return {};
+
+        return std::stod (number);
+    }
+
     /** "80 Hz" or "1 kHz" (also "1.5 kHz") in hertz; 0 when it is neither. */
     double hertz (const std::string& cell)
     {
-        std::smatch match;
+        if (const auto kilo = numberWithUnit (cell, " kHz", false))
+            return *kilo * 1000.0;
 
-        if (std::regex_match (cell, match, std::regex (R"(([0-9.]+) (k?)Hz)")))
-            return std::stod (match[1]) * (match[2] == "k" ? 1000.0 : 1.0);
-
-        return 0.0;
+        return numberWithUnit (cell, " Hz", false).value_or (0.0);
     }
 
     std::string decibels (double db)
@@ -149,10 +163,13 @@ namespace
         {
             if (line.rfind ("|", 0) != 0)
             {
-                std::smatch match;
+                // "A knob at 0.5 gives 71 % ..." or "... gives 70 to 72 % ...": kept up to the "%".
+                const std::string lead = "A knob at 0.5 gives ";
+                const auto start = line.find (lead);
+                const auto percent = start == std::string::npos ? start : line.find (" %", start);
 
-                if (std::regex_search (line, match, std::regex (R"(A knob at 0\.5 gives ([0-9]+(?: to [0-9]+)? %))")))
-                    figures.halfShare = match[1];
+                if (percent != std::string::npos)
+                    figures.halfShare = line.substr (start + lead.size(), percent + 2 - (start + lead.size()));
 
                 continue;
             }
@@ -227,11 +244,10 @@ TEST (ReadmeFigures, KnobFiguresAreWhatTheProcessorMeasures)
 
                 const bool present = found != written.rows.end() && f < found->second.size();
                 const std::string writtenCell = present ? found->second[f] : std::string ("(missing)");
-                std::smatch match;
-                const bool readable = std::regex_match (writtenCell, match, std::regex (R"(([+-][0-9]+\.[0-9]+) dB)"));
+                const auto writtenDb = numberWithUnit (writtenCell, " dB", true);
 
                 // Written to two decimals: the measured value must round to it.
-                if (! readable || std::abs (std::stod (match[1]) - full) > 0.0051)
+                if (! writtenDb.has_value() || std::abs (*writtenDb - full) > 0.00501)
                 {
                     allMatch = false;
                     ADD_FAILURE() << key.first << " at 1, x2 " << key.second << ", " << written.frequencyCells[f]
