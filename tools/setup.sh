@@ -36,3 +36,25 @@ echo "  Renderer    ~/.local/bin/tavine-render   (tavine-render --help)"
 # just installed works.
 echo
 ~/.local/bin/tavine-render --demo --plugin ~/.vst3/Tavine.vst3
+
+# tavine-render and Tavine are run by name everywhere in the README, which only works when
+# ~/.local/bin is on PATH; on many systems it is not (Debian's ~/.profile adds it only at the
+# next login, and only if the folder existed then). Said last, so that it is not lost above the
+# demo's report.
+case ":$PATH:" in
+    *":$HOME/.local/bin:"* | *":$HOME/.local/bin/:"*) ;;
+    *)
+        case "$(basename "${SHELL:-sh}")" in
+            bash) profile="~/.bashrc" afterwards="open a new terminal" ;;
+            zsh) profile="~/.zshrc" afterwards="open a new terminal" ;;
+            *) profile="~/.profile" afterwards="log in again" ;;
+        esac
+        echo
+        echo "Note: ~/.local/bin is not on your PATH, so typing tavine-render or Tavine gives"
+        echo "\"command not found\". Add this line to $profile, then $afterwards:"
+        echo
+        echo '  export PATH="$HOME/.local/bin:$PATH"'
+        echo
+        echo "(Or run that line now to use them in this terminal only.)"
+        ;;
+esac
