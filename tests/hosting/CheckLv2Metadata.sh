@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The LV2 bundle's description as strict LV2 tools read it, with the tools Debian ships:
-# - the LV2 schema (lv2_validate, that is sord_validate over the installed specifications)
+# - the LV2 schema (lv2_validate, that is sord_validate over the installed LV2 vocabularies)
 #   finds no error in our files;
 # - ranges and defaults are floats, as LV2 wants them, never integers;
 # - the plug-in names its licence, its maker's homepage and a specific plug-in class;
@@ -26,7 +26,7 @@ fail ()
 lv2="http://lv2plug.in/ns/lv2core#"
 xsd="http://www.w3.org/2001/XMLSchema#"
 
-# 1. The schema. Errors in the installed specifications themselves are not ours: they are
+# 1. The schema. Errors in the installed vocabularies themselves are not ours: they are
 #    counted once with a file that says nothing, and our files may add none.
 errors_with ()
 {
@@ -78,7 +78,7 @@ for label in Off On; do
     grep -q -F "<http://www.w3.org/2000/01/rdf-schema#label> \"$label\" ." "$work/dsp.nt" || fail "no scale point labelled \"$label\""
 done
 
-# 3. The plug-in as an LV2 host sees it through lilv, with the installed specifications on
+# 3. The plug-in as an LV2 host sees it through lilv, with the installed vocabularies on
 #    the path so that the classes are known.
 LV2_PATH="$(dirname "$bundle"):/usr/lib/lv2" lv2info "$uri" > "$work/info.txt"
 
