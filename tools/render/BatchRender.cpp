@@ -160,7 +160,11 @@ int BatchRender::run (std::ostream& messages)
     }
 
     bar.finish();
+    return countFailures();
+}
 
+int BatchRender::countFailures() const
+{
     int failed = 0;
 
     for (const auto& outcome : outcomes)
@@ -172,10 +176,7 @@ int BatchRender::run (std::ostream& messages)
 juce::String BatchRender::summary() const
 {
     const auto total = (int) outcomes.size();
-    int failed = 0;
-
-    for (const auto& outcome : outcomes)
-        failed += outcome.result.failed() ? 1 : 0;
+    const auto failed = countFailures();
 
     return "Rendered " + juce::String (total - failed) + " of " + juce::String (total) + " file" + (total == 1 ? "" : "s") + " into " + options.outputFolder.getFullPathName() + (failed == 0 ? juce::String (".") : "; " + juce::String (failed) + " failed.");
 }

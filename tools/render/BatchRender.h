@@ -45,6 +45,7 @@ public:
 
 private:
     juce::Result renderOne (Outcome& outcome, const std::function<void (double)>& progress);
+    int countFailures() const;
 
     RenderOptions options;
     std::vector<Outcome> outcomes;
