@@ -5,6 +5,7 @@
 #include "editor/ZarivirAudioProcessorEditor.h"
 
 #include <cmath>
+#include <optional>
 
 namespace
 {
@@ -38,11 +39,32 @@ namespace
                     makeParameter ("x2", true));
         return layout;
     }
+
+    /** The noise seed a test has set in TAVINE_NOISE_SEED, a decimal integer; none otherwise.
+
+        Each instance seeds its noise floor anew, as instances in a mix should. Tests that
+        compare two builds sample for sample (the Windows plug-ins with the Linux ones) need the
+        same noise in both, and they can reach a plug-in only through what its host process
+        holds. Anything but a plain number is ignored.
+    */
+    std::optional<juce::int64> noiseSeedFromEnvironment()
+    {
+        const auto text = juce::SystemStats::getEnvironmentVariable ("TAVINE_NOISE_SEED", {});
+        const auto digits = text.startsWithChar ('-') ? text.substring (1) : text;
+
+        if (digits.isEmpty() || digits.length() > 18 || ! digits.containsOnly ("0123456789"))
+            return std::nullopt;
+
+        return text.getLargeIntValue();
+    }
 } // namespace
 
 ZarivirAudioProcessor::ZarivirAudioProcessor()
 {
     parameters = std::make_unique<juce::AudioProcessorValueTreeState> (*this, nullptr, "Tavine", createParameterLayout());
+
+    if (const auto seed = noiseSeedFromEnvironment())
+        engine.setNoiseSeed (*seed);
 
     // The engine delays the signal; hosts with delay compensation need to know by how much
     // before the first block arrives.

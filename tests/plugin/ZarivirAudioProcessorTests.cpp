@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <random>
+#include <vector>
 #include <xmmintrin.h>
 
 namespace
@@ -375,4 +378,69 @@ TEST (ZarivirAudioProcessor, BypassPassesTheInputDelayedByTheLatency)
     for (int ch = 0; ch < 2; ++ch)
         for (int i = 0; i < 4096; ++i)
             ASSERT_NEAR (buffer.getSample (ch, i), i < latency ? 0.0f : input[(std::size_t) (i - latency)], 2.0e-7f) << ch << ", " << i;
+}
+
+namespace
+{
+    /** Sets an environment variable for as long as it lives, then removes it. */
+    struct ScopedEnvironment
+    {
+        ScopedEnvironment (const char* nameToSet, const char* value)
+            : name (nameToSet)
+        {
+#if defined(_WIN32)
+            _putenv_s (name, value);
+#else
+            setenv (name, value, 1);
+#endif
+        }
+
+        ~ScopedEnvironment()
+        {
+#if defined(_WIN32)
+            _putenv_s (name, "");
+#else
+            unsetenv (name);
+#endif
+        }
+
+        const char* name;
+    };
+
+    /** What a fresh processor sends out for silence with every knob at 0: its noise floor. */
+    std::vector<float> noiseFloorOfAFreshProcessor()
+    {
+        ZarivirAudioProcessor processor;
+        processor.prepareToPlay (48000.0, 1024);
+        juce::AudioBuffer<float> buffer (2, 2048);
+        buffer.clear();
+        juce::MidiBuffer midi;
+        processor.processBlock (buffer, midi);
+        return { buffer.getReadPointer (0) + processor.getLatencySamples(), buffer.getReadPointer (0) + 2048 };
+    }
+} // namespace
+
+TEST (ZarivirAudioProcessor, NoiseIsSeededPerInstanceUnlessATestFixesTheSeed)
+{
+    const auto heard = [] (const std::vector<float>& noise) { return std::count_if (noise.begin(), noise.end(), [] (float v) { return v != 0.0f; }); };
+
+    // Each instance has noise of its own...
+    const auto first = noiseFloorOfAFreshProcessor();
+    EXPECT_GT (heard (first), 500);
+    EXPECT_NE (first, noiseFloorOfAFreshProcessor());
+
+    // ...unless a test asks for a fixed seed: then every instance has the same.
+    {
+        const ScopedEnvironment seed ("TAVINE_NOISE_SEED", "-20261209");
+        const auto fixed = noiseFloorOfAFreshProcessor();
+        EXPECT_GT (heard (fixed), 500);
+        EXPECT_EQ (fixed, noiseFloorOfAFreshProcessor());
+    }
+
+    // Anything but a whole number is ignored.
+    for (const auto* text : { "12abc", "1.5", "", "-", "1234567890123456789012" })
+    {
+        const ScopedEnvironment seed ("TAVINE_NOISE_SEED", text);
+        EXPECT_NE (noiseFloorOfAFreshProcessor(), noiseFloorOfAFreshProcessor()) << text;
+    }
 }
