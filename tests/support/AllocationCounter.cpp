@@ -1,6 +1,7 @@
 #include "AllocationCounter.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define TAVINE_COUNT_ALLOCATIONS 0
@@ -13,6 +14,102 @@
 #ifndef TAVINE_COUNT_ALLOCATIONS
 #define TAVINE_COUNT_ALLOCATIONS 1
 #endif
+
+#if defined(_WIN32)
+
+#include <windows.h>
+
+namespace
+{
+    /** One per-thread number in a Windows thread-local slot.
+
+        The compiler's own thread-local variables allocate their storage with malloc on first
+        use in a thread on MinGW, which would re-enter the counting malloc below; Windows' slots
+        never call malloc. Until the slot exists (early in static initialisation) it reads 0.
+    */
+    class ThreadNumber
+    {
+    public:
+        ThreadNumber() noexcept
+        {
+            if (const auto index = TlsAlloc(); index != TLS_OUT_OF_INDEXES)
+                slot = index + 1;
+        }
+
+        operator long() const noexcept
+        {
+            return slot == 0 ? 0 : static_cast<long> (reinterpret_cast<std::intptr_t> (TlsGetValue (slot - 1)));
+        }
+
+        ThreadNumber& operator= (long value) noexcept
+        {
+            if (slot != 0)
+                TlsSetValue (slot - 1, reinterpret_cast<void*> (static_cast<std::intptr_t> (value)));
+
+            return *this;
+        }
+
+        ThreadNumber& operator++() noexcept { return *this = *this + 1; }
+
+    private:
+        // The slot's index plus one, so that the zero every static object holds before its
+        // constructor runs means "no slot yet".
+        DWORD slot = 0;
+    };
+
+    ThreadNumber counting;
+    ThreadNumber allocations;
+    ThreadNumber frees;
+} // namespace
+
+#if TAVINE_COUNT_ALLOCATIONS
+
+// Windows' C library lives in a DLL whose functions a program cannot replace by defining its
+// own. The test binary is linked with --wrap for each of them (tests/CMakeLists.txt), which
+// sends every call from the program's code, JUCE and the statically linked C++ library here.
+extern "C"
+{
+    void* __real_malloc (std::size_t);
+    void* __real_calloc (std::size_t, std::size_t);
+    void* __real_realloc (void*, std::size_t);
+    void __real_free (void*);
+
+    void* __wrap_malloc (std::size_t size)
+    {
+        if (counting)
+            ++allocations;
+
+        return __real_malloc (size);
+    }
+
+    void* __wrap_calloc (std::size_t count, std::size_t size)
+    {
+        if (counting)
+            ++allocations;
+
+        return __real_calloc (count, size);
+    }
+
+    void* __wrap_realloc (void* pointer, std::size_t size)
+    {
+        if (counting)
+            ++allocations;
+
+        return __real_realloc (pointer, size);
+    }
+
+    void __wrap_free (void* pointer)
+    {
+        if (counting && pointer != nullptr)
+            ++frees;
+
+        __real_free (pointer);
+    }
+}
+
+#endif
+
+#else
 
 namespace
 {
@@ -86,12 +183,14 @@ extern "C"
 
 #endif
 
+#endif
+
 namespace test
 {
     ScopedAllocationCounter::ScopedAllocationCounter() noexcept
         : allocationsAtStart (allocations)
         , freesAtStart (frees)
-        , wasCounting (counting)
+        , wasCounting (counting != 0)
     {
         counting = true;
     }
