@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace juce
 {
@@ -59,13 +60,28 @@ namespace test
         return {};
     }
 
+    /** The formats built here: LV2 is built on Linux only. */
+    inline std::vector<Format> builtFormats()
+    {
+#if defined(_WIN32)
+        return { Format::vst3, Format::vst2 };
+#else
+        return { Format::vst3, Format::vst2, Format::lv2 };
+#endif
+    }
+
     inline juce::String pluginLocation (Format format)
     {
         switch (format)
         {
-            // JUCE hosts a VST3 plug-in by its bundle, three levels above the module itself.
+            // On Linux JUCE hosts a VST3 plug-in by its bundle, three levels above the module
+            // itself; on Windows (JUCE 7.0.5) only by the module.
             case Format::vst3:
+#if defined(_WIN32)
+                return TAVINE_VST3_MODULE;
+#else
                 return juce::File (TAVINE_VST3_MODULE).getParentDirectory().getParentDirectory().getParentDirectory().getFullPathName();
+#endif
             case Format::vst2:
                 return TAVINE_VST2_LIBRARY;
             case Format::lv2:
@@ -87,11 +103,13 @@ namespace test
             manager = std::make_unique<juce::AudioPluginFormatManager>();
             manager->addDefaultFormats();
 
+#if defined(TAVINE_LV2_BUNDLE)
             // The LV2 host finds plug-ins by URI in the bundles on its search path; ours is
             // not installed, so the folder holding the freshly built bundle goes on the path.
             for (auto* format : manager->getFormats())
                 if (format->getName() == "LV2")
                     format->searchPathsForPlugins (juce::FileSearchPath (juce::File (TAVINE_LV2_BUNDLE).getParentDirectory().getFullPathName()), false, false);
+#endif
         }
 
         void TearDown() override { manager.reset(); }

@@ -1,17 +1,18 @@
-// The built VST2 library as the plainest host meets it: dlopen, VSTPluginMain, and the effect
+// The built VST2 library as the plainest host meets it: loaded, VSTPluginMain, and the effect
 // record and dispatcher, with no framework in between. What a host reads here is what saved
 // projects, plug-in scanners and preset files depend on.
+
+#include "SharedLibrary.h"
 
 #include <pluginterfaces/vst2.x/aeffectx.h>
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,13 @@ namespace
         static void SetUpTestSuite()
         {
             if (library == nullptr)
-                library = dlopen (TAVINE_VST2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+                library = std::make_unique<test::SharedLibrary> (TAVINE_VST2_LIBRARY);
         }
 
         void SetUp() override
         {
-            ASSERT_NE (library, nullptr) << dlerror();
-            const auto entry = reinterpret_cast<PluginMain> (dlsym (library, "VSTPluginMain"));
+            ASSERT_TRUE (library->isLoaded()) << library->getError();
+            const auto entry = library->find<PluginMain> ("VSTPluginMain");
             ASSERT_NE (entry, nullptr);
             effect = entry (hostCallback);
             ASSERT_NE (effect, nullptr);
@@ -112,7 +113,7 @@ namespace
             return dispatch (effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr> (&inputs), &outputs) != 0;
         }
 
-        static inline void* library = nullptr;
+        static inline std::unique_ptr<test::SharedLibrary> library;
         AEffect* effect = nullptr;
     };
 

@@ -3,16 +3,17 @@
 // VST2 build's place in saved projects; they are not copied from the framework's code, so a
 // change of name, code or rule in the build shows up here.
 
+#include "SharedLibrary.h"
+
 #include <pluginterfaces/base/ipluginbase.h>
 #include <pluginterfaces/base/smartpointer.h>
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace
@@ -20,8 +21,19 @@ namespace
     using namespace Steinberg;
 
     using GetFactory = IPluginFactory*(PLUGIN_API*) ();
+
+#if defined(_WIN32)
+    // Windows hosts call these around a module's use; they take no handle.
+    using ModuleEntry = bool (PLUGIN_API*)();
+    using ModuleExit = bool (PLUGIN_API*)();
+    constexpr auto moduleEntryName = "InitDll";
+    constexpr auto moduleExitName = "ExitDll";
+#else
     using ModuleEntry = bool (*) (void*);
     using ModuleExit = bool (*)();
+    constexpr auto moduleEntryName = "ModuleEntry";
+    constexpr auto moduleExitName = "ModuleExit";
+#endif
 
     constexpr std::uint32_t wmTv = ('W' << 24) | ('m' << 16) | ('T' << 8) | 'v';
 
@@ -44,8 +56,19 @@ namespace
         return result;
     }
 
-    /** A class ID as a host stores it. On Linux the SDK's IDs are not COM GUIDs: the sixteen
-        bytes are written out in memory order, which is also what FUID::toString prints. */
+    /** A class ID as hosts and preset files print and store it. On Linux the SDK's IDs are
+        sixteen bytes in memory order, and that is what FUID::toString prints; on Windows they
+        are COM GUIDs, whose first three fields sit in memory in the machine's byte order, and
+        FUID::toString prints them in the GUID's own order. Both print the same 32 digits. */
+    std::string printed (const TUID id)
+    {
+        char8 digits[33] {};
+        FUID::fromTUID (id).toString (digits);
+        return digits;
+    }
+
+#if ! defined(_WIN32)
+    /** The sixteen bytes in memory order, which on Linux is the printed form as well. */
     std::string hexOf (const TUID id)
     {
         std::string result;
@@ -59,6 +82,7 @@ namespace
 
         return result;
     }
+#endif
 
     std::string narrow (const char16* text)
     {
@@ -73,19 +97,21 @@ namespace
     class Vst3Interface : public testing::Test
     {
     protected:
-        // One module load for the suite, with the entry and exit calls a Linux host makes.
-        // The library itself stays loaded, as hosts keep scanned modules.
+        // One module load for the suite, with the entry and exit calls a host makes. The
+        // library itself stays loaded, as hosts keep scanned modules.
         static void SetUpTestSuite()
         {
-            library = dlopen (TAVINE_VST3_MODULE, RTLD_NOW | RTLD_LOCAL);
+            library = std::make_unique<test::SharedLibrary> (TAVINE_VST3_MODULE);
 
-            if (library == nullptr)
-                return;
+#if defined(_WIN32)
+            if (const auto entry = library->find<ModuleEntry> (moduleEntryName))
+                entryAccepted = entry();
+#else
+            if (const auto entry = library->find<ModuleEntry> (moduleEntryName))
+                entryAccepted = entry (library->getHandle());
+#endif
 
-            if (const auto entry = reinterpret_cast<ModuleEntry> (dlsym (library, "ModuleEntry")))
-                entryAccepted = entry (library);
-
-            if (const auto getFactory = reinterpret_cast<GetFactory> (dlsym (library, "GetPluginFactory")))
+            if (const auto getFactory = library->find<GetFactory> ("GetPluginFactory"))
                 factory = getFactory();
         }
 
@@ -96,14 +122,15 @@ namespace
 
             factory = nullptr;
 
-            if (library != nullptr)
-                if (const auto exit = reinterpret_cast<ModuleExit> (dlsym (library, "ModuleExit")))
-                    exit();
+            if (const auto exit = library->find<ModuleExit> (moduleExitName))
+                exit();
         }
 
         void SetUp() override
         {
-            ASSERT_NE (library, nullptr) << dlerror();
+            ASSERT_TRUE (library->isLoaded()) << library->getError();
+            ASSERT_NE (library->find<ModuleEntry> (moduleEntryName), nullptr) << moduleEntryName;
+            ASSERT_NE (library->find<ModuleExit> (moduleExitName), nullptr) << moduleExitName;
             ASSERT_TRUE (entryAccepted);
             ASSERT_NE (factory, nullptr);
         }
@@ -119,8 +146,8 @@ namespace
             return owned (result);
         }
 
-        static inline void* library = nullptr;
-        static inline bool entryAccepted = true;
+        static inline std::unique_ptr<test::SharedLibrary> library;
+        static inline bool entryAccepted = false;
         static inline IPluginFactory* factory = nullptr;
     };
 
@@ -200,12 +227,11 @@ namespace
             ASSERT_EQ (factory->getClassInfo (i, &info), kResultOk);
             const auto isComponent = std::string (info.category) == componentCategory;
 
-            EXPECT_EQ (hexOf (info.cid), isComponent ? componentId : controllerId) << info.category;
-
             // Preset files and hosts store the ID in this printed form.
-            char8 printed[33] {};
-            FUID (info.cid).toString (printed);
-            EXPECT_EQ (std::string (printed), hexOf (info.cid));
+            EXPECT_EQ (printed (info.cid), isComponent ? componentId : controllerId) << info.category;
+#if ! defined(_WIN32)
+            EXPECT_EQ (hexOf (info.cid), printed (info.cid));
+#endif
         }
     }
 } // namespace

@@ -1,0 +1,62 @@
+#pragma once
+
+// A plug-in binary loaded as a bare host loads it: dlopen on Linux, LoadLibrary on Windows.
+
+#include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace test
+{
+    class SharedLibrary
+    {
+    public:
+        /** Loads the library for good: hosts keep scanned modules, and a plug-in that has
+            started framework threads cannot be unloaded safely between tests either. */
+        explicit SharedLibrary (const char* path)
+        {
+#if defined(_WIN32)
+            handle = LoadLibraryA (path);
+
+            if (handle == nullptr)
+                error = "LoadLibrary failed with error " + std::to_string (GetLastError());
+#else
+            handle = dlopen (path, RTLD_NOW | RTLD_LOCAL);
+
+            if (handle == nullptr)
+                error = dlerror();
+#endif
+        }
+
+        bool isLoaded() const noexcept { return handle != nullptr; }
+        const std::string& getError() const noexcept { return error; }
+
+        /** The module's own handle, as a VST3 module's Linux entry point is given it. */
+        void* getHandle() const noexcept { return reinterpret_cast<void*> (handle); }
+
+        template <typename Function>
+        Function find (const char* name) const noexcept
+        {
+            if (handle == nullptr)
+                return nullptr;
+
+#if defined(_WIN32)
+            return reinterpret_cast<Function> (reinterpret_cast<void*> (GetProcAddress (handle, name)));
+#else
+            return reinterpret_cast<Function> (dlsym (handle, name));
+#endif
+        }
+
+    private:
+#if defined(_WIN32)
+        HMODULE handle = nullptr;
+#else
+        void* handle = nullptr;
+#endif
+        std::string error;
+    };
+} // namespace test
