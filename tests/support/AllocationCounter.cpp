@@ -62,7 +62,33 @@ namespace
     ThreadNumber frees;
 } // namespace
 
-#if TAVINE_COUNT_ALLOCATIONS
+#else
+
+namespace
+{
+    thread_local bool counting = false;
+    thread_local long allocations = 0;
+    thread_local long frees = 0;
+} // namespace
+
+#endif
+
+namespace
+{
+    [[maybe_unused]] void noteAllocation() noexcept
+    {
+        if (counting)
+            ++allocations;
+    }
+
+    [[maybe_unused]] void noteFree (void* pointer) noexcept
+    {
+        if (counting && pointer != nullptr)
+            ++frees;
+    }
+} // namespace
+
+#if TAVINE_COUNT_ALLOCATIONS && defined(_WIN32)
 
 // Windows' C library lives in a DLL whose functions a program cannot replace by defining its
 // own. The test binary is linked with --wrap for each of them (tests/CMakeLists.txt), which
@@ -76,49 +102,34 @@ extern "C"
 
     void* __wrap_malloc (std::size_t size)
     {
-        if (counting)
-            ++allocations;
+        noteAllocation();
 
         return __real_malloc (size);
     }
 
     void* __wrap_calloc (std::size_t count, std::size_t size)
     {
-        if (counting)
-            ++allocations;
+        noteAllocation();
 
         return __real_calloc (count, size);
     }
 
     void* __wrap_realloc (void* pointer, std::size_t size)
     {
-        if (counting)
-            ++allocations;
+        noteAllocation();
 
         return __real_realloc (pointer, size);
     }
 
     void __wrap_free (void* pointer)
     {
-        if (counting && pointer != nullptr)
-            ++frees;
+        noteFree (pointer);
 
         __real_free (pointer);
     }
 }
 
-#endif
-
-#else
-
-namespace
-{
-    thread_local bool counting = false;
-    thread_local long allocations = 0;
-    thread_local long frees = 0;
-} // namespace
-
-#if TAVINE_COUNT_ALLOCATIONS
+#elif TAVINE_COUNT_ALLOCATIONS
 
 // glibc's own entry points, which the replacements forward to.
 extern "C"
@@ -131,40 +142,35 @@ extern "C"
 
     void* malloc (std::size_t size)
     {
-        if (counting)
-            ++allocations;
+        noteAllocation();
 
         return __libc_malloc (size);
     }
 
     void* calloc (std::size_t count, std::size_t size)
     {
-        if (counting)
-            ++allocations;
+        noteAllocation();
 
         return __libc_calloc (count, size);
     }
 
     void* realloc (void* pointer, std::size_t size)
     {
-        if (counting)
-            ++allocations;
+        noteAllocation();
 
         return __libc_realloc (pointer, size);
     }
 
     void free (void* pointer)
     {
-        if (counting && pointer != nullptr)
-            ++frees;
+        noteFree (pointer);
 
         __libc_free (pointer);
     }
 
     void* memalign (std::size_t alignment, std::size_t size)
     {
-        if (counting)
-            ++allocations;
+        noteAllocation();
 
         return __libc_memalign (alignment, size);
     }
@@ -180,8 +186,6 @@ extern "C"
         return *result != nullptr ? 0 : 12; // ENOMEM
     }
 }
-
-#endif
 
 #endif
 
