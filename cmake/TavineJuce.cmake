@@ -2,10 +2,23 @@
 
 # Debian's JUCE decodes images and audio files with the system libraries but does not link
 # them itself.
-pkg_check_modules (TAVINE_SYSTEM_LIBS REQUIRED IMPORTED_TARGET libpng libjpeg zlib flac vorbis vorbisenc vorbisfile ogg)
+if (WIN32)
+    # Built for Windows from Debian's sources by tools/build-windows.sh. Nothing of ours reads
+    # FLAC or Ogg files on Windows, so JUCE's readers for them are left out (below) and only
+    # the image libraries are linked; JUCE names zlib by its bare name, hence the folder.
+    pkg_check_modules (TAVINE_SYSTEM_LIBS REQUIRED IMPORTED_TARGET libpng libjpeg zlib)
+else()
+    pkg_check_modules (TAVINE_SYSTEM_LIBS REQUIRED IMPORTED_TARGET libpng libjpeg zlib flac vorbis vorbisenc vorbisfile ogg)
+endif()
 
 add_library (tavine_juce_system_libs INTERFACE)
 target_link_libraries (tavine_juce_system_libs INTERFACE PkgConfig::TAVINE_SYSTEM_LIBS)
+
+if (WIN32)
+    # For every target: a plug-in links our static libraries, whose usage requirements stop
+    # short of their link folders.
+    link_directories (${TAVINE_SYSTEM_LIBS_LIBRARY_DIRS})
+endif()
 
 # Settings shared by every target that compiles JUCE modules.
 add_library (tavine_juce_options INTERFACE)
@@ -14,7 +27,9 @@ target_compile_definitions (tavine_juce_options INTERFACE
     JUCE_USE_CURL=0
     JUCE_DISPLAY_SPLASH_SCREEN=0
     JUCE_REPORT_APP_USAGE=0
-    JUCE_MODAL_LOOPS_PERMITTED=0)
+    JUCE_MODAL_LOOPS_PERMITTED=0
+    $<$<BOOL:${WIN32}>:JUCE_USE_FLAC=0>
+    $<$<BOOL:${WIN32}>:JUCE_USE_OGGVORBIS=0>)
 target_link_libraries (tavine_juce_options INTERFACE
     tavine_juce_system_libs
     juce::juce_recommended_config_flags)
@@ -175,14 +190,20 @@ tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
 #   its version (110 for 1.1.0), which JUCE 7 no longer gives for versions from 1.0 up.
 # - "No sound when stopped" is claimed for every effect without a tail; ours delays the
 #   signal, so a host trusting the flag would cut the last delay's worth of audio.
+# - The wrapper blanks out __cdecl for every compiler but Microsoft's; MinGW defines it
+#   itself, and the redefinition is a warning in the Windows build.
 set (vst2VendorVersion "return convertHexVersionToDecimal (JucePlugin_VersionCode);")
 set (vst2DecimalVendorVersion "return JucePlugin_VSTChunkStructureVersion;")
 set (vst2NoSoundInStop "        if (processor->getTailLengthSeconds() == 0.0)
             vstEffect.flags |= Vst2::effFlagsNoSoundInStop;")
 
+set (vst2BlankCdecl "#if ! JUCE_MSVC\n #define __cdecl\n#endif")
+set (vst2BlankCdeclUnlessDefined "#if ! JUCE_MSVC && ! defined (__cdecl)\n #define __cdecl\n#endif")
+
 tavine_mend_wrapper (VST VST/juce_VST_Wrapper.cpp
     vst2VendorVersion vst2DecimalVendorVersion
-    vst2NoSoundInStop nothing)
+    vst2NoSoundInStop nothing
+    vst2BlankCdecl vst2BlankCdeclUnlessDefined)
 
 # VST3:
 # - The latency depends on the sample rate, which a VST 3 host hands over in setupProcessing;

@@ -47,3 +47,11 @@ tavine_install_dependencies ()
     "${sudo[@]}" apt-get update -q
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
+
+# What tools/build-windows.sh needs: MinGW-w64 (POSIX threads) to cross-build, Wine to run the
+# results, a display for the editor tests, and dpkg-dev for apt-get source.
+TAVINE_WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    wine64 wine
+    dpkg-dev
+)

@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# Cross-builds Tavine for 64-bit Windows (the VST3 and VST2 plug-ins and the standalone program)
+# with MinGW-w64, tests the results under Wine, and packs the zip a Windows user installs from.
+#
+#   tools/build-windows.sh            build, test and pack
+#   tools/build-windows.sh --no-test  build and pack only
+#
+# Installs what it needs with apt-get. The libraries JUCE decodes images with (zlib, libpng,
+# libjpeg) are built for Windows from Debian's own source packages, once: they are kept in
+# $TAVINE_CACHE_DIR (default ~/.cache/tavine) under their Debian source versions.
+#
+# The Windows build goes to $TAVINE_WINDOWS_BUILD_DIR (default build-windows). The tests compare
+# the Windows plug-ins with the Linux ones sample for sample, so the Linux plug-ins are built
+# too, in $TAVINE_BUILD_DIR (default build), unless they are there already.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+source tools/dependencies.sh
+
+run_tests=1
+
+for argument in "$@"; do
+    case "$argument" in
+        --no-test) run_tests=0 ;;
+        *)
+            echo "Usage: tools/build-windows.sh [--no-test]" >&2
+            exit 2
+            ;;
+    esac
+done
+
+build=${TAVINE_WINDOWS_BUILD_DIR:-build-windows}
+linux_build=${TAVINE_BUILD_DIR:-build}
+cache=${TAVINE_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tavine}
+triple=x86_64-w64-mingw32
+toolchain="$PWD/cmake/toolchains/$triple.cmake"
+
+sudo=()
+
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+
+TAVINE_PACKAGES+=("${TAVINE_WINDOWS_PACKAGES[@]}")
+tavine_install_dependencies
+
+# --- The libraries, from Debian's source packages -------------------------------------------
+
+windows_sources=(zlib libpng1.6 libjpeg-turbo)
+
+enable_source_packages ()
+{
+    if apt-get source --print-uris -qq zlib > /dev/null 2>&1; then
+        return 0
+    fi
+
+    echo "Enabling Debian's source packages (bookworm main) for apt-get source"
+    "${sudo[@]}" tee /etc/apt/sources.list.d/tavine-debian-sources.sources > /dev/null <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+    "${sudo[@]}" apt-get update -q
+}
+
+# The file name of the source description apt-get would fetch, which carries the exact Debian
+# version: zlib_1.2.13.dfsg-1.dsc.
+source_description ()
+{
+    apt-get source --print-uris -qq "$1" | grep -o "[^/' ]*\.dsc" | head -n 1 | sed 's/%2[bB]/+/g'
+}
+
+build_zlib ()
+{
+    (cd zlib-*/ && CHOST=$triple CC=$triple-gcc-posix AR=$triple-ar RANLIB=$triple-ranlib \
+        ./configure --static --prefix="$1" > ../zlib.log && make -j2 libz.a >> ../zlib.log && make install >> ../zlib.log)
+}
+
+build_libpng ()
+{
+    (cd libpng1.6-*/ && ./configure --host=$triple CC=$triple-gcc-posix --disable-shared --prefix="$1" \
+        CPPFLAGS="-I$1/include" LDFLAGS="-L$1/lib" > ../libpng.log && make -j2 install >> ../libpng.log)
+}
+
+build_libjpeg ()
+{
+    # JUCE compiles its decoder with JPEG_INTERNALS, which needs jpegint.h; the library does not
+    # install it. Its Windows jconfig.h leaves out the boolean type once rpcndr.h was read, but
+    # JUCE reads the library's headers inside a namespace of its own, where the type must exist.
+    (cd libjpeg-turbo-*/ &&
+        cmake -S . -B mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_INSTALL_PREFIX="$1" -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF > ../libjpeg.log 2>&1 &&
+        cmake --build mingw --target install >> ../libjpeg.log 2>&1 &&
+        cp jpegint.h "$1/include/" &&
+        sed -i 's/^#ifndef __RPCNDR_H__\b.*/#if !defined(__RPCNDR_H__) || defined(__cplusplus)/' "$1/include/jconfig.h" &&
+        grep -q "defined(__cplusplus)" "$1/include/jconfig.h")
+}
+
+windows_libraries ()
+{
+    enable_source_packages
+
+    local key="" description
+    for package in "${windows_sources[@]}"; do
+        description=$(source_description "$package")
+        [ -n "$description" ] || { echo "apt-get source knows no $package" >&2; return 1; }
+        key+="${description%.dsc}+"
+    done
+
+    # The recipe is part of the key: a change to how they are built builds them anew.
+    key+=$( (declare -f build_zlib build_libpng build_libjpeg; $triple-gcc-posix --version | head -n 1) | sha256sum | cut -c 1-12)
+    prefix="$cache/windows-libraries/$key"
+
+    if [ -f "$prefix/.complete" ]; then
+        echo "Windows libraries: $prefix (cached)"
+        return 0
+    fi
+
+    echo "Building zlib, libpng and libjpeg for Windows from Debian's sources into $prefix"
+    local work
+    work=$(mktemp -d)
+    rm -rf "$prefix"
+    mkdir -p "$prefix/include"
+
+    (
+        cd "$work"
+        apt-get source -qq --download-only "${windows_sources[@]}" > /dev/null
+        for description in *.dsc; do
+            dpkg-source -x "$description" > /dev/null
+        done
+        build_zlib "$prefix" && build_libpng "$prefix" && build_libjpeg "$prefix"
+    ) || { echo "Building the Windows libraries failed; the logs are in $work" >&2; rm -rf "$prefix"; return 1; }
+
+    # The VST 2 interface headers, copied so that no MinGW include path points into /usr/include.
+    mkdir -p "$prefix/include/pluginterfaces"
+    cp -r /usr/include/pluginterfaces/fst "$prefix/include/pluginterfaces/"
+
+    rm -rf "$work"
+    touch "$prefix/.complete"
+}
+
+windows_libraries
+
+# --- The Windows build ------------------------------------------------------------------------
+
+# Debian's JUCE package lives in the build machine's multiarch folder, which a cross build
+# does not search.
+juce_dir=$(dirname "$(find /usr/lib -path '*/cmake/JUCE-*/JUCEConfig.cmake' -print -quit)")
+
+# A build configured with other libraries (older versions, another recipe) has found them
+# once and for all: it starts afresh. ccache keeps that cheap.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "TAVINE_SYSTEM_LIBS_LIBRARY_DIRS:INTERNAL=$prefix/lib" "$build/CMakeCache.txt"; then
+    rm "$build/CMakeCache.txt"
+fi
+
+# The files in the zip are dated by the commit they were built from.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2> /dev/null || date +%s)
+export SOURCE_DATE_EPOCH
+
+cmake -S . -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DTAVINE_WINDOWS_PREFIX="$prefix" \
+    -DJUCE_DIR="$juce_dir" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DTAVINE_WARNINGS_AS_ERRORS=ON \
+    -DTAVINE_LINUX_BUILD_DIR="$(realpath -m "$linux_build")"
+cmake --build "$build"
+
+if [ "$run_tests" -eq 1 ]; then
+    # The Linux plug-ins, and the Linux renderer, that the Windows ones are compared with.
+    if [ ! -f "$linux_build/CMakeCache.txt" ]; then
+        cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVINE_WARNINGS_AS_ERRORS=ON
+    fi
+
+    cmake --build "$linux_build" --target tavine_plugin_render Tavine_VST3 Tavine_VST
+
+    # One Wine server for the whole run, in the build's Wine prefix (the one the tests use),
+    # instead of one started and stopped around every program: that saves seconds a test.
+    export WINEPREFIX
+    WINEPREFIX="$(realpath -m "$build")/wine"
+    mkdir -p "$WINEPREFIX"
+    wineserver -p > /dev/null 2>&1
+    trap 'wineserver -k 2> /dev/null || true' EXIT
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i > /dev/null 2>&1
+
+    ctest --test-dir "$build" --output-on-failure --timeout 900
+fi
+
+cmake --build "$build" --target tavine_windows_zip
+echo
+echo "Windows build: $build/Tavine-*-windows-x64.zip, with INSTALL.txt inside"
