@@ -95,6 +95,14 @@ namespace
             return 1;
         }
 
+        // A host sets the track's layout; left alone, a plug-in may start in its first one, mono.
+        juce::AudioProcessor::BusesLayout stereo;
+        stereo.inputBuses.add (juce::AudioChannelSet::stereo());
+        stereo.outputBuses.add (juce::AudioChannelSet::stereo());
+
+        if (! plugin->setBusesLayout (stereo) || plugin->getTotalNumOutputChannels() != numChannels)
+            return (std::cerr << "the plug-in does not take a stereo layout\n", 1);
+
         for (const auto& [name, value] : { std::pair ("red", 0.6f), std::pair ("green", 0.5f), std::pair ("blue", 0.7f), std::pair ("x2", 1.0f) })
         {
             if (auto* parameter = findParameter (*plugin, name))
