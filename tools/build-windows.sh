@@ -109,8 +109,10 @@ windows_libraries ()
         key+="${description%.dsc}+"
     done
 
-    # The recipe is part of the key: a change to how they are built builds them anew.
-    key+=$( (declare -f build_zlib build_libpng build_libjpeg; $triple-gcc-posix --version | head -n 1) | sha256sum | cut -c 1-12)
+    # The recipe, the compiler and the VST 2 headers copied in below are part of the key: a
+    # change to any of them builds the folder anew.
+    key+=$( (declare -f build_zlib build_libpng build_libjpeg; $triple-gcc-posix --version | head -n 1
+        dpkg-query -W -f='${Version}' fst-dev) | sha256sum | cut -c 1-12)
     prefix="$cache/windows-libraries/$key"
 
     if [ -f "$prefix/.complete" ]; then
@@ -127,8 +129,10 @@ windows_libraries ()
     (
         cd "$work"
         apt-get source -qq --download-only "${windows_sources[@]}" > /dev/null
+        # apt-get has checked the files against Debian's signed index; dpkg-source's own
+        # signature warnings (no Debian keyring here) go to the log.
         for description in *.dsc; do
-            dpkg-source -x "$description" > /dev/null
+            dpkg-source -x "$description" > /dev/null 2>> sources.log
         done
         build_zlib "$prefix" && build_libpng "$prefix" && build_libjpeg "$prefix"
     ) || { echo "Building the Windows libraries failed; the logs are in $work" >&2; rm -rf "$prefix"; return 1; }
