@@ -180,14 +180,20 @@ if [ "$run_tests" -eq 1 ]; then
 
     cmake --build "$linux_build" --target tavine_plugin_render Tavine_VST3 Tavine_VST
 
-    # One Wine server for the whole run, in the build's Wine prefix (the one the tests use),
-    # instead of one started and stopped around every program: that saves seconds a test.
+    # The build's Wine prefix (the one the tests use) is made, or brought up to date, first
+    # and in full, so that its setup does not run alongside the first tests. Then one Wine
+    # server serves the whole run, instead of one started and stopped around every program:
+    # that saves seconds a test. Wine's background services start with it here, away from
+    # the tests' output, which CTest would otherwise wait on for as long as they run.
     export WINEPREFIX
     WINEPREFIX="$(realpath -m "$build")/wine"
     mkdir -p "$WINEPREFIX"
+    wineserver -k 2> /dev/null || true
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i > /dev/null 2>&1
+    wineserver -w
     wineserver -p > /dev/null 2>&1
     trap 'wineserver -k 2> /dev/null || true' EXIT
-    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i > /dev/null 2>&1
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot > /dev/null 2>&1
 
     ctest --test-dir "$build" --output-on-failure --timeout 900
 fi
