@@ -23,15 +23,6 @@ public:
         ring. The colour ring keeps its codes. Allocates: never call on the audio thread. */
     void setSampleRate (double newRate);
 
-    /** Feeds one sample pair; returns true when it completed a display point. */
-    bool pushSample (float left, float right) noexcept
-    {
-        Cursor cursor (*this);
-        const bool completed = cursor.pushSample (left, right);
-        cursor.storeInto (*this);
-        return completed;
-    }
-
     /** A sample pair's power, the mean of its two squares: the window's unit. */
     static double powerOf (float left, float right) noexcept { return (double) ((left * left + right * right) * 0.5f); }
 
@@ -52,9 +43,8 @@ public:
         {
         }
 
-        bool pushSample (float left, float right) noexcept { return pushPower (powerOf (left, right)); }
-
-        /** Feeds one sample pair's power, as powerOf gives it. */
+        /** Feeds one sample pair's power, as powerOf gives it; returns true when it completed a
+            display point. */
         bool pushPower (double p) noexcept
         {
             powerSum = (p - powers[windowPosition]) + powerSum;

@@ -15,15 +15,6 @@ public:
     /** Empties the window: sum, stored squares and position back to zero. */
     void clear() noexcept;
 
-    /** Stores a square, drops the oldest one and returns the new mean. */
-    double push (double square) noexcept
-    {
-        Cursor cursor (*this);
-        const double mean = cursor.push (square);
-        cursor.storeInto (*this);
-        return mean;
-    }
-
     int getLength() const noexcept { return length; }
     double getSum() const noexcept { return sum; }
 
@@ -49,6 +40,7 @@ public:
         {
         }
 
+        /** Stores a square, drops the oldest one and returns the new mean. */
         double push (double square) noexcept { return pushSum (square) / length; }
 
         /** Like push, but returns the new sum and leaves the division to the caller. */

@@ -1,6 +1,7 @@
 #include "editor/Visualisation.h"
 #include "support/AllocationCounter.h"
 #include "support/EngineDriver.h"
+#include "support/EngineProbe.h"
 #include "support/LockHeldElsewhere.h"
 
 #include <gtest/gtest.h>
@@ -176,7 +177,7 @@ TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
     const auto levelsBefore = panel.getLevels();
     const float lowBefore = panel.getRangeLowDb();
     std::optional<test::LockHeldElsewhere> audio;
-    audio.emplace (engine.getLock());
+    audio.emplace (EngineProbe::lock (engine));
 
     panel.timerCallback();
     audio.reset();

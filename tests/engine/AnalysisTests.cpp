@@ -1,5 +1,6 @@
 #include "engine/EffectEngine.h"
 #include "support/EngineDriver.h"
+#include "support/EngineProbe.h"
 #include "support/LockHeldElsewhere.h"
 #include "support/Signals.h"
 
@@ -61,8 +62,8 @@ TEST (Meters, SilenceEmptiesTheWindowsAndDecaysTheMetersToZero)
     play (engine, sineFor (engine, 1.0));
     playSilence (engine, 0.35);
 
-    EXPECT_EQ (engine.getLongWindow().getSum(), 0.0);
-    EXPECT_EQ (engine.getShortWindow().getSum(), 0.0);
+    EXPECT_EQ (EngineProbe::longWindow (engine).getSum(), 0.0);
+    EXPECT_EQ (EngineProbe::shortWindow (engine).getSum(), 0.0);
     EXPECT_EQ (engine.getGreenMeter(), 0.0f);
 
     playSilence (engine, 10.0);
@@ -82,7 +83,7 @@ TEST (Meters, OppositePhaseChannelsReadAsSilence)
         s = -s;
 
     test::processSignal (engine, {}, left, &right);
-    EXPECT_EQ (engine.getLongWindow().getSum(), 0.0);
+    EXPECT_EQ (EngineProbe::longWindow (engine).getSum(), 0.0);
     EXPECT_EQ (engine.getGreenMeter(), 0.0f);
     EXPECT_EQ (engine.getRedMeter(), 0.0f);
     EXPECT_EQ (engine.getBlueMeter(), 0.0f);
@@ -92,13 +93,13 @@ TEST (Meters, MidWithinTheDeadZoneCountsAsSilence)
 {
     EffectEngine engine;
     play (engine, sineFor (engine, 1.0, 0.99e-4f));
-    EXPECT_EQ (engine.getLongWindow().getSum(), 0.0);
+    EXPECT_EQ (EngineProbe::longWindow (engine).getSum(), 0.0);
     EXPECT_EQ (engine.getGreenMeter(), 0.0f);
 
     // A negative-only mid never raises the peak, so density stays 0 as well.
     EffectEngine negative;
     play (negative, std::vector<float> (44100, -0.5f));
-    EXPECT_EQ (negative.getPeakEnvelope().value, 0.0);
+    EXPECT_EQ (EngineProbe::peakEnvelope (negative).value, 0.0);
     EXPECT_EQ (negative.getGreenMeter(), 0.0f);
 }
 
@@ -111,7 +112,7 @@ TEST (Meters, WindowsWakeOnlyAboveTheirThresholds)
         std::vector<float> signal (1024, 0.0f);
         signal[100] = height;
         play (engine, signal);
-        return std::pair { engine.getLongWindow().getSum(), engine.getShortWindow().getSum() };
+        return std::pair { EngineProbe::longWindow (engine).getSum(), EngineProbe::shortWindow (engine).getSum() };
     };
 
     EXPECT_GT (sumsAfterImpulse (0.0116f).first, 0.0);
@@ -149,9 +150,9 @@ TEST (Meters, PeakTakesAboutEighteenSecondsToFallFromFullScale)
     impulse[0] = 1.0f;
     play (engine, impulse); // the impulse comes out at 512, then decays for 512 samples
     playSilence (engine, 10.0);
-    EXPECT_NEAR (engine.getPeakEnvelope().value / std::pow (1.0 - 1.0 / 44100.0, 441000 + 512), 1.0, 1.0e-3);
+    EXPECT_NEAR (EngineProbe::peakEnvelope (engine).value / std::pow (1.0 - 1.0 / 44100.0, 441000 + 512), 1.0, 1.0e-3);
     playSilence (engine, 10.0);
-    EXPECT_LE (engine.getPeakEnvelope().value, 1.0e-7);
+    EXPECT_LE (EngineProbe::peakEnvelope (engine).value, 1.0e-7);
 
     // On its own the envelope falls from 1 to exactly 0 in about 18.4 s.
     Envelope peak;
@@ -262,8 +263,8 @@ TEST (History, ColourCodePacking)
     EXPECT_EQ (colours[0] >> 16, 0);
     EXPECT_GT ((colours[0] >> 8) & 0xff, 100);
     EXPECT_GT (colours[0] & 0xff, 100);
-    engine.takeColourCode();
-    EXPECT_EQ (engine.takeColourCode(), 0);
+    EngineProbe::takeColourCode (engine);
+    EXPECT_EQ (EngineProbe::takeColourCode (engine), 0);
 }
 
 TEST (History, CopySizeLimits)
@@ -321,7 +322,7 @@ TEST (Concurrency, CopyHistoryNeverWaitsForTheAudioThread)
 {
     EffectEngine engine;
     std::optional<test::LockHeldElsewhere> audio;
-    audio.emplace (engine.getLock());
+    audio.emplace (EngineProbe::lock (engine));
 
     juce::Array<float> levels;
     juce::Array<int> colours;

@@ -3,6 +3,7 @@
 // must be bit for bit the same, block after block.
 #include "ReferenceEngine.h"
 #include "engine/EffectEngine.h"
+#include "support/EngineProbe.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -176,7 +177,7 @@ namespace
             EXPECT_TRUE (metersSame) << where << ": meters " << engine.getRedMeter() << " " << engine.getGreenMeter() << " " << engine.getBlueMeter()
                                      << " vs " << expected.getRedMeter() << " " << expected.getGreenMeter() << " " << expected.getBlueMeter();
 
-            const bool analysisSame = engine.getLongWindow().getSum() == expected.getLongWindow().getSum() && engine.getShortWindow().getSum() == expected.getShortWindow().getSum() && engine.getTransientEnvelope().value == expected.getTransientEnvelope().value && engine.getPeakEnvelope().value == expected.getPeakEnvelope().value;
+            const bool analysisSame = EngineProbe::longWindow (engine).getSum() == expected.getLongWindow().getSum() && EngineProbe::shortWindow (engine).getSum() == expected.getShortWindow().getSum() && EngineProbe::transientEnvelope (engine).value == expected.getTransientEnvelope().value && EngineProbe::peakEnvelope (engine).value == expected.getPeakEnvelope().value;
             EXPECT_TRUE (analysisSame) << where << ": window sums or envelopes differ";
 
             // The whole history, as the display would copy it.

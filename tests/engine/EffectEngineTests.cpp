@@ -1,5 +1,6 @@
 #include "engine/EffectEngine.h"
 #include "support/EngineDriver.h"
+#include "support/EngineProbe.h"
 #include "support/Signals.h"
 
 #include <gtest/gtest.h>
@@ -39,15 +40,15 @@ TEST (EffectEngine, FreshEngineIsPreparedFor44100)
 {
     EffectEngine engine;
     EXPECT_EQ (engine.getSampleRate(), 44100.0);
-    EXPECT_EQ (engine.getLongWindow().getLength(), 13230);
-    EXPECT_EQ (engine.getShortWindow().getLength(), 882);
+    EXPECT_EQ (EngineProbe::longWindow (engine).getLength(), 13230);
+    EXPECT_EQ (EngineProbe::shortWindow (engine).getLength(), 882);
     EXPECT_EQ (engine.getDelayLength(), 512);
     EXPECT_EQ (engine.getRedMeter(), 0.0f);
     EXPECT_EQ (engine.getGreenMeter(), 0.0f);
     EXPECT_EQ (engine.getBlueMeter(), 0.0f);
-    EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().attack, 1.0 / 3307.5);
-    EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().release, 1.0 - 1.0 / 13230.0);
-    EXPECT_DOUBLE_EQ (engine.getPeakEnvelope().release, 1.0 - 1.0 / 44100.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::transientEnvelope (engine).attack, 1.0 / 3307.5);
+    EXPECT_DOUBLE_EQ (EngineProbe::transientEnvelope (engine).release, 1.0 - 1.0 / 13230.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::peakEnvelope (engine).release, 1.0 - 1.0 / 44100.0);
 }
 
 TEST (EffectEngine, PrepareSizesEverythingForTheRate)
@@ -69,13 +70,13 @@ TEST (EffectEngine, PrepareSizesEverythingForTheRate)
     {
         EffectEngine engine;
         engine.prepare (row.rate);
-        EXPECT_EQ (engine.getLongWindow().getLength(), row.longWindow) << row.rate;
-        EXPECT_EQ (engine.getShortWindow().getLength(), row.shortWindow) << row.rate;
+        EXPECT_EQ (EngineProbe::longWindow (engine).getLength(), row.longWindow) << row.rate;
+        EXPECT_EQ (EngineProbe::shortWindow (engine).getLength(), row.shortWindow) << row.rate;
         EXPECT_EQ (engine.getDelayLength(), row.delay) << row.rate;
-        EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().attack, 1.0 / row.attackSamples) << row.rate;
-        EXPECT_DOUBLE_EQ (engine.getTransientEnvelope().release, 1.0 - 1.0 / row.releaseSamples) << row.rate;
-        EXPECT_EQ (engine.getRedFilter().getDesignRate(), row.rate);
-        EXPECT_EQ (engine.getBlueFilter().getDesignRate(), row.rate);
+        EXPECT_DOUBLE_EQ (EngineProbe::transientEnvelope (engine).attack, 1.0 / row.attackSamples) << row.rate;
+        EXPECT_DOUBLE_EQ (EngineProbe::transientEnvelope (engine).release, 1.0 - 1.0 / row.releaseSamples) << row.rate;
+        EXPECT_EQ (EngineProbe::redFilter (engine).getDesignRate(), row.rate);
+        EXPECT_EQ (EngineProbe::blueFilter (engine).getDesignRate(), row.rate);
     }
 }
 
@@ -106,7 +107,7 @@ TEST (EffectEngine, RepeatedOrNonsenseRatesChangeNothing)
     engine.prepare (96000.0);
     std::vector<float> left (3000, 0.25f), right = left;
     test::processSignal (engine, { 1.0f, 1.0f, 1.0f, true }, left, &right);
-    const double longSum = engine.getLongWindow().getSum();
+    const double longSum = EngineProbe::longWindow (engine).getSum();
     const float green = engine.getGreenMeter();
 
     for (double rate : { 96000.0, 0.0, -44100.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), 1.0e12, 10.0 })
@@ -114,9 +115,9 @@ TEST (EffectEngine, RepeatedOrNonsenseRatesChangeNothing)
         engine.prepare (rate);
         EXPECT_EQ (engine.getSampleRate(), 96000.0);
         EXPECT_EQ (engine.getDelayLength(), 1024);
-        EXPECT_EQ (engine.getLongWindow().getSum(), longSum);
+        EXPECT_EQ (EngineProbe::longWindow (engine).getSum(), longSum);
         EXPECT_EQ (engine.getGreenMeter(), green);
-        EXPECT_TRUE (std::isfinite (engine.getTransientEnvelope().attack));
+        EXPECT_TRUE (std::isfinite (EngineProbe::transientEnvelope (engine).attack));
     }
 }
 
@@ -129,7 +130,7 @@ TEST (EffectEngine, NewRateKeepsFilterMemoryAndMetersButEmptiesWindowsAndDelay)
     ASSERT_GT (engine.getGreenMeter(), 0.5f);
 
     engine.prepare (48000.0); // same delay length, new window lengths
-    EXPECT_EQ (engine.getLongWindow().getSum(), 0.0);
+    EXPECT_EQ (EngineProbe::longWindow (engine).getSum(), 0.0);
     EXPECT_EQ (engine.getRedMeter(), red);
 
     // The delay line still holds the last 512 samples of the sine.
@@ -145,17 +146,17 @@ TEST (EffectEngine, NewRateKeepsFilterMemoryAndMetersButEmptiesWindowsAndDelay)
 
 TEST (EffectEngine, StageGainsAtFullAmount)
 {
-    EXPECT_NEAR (EffectEngine::greenGain (1.0f, false), 1.15478f, 1.0e-5f);
-    EXPECT_NEAR (EffectEngine::greenGain (1.0f, true), 1.32348f, 1.0e-5f);
-    EXPECT_NEAR (EffectEngine::redMix (1.0f, false), 0.11558f, 1.0e-5f);
-    EXPECT_NEAR (EffectEngine::redMix (1.0f, true), 0.23739f, 1.0e-5f);
-    EXPECT_NEAR (EffectEngine::blueMix (1.0f, false), 0.15878f, 1.0e-5f);
-    EXPECT_NEAR (EffectEngine::blueMix (1.0f, true), 0.33242f, 1.0e-5f);
+    EXPECT_NEAR (EnhancementStages::greenGain (1.0f, false), 1.15478f, 1.0e-5f);
+    EXPECT_NEAR (EnhancementStages::greenGain (1.0f, true), 1.32348f, 1.0e-5f);
+    EXPECT_NEAR (EnhancementStages::redMix (1.0f, false), 0.11558f, 1.0e-5f);
+    EXPECT_NEAR (EnhancementStages::redMix (1.0f, true), 0.23739f, 1.0e-5f);
+    EXPECT_NEAR (EnhancementStages::blueMix (1.0f, false), 0.15878f, 1.0e-5f);
+    EXPECT_NEAR (EnhancementStages::blueMix (1.0f, true), 0.33242f, 1.0e-5f);
 
-    EXPECT_EQ (EffectEngine::greenGain (0.0f, true), 1.0f);
-    EXPECT_EQ (EffectEngine::redMix (0.0f, true), 0.0f);
+    EXPECT_EQ (EnhancementStages::greenGain (0.0f, true), 1.0f);
+    EXPECT_EQ (EnhancementStages::redMix (0.0f, true), 0.0f);
     // Every law goes through the square root of the amount.
-    EXPECT_NEAR (EffectEngine::greenGain (0.25f, false), std::pow (10.0f, 0.5f * 1.25f / 20.0f), 1.0e-6f);
+    EXPECT_NEAR (EnhancementStages::greenGain (0.25f, false), std::pow (10.0f, 0.5f * 1.25f / 20.0f), 1.0e-6f);
 }
 
 class EngineAtRate : public testing::TestWithParam<double>
@@ -173,7 +174,7 @@ TEST_P (EngineAtRate, BlueStageCornerStaysAtTenKilohertz)
 {
     // At its corner the high-pass passes the tone at 1/sqrt(2) with a 45 degree lead.
     const double rate = GetParam();
-    const double m = EffectEngine::blueMix (1.0f, false);
+    const double m = EnhancementStages::blueMix (1.0f, false);
     const double expected = test::decibels (std::hypot (1.0 + m * 0.5, m * 0.5));
     EXPECT_NEAR (stageGainAt (10000.0, rate, { 0.0f, 0.0f, 1.0f, false }), expected, 0.01);
 }
@@ -265,13 +266,13 @@ TEST (EffectEngine, StageAtZeroKeepsItsFilterMemoryAndResumes)
     reference.design (bandPass, 80.0, 0.5);
     std::vector<float> seen (input.begin(), input.begin() + block); // engine saw zeros, then x
     std::vector<float> zeros ((std::size_t) block, 0.0f);
-    reference.processInPlace (zeros.data(), block);
-    reference.processInPlace (seen.data(), block);
+    EngineProbe::processInPlace (reference, zeros.data(), block);
+    EngineProbe::processInPlace (reference, seen.data(), block);
     std::vector<float> resumed (input.begin() + 2 * block, input.begin() + 3 * block);
     const auto x3 = resumed;
-    reference.processInPlace (resumed.data(), block);
+    EngineProbe::processInPlace (reference, resumed.data(), block);
 
-    const float m = EffectEngine::redMix (1.0f, false);
+    const float m = EnhancementStages::redMix (1.0f, false);
 
     for (int i = 0; i < block; ++i)
         EXPECT_NEAR (left[(std::size_t) (3 * block + i)], x3[(std::size_t) i] + m * resumed[(std::size_t) i], 2.0e-6f);
@@ -325,7 +326,7 @@ TEST (EffectEngine, EmptyBlockChangesNothing)
     test::processBlock (engine, { 1.0f, 1.0f, 1.0f, true }, &sample, nullptr, -5);
     EXPECT_EQ (sample, 0.5f);
     EXPECT_EQ (engine.getHistory().getLevelRing().getPosition(), 0);
-    EXPECT_EQ (engine.getRedAmount(), 1.0f);
+    EXPECT_EQ (EngineProbe::setting (engine).red, 1.0f);
 }
 
 TEST (EffectEngine, AbsurdlyLoudInputCannotBreakTheMeters)
@@ -345,7 +346,7 @@ TEST (EffectEngine, AbsurdlyLoudInputCannotBreakTheMeters)
         EXPECT_TRUE (std::isfinite (meter));
 
     EXPECT_GT (engine.getGreenMeter(), 0.0f);
-    EXPECT_TRUE (std::isfinite (engine.getLongWindow().getSum()));
+    EXPECT_TRUE (std::isfinite (EngineProbe::longWindow (engine).getSum()));
 }
 
 TEST (EffectEngine, BypassIsTheDelayedDrySignalAndLeavesNothingToCatchUpOn)

@@ -2,6 +2,7 @@
 #include "engine/HistoryBuffer.h"
 #include "engine/MeanSquareWindow.h"
 #include "engine/NoiseSource.h"
+#include "support/EngineProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -33,21 +34,21 @@ TEST (DelayLine, DelaysByItsLengthAndIgnoresUselessLengths)
 TEST (MeanSquareWindow, RunningMeanOverItsLength)
 {
     MeanSquareWindow window (4);
-    EXPECT_DOUBLE_EQ (window.push (4.0), 1.0);
-    EXPECT_DOUBLE_EQ (window.push (4.0), 2.0);
-    window.push (4.0);
-    EXPECT_DOUBLE_EQ (window.push (4.0), 4.0);
-    EXPECT_DOUBLE_EQ (window.push (0.0), 3.0); // the oldest square drops out
+    EXPECT_DOUBLE_EQ (EngineProbe::push (window, 4.0), 1.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::push (window, 4.0), 2.0);
+    EngineProbe::push (window, 4.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::push (window, 4.0), 4.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::push (window, 0.0), 3.0); // the oldest square drops out
 
     // The ring has wrapped: a clear must empty every slot, not only those since the wrap.
     window.clear();
     EXPECT_EQ (window.getSum(), 0.0);
-    EXPECT_DOUBLE_EQ (window.push (8.0), 2.0);
-    window.push (8.0);
-    window.push (8.0);
-    EXPECT_DOUBLE_EQ (window.push (8.0), 8.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::push (window, 8.0), 2.0);
+    EngineProbe::push (window, 8.0);
+    EngineProbe::push (window, 8.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::push (window, 8.0), 8.0);
     window.clear();
-    EXPECT_DOUBLE_EQ (window.push (8.0), 2.0);
+    EXPECT_DOUBLE_EQ (EngineProbe::push (window, 8.0), 2.0);
 
     window.setLength (4); // unchanged length: keeps its contents
     EXPECT_DOUBLE_EQ (window.getSum(), 8.0);
@@ -156,7 +157,7 @@ TEST (HistoryBuffer, WindowAndPointSpacingFollowTheRate)
         int completedAt = 0;
 
         for (int i = 1; i <= row.samplesPerPoint && completedAt == 0; ++i)
-            if (history.pushSample (0.5f, 0.5f))
+            if (EngineProbe::pushSample (history, 0.5f, 0.5f))
                 completedAt = i;
 
         EXPECT_EQ (completedAt, row.samplesPerPoint) << row.rate;
@@ -175,7 +176,7 @@ TEST (HistoryBuffer, LevelsAreTheRmsOfBothChannels)
         {
             const float s = (float) std::sin (6.283185307179586 * 1000.0 * i / 44100.0);
 
-            if (history.pushSample (s, rightToo ? s : 0.0f))
+            if (EngineProbe::pushSample (history, s, rightToo ? s : 0.0f))
             {
                 juce::Array<float> levels;
                 levels.resize (1);
@@ -200,7 +201,7 @@ TEST (HistoryBuffer, LevelsClimbWhileTheWindowFills)
     std::vector<float> levels;
 
     for (int i = 0; i < 4410 + 1102; ++i)
-        if (history.pushSample (0.5f, 0.5f))
+        if (EngineProbe::pushSample (history, 0.5f, 0.5f))
         {
             juce::Array<float> newest;
             newest.resize (1);
@@ -225,7 +226,7 @@ TEST (HistoryBuffer, NoiseFloorReadsAsExactSilence)
     levels.resize (10);
 
     for (int i = 0; i < 11020; ++i)
-        history.pushSample (1.0e-7f * (float) ((i % 3) - 1), -0.9e-7f);
+        EngineProbe::pushSample (history, 1.0e-7f * (float) ((i % 3) - 1), -0.9e-7f);
 
     history.getLevelRing().copyNewestFirst (levels, 10);
 
@@ -238,7 +239,7 @@ TEST (HistoryBuffer, NewRateZeroesLevelsButKeepsColours)
     HistoryBuffer history (100.0, 0.025);
 
     for (int i = 0; i < 1102 * 6; ++i)
-        if (history.pushSample (0.5f, 0.5f))
+        if (EngineProbe::pushSample (history, 0.5f, 0.5f))
             history.pushColourCode (0x123456);
 
     history.setSampleRate (48000.0);

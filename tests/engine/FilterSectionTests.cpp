@@ -1,4 +1,5 @@
 #include "engine/FilterSection.h"
+#include "support/EngineProbe.h"
 #include "support/Signals.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ namespace
         const int measure = (int) rate; // one more second
         auto x = test::sine (frequency, rate, settle + measure, 0.5f);
         auto y = x;
-        section.processInPlace (y.data(), (int) y.size());
+        EngineProbe::processInPlace (section, y.data(), (int) y.size());
         return test::decibels (test::rms (y, (std::size_t) settle, y.size()) / test::rms (x, (std::size_t) settle, x.size()));
     }
 } // namespace
@@ -26,7 +27,7 @@ TEST (FilterSection, IdentityPassesSamplesButFlushesTinyOnes)
     FilterSection section;
     std::vector<float> x { 0.5f, -0.25f, 9.0e-9f, -9.0e-9f, 1.1e-8f, 0.0f, 1.0f };
     auto y = x;
-    section.processInPlace (y.data(), (int) y.size());
+    EngineProbe::processInPlace (section, y.data(), (int) y.size());
 
     EXPECT_EQ (y[0], 0.5f);
     EXPECT_EQ (y[1], -0.25f);
@@ -55,7 +56,7 @@ TEST_P (FilterSectionAtRate, BandPassHasUnityGainAndZeroPhaseAtItsCentre)
     again.design (bandPass, 80.0, 0.5);
     auto x = test::sine (80.0, rate, (int) rate * 2, 0.5f);
     auto y = x;
-    again.processInPlace (y.data(), (int) y.size());
+    EngineProbe::processInPlace (again, y.data(), (int) y.size());
 
     for (std::size_t i = (std::size_t) rate; i < y.size(); i += 97)
         EXPECT_NEAR (y[i], x[i], 1.0e-4);
@@ -84,7 +85,7 @@ TEST (FilterSection, HighPassBlocksDcAndPassesNyquist)
     section.design (highPass1, 10000.0, 0.5);
 
     std::vector<float> dc (20000, 0.75f);
-    section.processInPlace (dc.data(), (int) dc.size());
+    EngineProbe::processInPlace (section, dc.data(), (int) dc.size());
     EXPECT_EQ (dc.back(), 0.0f); // decays to exactly 0 through the output flush
 
     FilterSection nyquist;
@@ -94,7 +95,7 @@ TEST (FilterSection, HighPassBlocksDcAndPassesNyquist)
     for (std::size_t i = 0; i < alternating.size(); ++i)
         alternating[i] = (i % 2 == 0) ? 1.0f : -1.0f;
 
-    nyquist.processInPlace (alternating.data(), (int) alternating.size());
+    EngineProbe::processInPlace (nyquist, alternating.data(), (int) alternating.size());
     EXPECT_NEAR (std::abs (alternating.back()), 1.0f, 1.0e-5f);
 }
 
@@ -105,20 +106,20 @@ TEST (FilterSection, KeepsItsMemoryAcrossRedesignAndReachesExactSilence)
     FilterSection reference;
     reference.design (bandPass, 80.0, 0.5);
     auto expected = input;
-    reference.processInPlace (expected.data(), (int) expected.size());
+    EngineProbe::processInPlace (reference, expected.data(), (int) expected.size());
 
     // The same design applied again halfway leaves the output sequence unchanged.
     FilterSection redesigned;
     redesigned.design (bandPass, 80.0, 0.5);
     auto actual = input;
-    redesigned.processInPlace (actual.data(), 2000);
+    EngineProbe::processInPlace (redesigned, actual.data(), 2000);
     redesigned.design (bandPass, 80.0, 0.5);
-    redesigned.processInPlace (actual.data() + 2000, 2000);
+    EngineProbe::processInPlace (redesigned, actual.data() + 2000, 2000);
     EXPECT_EQ (actual, expected);
 
     // Silence after signal: exact zeros after a finite time, and they stay.
     std::vector<float> silence (200000, 0.0f);
-    redesigned.processInPlace (silence.data(), (int) silence.size());
+    EngineProbe::processInPlace (redesigned, silence.data(), (int) silence.size());
     EXPECT_EQ (silence.back(), 0.0f);
     const auto firstZeroRun = std::find_if (silence.rbegin(), silence.rend(), [] (float v) { return v != 0.0f; });
     EXPECT_NE (firstZeroRun, silence.rbegin());
@@ -131,13 +132,13 @@ TEST (FilterSection, ClearStateForgetsThePast)
     b.design (bandPass, 80.0, 0.5);
 
     auto warmUp = test::sine (80.0, 44100.0, 1000, 0.5f);
-    a.processInPlace (warmUp.data(), (int) warmUp.size());
+    EngineProbe::processInPlace (a, warmUp.data(), (int) warmUp.size());
     a.clearState();
 
     auto x = test::sine (200.0, 44100.0, 500, 0.3f);
     auto ya = x, yb = x;
-    a.processInPlace (ya.data(), (int) ya.size());
-    b.processInPlace (yb.data(), (int) yb.size());
+    EngineProbe::processInPlace (a, ya.data(), (int) ya.size());
+    EngineProbe::processInPlace (b, yb.data(), (int) yb.size());
     EXPECT_EQ (ya, yb);
 }
 

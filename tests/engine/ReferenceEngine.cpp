@@ -1,5 +1,8 @@
 #include "ReferenceEngine.h"
 
+#include "engine/EnhancementStages.h"
+#include "engine/SignalAnalysis.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,87 +23,6 @@ namespace reference
         length = newLength;
         buffer.assign ((std::size_t) newLength, 0.0f);
         position = 0;
-    }
-
-    FilterSection::FilterSection()
-    {
-        design (identity, frequency, q);
-    }
-
-    void FilterSection::setDesignRate (double newDesignRate)
-    {
-        designRate = newDesignRate;
-        design (shape, frequency, q);
-    }
-
-    void FilterSection::design (int newShape, double newFrequency, double newQ)
-    {
-        shape = newShape;
-        frequency = newFrequency;
-        q = newQ;
-
-        const double w0 = frequency * 6.283185307179586 / designRate;
-        const double c = std::cos (w0);
-        const double s = std::sin (w0);
-        const double alpha = s / (2.0 * q);
-
-        FilterCoefficients next = coefficients;
-        double a0 = 1.0;
-
-        switch (shape)
-        {
-            case identity:
-                next = FilterCoefficients();
-                break;
-
-            case highPass1:
-            {
-                // Bilinear first-order high-pass, pre-warped so -3 dB falls exactly on `frequency`.
-                const double t = std::tan (w0 / 2.0);
-                const double k = (t - 1.0) / (t + 1.0);
-                next.b0 = (1.0 - k) * 0.5;
-                next.b1 = (k - 1.0) * 0.5;
-                next.b2 = 0.0;
-                next.a1 = k;
-                next.a2 = 0.0;
-                break;
-            }
-
-            case lowPass:
-                next.b0 = (1.0 - c) * 0.5;
-                next.b1 = 1.0 - c;
-                next.b2 = (1.0 - c) * 0.5;
-                next.a1 = -2.0 * c;
-                next.a2 = 1.0 - alpha;
-                a0 = 1.0 + alpha;
-                break;
-
-            case bandPass:
-                // Constant 0 dB peak gain: unity gain and zero phase at the centre.
-                next.b0 = alpha;
-                next.b1 = 0.0;
-                next.b2 = -alpha;
-                next.a1 = -2.0 * c;
-                next.a2 = 1.0 - alpha;
-                a0 = 1.0 + alpha;
-                break;
-
-            default:
-                // Unknown shapes keep the coefficients they had.
-                break;
-        }
-
-        next.b0 /= a0;
-        next.b1 /= a0;
-        next.b2 /= a0;
-        next.a1 /= a0;
-        next.a2 /= a0;
-        coefficients = next;
-    }
-
-    void FilterSection::clearState() noexcept
-    {
-        in1 = in2 = out1 = out2 = 0.0;
     }
 
     MeanSquareWindow::MeanSquareWindow (int initialLength)
@@ -124,14 +46,6 @@ namespace reference
         sum = 0.0;
         std::fill (squares.begin(), squares.end(), 0.0);
         position = 0;
-    }
-
-    NoiseSource::NoiseSource (float levelDb)
-        : level ((float) std::pow (10.0, (double) levelDb * 0.05))
-    {
-        // Each instance gets its own sequence, so two instances on a stereo pair never add
-        // correlated noise.
-        random.setSeedRandomly();
     }
 
     HistoryBuffer::HistoryBuffer (double windowMs, double interval)
@@ -169,21 +83,11 @@ namespace reference
 
     namespace
     {
-        constexpr float x2Factor = 1.9475f;
-        constexpr float redStageDb = 0.95f;
-        constexpr float greenStageDb = 1.25f;
-        constexpr float blueStageDb = 1.28f;
         constexpr float flushThreshold = 1.0e-8f;
 
         // Below this the analysis treats the mid signal as silence, so that the noise floor and
         // dither-level residue never wake the windows.
         constexpr float midDeadZone = 1.0e-4f;
-
-        float stageDecibels (float amount, float stageDb, bool x2) noexcept
-        {
-            const float d = x2 ? x2Factor : 1.0f;
-            return std::sqrt (amount) * (d * stageDb) / 20.0f;
-        }
 
         float finiteOrSilence (float sample) noexcept
         {
@@ -200,21 +104,6 @@ namespace reference
         peakEnvelope.release = 1.0 - 1.0 / 44100.0;
         prepare (44100.0);
         reset();
-    }
-
-    float ReferenceEngine::greenGain (float amount, bool x2) noexcept
-    {
-        return ::powf (10.0f, stageDecibels (amount, greenStageDb, x2));
-    }
-
-    float ReferenceEngine::redMix (float amount, bool x2) noexcept
-    {
-        return ::powf (10.0f, stageDecibels (amount, redStageDb, x2)) - 1.0f;
-    }
-
-    float ReferenceEngine::blueMix (float amount, bool x2) noexcept
-    {
-        return ::powf (10.0f, stageDecibels (amount, blueStageDb, x2)) - 1.0f;
     }
 
     void ReferenceEngine::prepare (double newSampleRate)
@@ -345,7 +234,7 @@ namespace reference
 
         if (greenAmount > 0.0f)
         {
-            const float g = greenGain (greenAmount, x2);
+            const float g = EnhancementStages::greenGain (greenAmount, x2);
 
             for (int i = 0; i < numSamples; ++i)
                 left[i] *= g;
@@ -357,7 +246,7 @@ namespace reference
 
         if (redAmount > 0.0f)
         {
-            const float m = redMix (redAmount, x2);
+            const float m = EnhancementStages::redMix (redAmount, x2);
 
             for (int i = 0; i < numSamples; ++i)
                 left[i] += m * redLeftCopy[(std::size_t) i];
@@ -369,7 +258,7 @@ namespace reference
 
         if (blueAmount > 0.0f)
         {
-            const float m = blueMix (blueAmount, x2);
+            const float m = EnhancementStages::blueMix (blueAmount, x2);
 
             for (int i = 0; i < numSamples; ++i)
                 left[i] += m * blueLeftCopy[(std::size_t) i];
@@ -497,20 +386,9 @@ namespace reference
 
     int ReferenceEngine::takeColourCode() noexcept
     {
-        const int code = packColourCode (blueMeterSum, redMeterSum, greenMeterSum);
+        const int code = SignalAnalysis::packColourCode (blueMeterSum, redMeterSum, greenMeterSum);
         blueMeterSum = redMeterSum = greenMeterSum = 0.0f;
         return code;
-    }
-
-    int ReferenceEngine::packColourCode (float blueSum, float redSum, float greenSum) noexcept
-    {
-        const float total = (blueSum + redSum) + greenSum;
-
-        if (! (total > 0.0f))
-            return 0;
-
-        const auto share = [total] (float sum) { return ((int) ((sum * 255.0f) / total)) & 0xff; };
-        return share (blueSum) * 65536 + share (redSum) * 256 + share (greenSum);
     }
 
     bool ReferenceEngine::copyHistory (juce::Array<float>& levels, juce::Array<int>& colours)

@@ -2,7 +2,15 @@
 
 // The engine's signal path and analysis exactly as first written: plain per-stage loops, one
 // operation after another. The tests hold the optimised engine to bit-identical output against
-// it, so this copy must never be "improved" - change it only when the sound is meant to change.
+// it, so these loops must never be "improved" - change them only when the sound is meant to
+// change. What was never optimised (the filter design, the stage laws, the noise generator's
+// draws, the envelope, the history's rings, the colour code) is the engine's own, so that the
+// difference between the two is exactly the optimisation.
+
+#include "engine/Envelope.h"
+#include "engine/FilterSection.h"
+#include "engine/HistoryRing.h"
+#include "engine/NoiseSource.h"
 
 #include <juce_core/juce_core.h>
 
@@ -14,88 +22,6 @@
 
 namespace reference
 {
-
-    /** A one-pole envelope follower's state: how fast it rises, how fast it falls, where it is. */
-    struct Envelope
-    {
-        double attack = 0.0;  ///< fraction of the distance to a higher target covered per sample
-        double release = 0.0; ///< per-sample decay multiplier
-        double value = 0.0;
-
-        /** One sample: decay (flushing to 0 below 1e-8, so silence ends in exact zeros), then rise
-            by `attack` of the way towards a target above the decayed value. */
-        double decayThenRise (double target) noexcept
-        {
-            value *= release;
-
-            if (value < 1.0e-8)
-                value = 0.0;
-
-            if (target > value)
-                value = value + (target - value) * attack;
-
-            return value;
-        }
-    };
-
-    /** A fixed-capacity ring of display-point entries (float levels or int colour codes). */
-    template <typename Entry>
-    class HistoryRing
-    {
-    public:
-        explicit HistoryRing (int initialCapacity) { setCapacity (initialCapacity); }
-
-        /** Re-sizes and zeroes the ring; 0 or less, or the current capacity, is ignored. */
-        void setCapacity (int n)
-        {
-            if (n <= 0 || n == capacity)
-                return;
-
-            items.assign ((std::size_t) n, Entry {});
-            capacity = n;
-            position = 0;
-        }
-
-        /** Zeroes every entry and starts again at slot 0, keeping the capacity. */
-        void clear() noexcept
-        {
-            std::fill (items.begin(), items.end(), Entry {});
-            position = 0;
-        }
-
-        void push (Entry value) noexcept
-        {
-            items[(std::size_t) position] = value;
-
-            if (++position == capacity)
-                position = 0;
-        }
-
-        /** Copies the n newest entries into dest, newest first. n must not exceed the capacity
-            nor the size of dest: the caller checks both, so nothing here can allocate. */
-        void copyNewestFirst (juce::Array<Entry>& dest, int n) const noexcept
-        {
-            auto* out = dest.getRawDataPointer();
-
-            for (int i = 0; i < n; ++i)
-            {
-                int k = position - 1 - i;
-
-                if (k < 0)
-                    k += capacity;
-
-                out[i] = items[(std::size_t) k];
-            }
-        }
-
-        int getCapacity() const noexcept { return capacity; }
-        int getPosition() const noexcept { return position; }
-
-    private:
-        int capacity = 0;
-        std::vector<Entry> items;
-        int position = 0;
-    };
 
     /** A fixed delay of whole samples: what goes in comes out `length` samples later. */
     class DelayLine
@@ -129,42 +55,20 @@ namespace reference
         int position = 0;
     };
 
-    /** Shapes a FilterSection can take. The numbers are part of the design interface. */
-    enum FilterShape
-    {
-        identity = 0,
-        highPass1 = 1,
-        lowPass = 2,
-        bandPass = 3
-    };
-
-    /** Normalised biquad coefficients (already divided by a0). */
-    struct FilterCoefficients
-    {
-        double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
-    };
-
-    /** One first- or second-order recursive filter running in place over a float buffer.
-
-        Coefficients and memory are doubles so that the 80 Hz band-pass stays accurate at high
-        sample rates; the output is flushed to exactly 0 below 1e-8 so the recursion never drifts
-        into denormals once the input falls silent.
-    */
-    class FilterSection
+    /** A filter section's recursion, one sample at a time, on the coefficients the engine's
+        FilterSection designs: the design is shared, the loop is the straightforward one. */
+    class FilterRun
     {
     public:
-        FilterSection();
-
-        /** The sample rate the coefficients are computed for. Changing it redesigns the current
-            shape at the new rate and keeps the memory. */
-        void setDesignRate (double newDesignRate);
-
-        /** Stores shape, frequency and q and recomputes the coefficients. The memory is kept, so a
-            running section carries on from its last inputs and outputs. */
-        void design (int newShape, double newFrequency, double newQ);
+        /** Designs as FilterSection::setDesignRate and FilterSection::design do; the memory is
+            kept. */
+        void setDesignRate (double rate) { section.setDesignRate (rate); }
+        void design (int shape, double frequency, double q) { section.design (shape, frequency, q); }
 
         void processInPlace (float* samples, int numSamples) noexcept
         {
+            const FilterCoefficients& coefficients = section.getCoefficients();
+
             for (int i = 0; i < numSamples; ++i)
             {
                 const double x = samples[i];
@@ -183,20 +87,12 @@ namespace reference
             }
         }
 
-        void clearState() noexcept;
+        void clearState() noexcept { in1 = in2 = out1 = out2 = 0.0; }
 
-        double getDesignRate() const noexcept { return designRate; }
-        int getShape() const noexcept { return shape; }
-        double getFrequency() const noexcept { return frequency; }
-        double getQ() const noexcept { return q; }
-        const FilterCoefficients& getCoefficients() const noexcept { return coefficients; }
+        const FilterSection& getSection() const noexcept { return section; }
 
     private:
-        double designRate = 44100.0;
-        int shape = identity;
-        double frequency = 1000.0;
-        double q = 0.7;
-        FilterCoefficients coefficients;
+        FilterSection section;
         double in1 = 0.0, in2 = 0.0, out1 = 0.0, out2 = 0.0;
     };
 
@@ -234,32 +130,6 @@ namespace reference
         int length = 0;
         std::vector<double> squares;
         int position = 0;
-    };
-
-    /** A very quiet white-noise floor added to the input.
-
-        It keeps the filters and the analysis from ever seeing a perfectly constant signal, and so
-        keeps their recursions out of the denormal range. One draw feeds both channels.
-    */
-    class NoiseSource
-    {
-    public:
-        /** Builds the source at the given level in decibels (full scale = 0 dB). */
-        explicit NoiseSource (float levelDb);
-
-        /** The next noise value, in [-level, level). */
-        float next() noexcept { return (random.nextFloat() - 0.5f) * 2.0f * level; }
-
-        float getLevel() const noexcept { return level; }
-
-        /** Restarts the sequence from a fixed seed, for reproducible renders and tests. */
-        void setSeed (juce::int64 seed) noexcept { random.setSeed (seed); }
-
-    private:
-        float level;
-        juce::Random random { 1 };
-
-        JUCE_DECLARE_NON_COPYABLE (NoiseSource)
     };
 
     /** The analysis history for the display: one point every `pointInterval` seconds of audio.
@@ -377,9 +247,6 @@ namespace reference
             in 8-15, green in 0-7) and starts new sums. Audio thread, under engineLock. */
         int takeColourCode() noexcept;
 
-        /** The colour code for three meter sums: each sum's share of their total, in 0..255. */
-        static int packColourCode (float blueSum, float redSum, float greenSum) noexcept;
-
         float getRedMeter() const noexcept { return redMeter.load (std::memory_order_relaxed); }
         float getGreenMeter() const noexcept { return greenMeter.load (std::memory_order_relaxed); }
         float getBlueMeter() const noexcept { return blueMeter.load (std::memory_order_relaxed); }
@@ -401,15 +268,10 @@ namespace reference
         const MeanSquareWindow& getShortWindow() const noexcept { return shortWindow; }
         const Envelope& getTransientEnvelope() const noexcept { return transientEnvelope; }
         const Envelope& getPeakEnvelope() const noexcept { return peakEnvelope; }
-        const FilterSection& getRedFilter() const noexcept { return redFilterLeft; }
-        const FilterSection& getBlueFilter() const noexcept { return blueFilterLeft; }
+        const FilterSection& getRedFilter() const noexcept { return redFilterLeft.getSection(); }
+        const FilterSection& getBlueFilter() const noexcept { return blueFilterLeft.getSection(); }
         const HistoryBuffer& getHistory() const noexcept { return history; }
         juce::CriticalSection& getLock() noexcept { return engineLock; }
-
-        /** The stage gain laws, shared by the processing and the tests. */
-        static float greenGain (float amount, bool x2) noexcept;
-        static float redMix (float amount, bool x2) noexcept;
-        static float blueMix (float amount, bool x2) noexcept;
 
     private:
         void processSlice (float* left, float* right, int numSamples) noexcept;
@@ -426,8 +288,8 @@ namespace reference
         NoiseSource noise { -140.0f };
         int scratchCapacity = maxSliceLength;
         std::unique_ptr<float[]> redLeftCopy, blueLeftCopy, redRightCopy, blueRightCopy;
-        FilterSection redFilterLeft, redFilterRight;
-        FilterSection blueFilterLeft, blueFilterRight;
+        FilterRun redFilterLeft, redFilterRight;
+        FilterRun blueFilterLeft, blueFilterRight;
         MeanSquareWindow longWindow { 13230 };
         MeanSquareWindow shortWindow { 882 };
         Envelope transientEnvelope;

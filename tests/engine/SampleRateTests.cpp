@@ -4,6 +4,7 @@
 
 #include "engine/EffectEngine.h"
 #include "support/EngineDriver.h"
+#include "support/EngineProbe.h"
 #include "support/Signals.h"
 
 #include <gtest/gtest.h>
@@ -74,9 +75,9 @@ namespace
         const auto bandPass = (sRed / 0.5) / (sRed * sRed + sRed / 0.5 + 1.0);
         const auto highPass = sBlue / (sBlue + 1.0);
 
-        const double g = a.green > 0.0f ? EffectEngine::greenGain (a.green, a.x2) : 1.0;
-        const double mRed = a.red > 0.0f ? EffectEngine::redMix (a.red, a.x2) : 0.0;
-        const double mBlue = a.blue > 0.0f ? EffectEngine::blueMix (a.blue, a.x2) : 0.0;
+        const double g = a.green > 0.0f ? EnhancementStages::greenGain (a.green, a.x2) : 1.0;
+        const double mRed = a.red > 0.0f ? EnhancementStages::redMix (a.red, a.x2) : 0.0;
+        const double mBlue = a.blue > 0.0f ? EnhancementStages::blueMix (a.blue, a.x2) : 0.0;
         return test::decibels (std::abs (g + mRed * bandPass + mBlue * highPass));
     }
 
@@ -129,7 +130,7 @@ TEST (EngineRates, EverySectionIsStableAtEveryIntegerRateUpTo200kHz)
 
     for (int rate = 1000; rate <= 200000; ++rate)
     {
-        EffectEngine::designStageFilters ((double) rate, red, blue);
+        EnhancementStages::designStageFilters ((double) rate, red, blue);
         expectStable (red, blue, (double) rate);
 
         if (HasFailure())
@@ -151,14 +152,14 @@ TEST (EngineRates, EverySectionOfAPreparedEngineIsStableOnALogarithmicSweepTo1MH
     {
         engine.prepare (rate);
         ASSERT_EQ (engine.getSampleRate(), rate);
-        expectStable (engine.getRedFilter(), engine.getBlueFilter(), rate);
+        expectStable (EngineProbe::redFilter (engine), EngineProbe::blueFilter (engine), rate);
     }
 }
 
 TEST (EngineRates, BlueCornerStaysAtTenKilohertzWhereItCanAndFallsWithTheRateBelow)
 {
     for (const double rate : { 1000.0, 8000.0, 11025.0, 16000.0, 22050.0, 32000.0, 39999.0, 40000.0, 44100.0, 192000.0 })
-        EXPECT_DOUBLE_EQ (EffectEngine::blueCorner (rate), expectedBlueCorner (rate)) << rate;
+        EXPECT_DOUBLE_EQ (EnhancementStages::blueCorner (rate), expectedBlueCorner (rate)) << rate;
 }
 
 class EngineAtEveryRate : public testing::TestWithParam<double>

@@ -1,6 +1,7 @@
 #include "plugin/ParameterText.h"
 #include "plugin/ZarivirAudioProcessor.h"
 #include "support/AllocationCounter.h"
+#include "support/EngineProbe.h"
 #include "support/Signals.h"
 
 #include <gtest/gtest.h>
@@ -181,15 +182,15 @@ TEST (ZarivirAudioProcessor, EveryBlockHandsTheParametersToTheEngine)
     setParameters (processor, 0.0f, 1.0f, 0.0f, 0.5f);
     runBlock (processor, 2, 0); // even an empty block updates the amounts
 
-    EXPECT_EQ (processor.engine.getRedAmount(), 0.05f);
-    EXPECT_EQ (processor.engine.getGreenAmount(), 0.9f);
-    EXPECT_EQ (processor.engine.getBlueAmount(), 0.05f);
-    EXPECT_TRUE (processor.engine.isX2Enabled());
+    EXPECT_EQ (EngineProbe::setting (processor.engine).red, 0.05f);
+    EXPECT_EQ (EngineProbe::setting (processor.engine).green, 0.9f);
+    EXPECT_EQ (EngineProbe::setting (processor.engine).blue, 0.05f);
+    EXPECT_TRUE (EngineProbe::setting (processor.engine).x2);
 
     setParameters (processor, 0.0f, 0.0f, 0.0f, 0.0f);
     runBlock (processor, 1, 16);
-    EXPECT_EQ (processor.engine.getGreenAmount(), 0.0f);
-    EXPECT_FALSE (processor.engine.isX2Enabled());
+    EXPECT_EQ (EngineProbe::setting (processor.engine).green, 0.0f);
+    EXPECT_FALSE (EngineProbe::setting (processor.engine).x2);
 }
 
 TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
@@ -199,9 +200,9 @@ TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
     parameter (processor, "green").setValue (std::numeric_limits<float>::quiet_NaN());
     runBlock (processor, 2, 64);
 
-    EXPECT_EQ (processor.engine.getRedAmount(), 0.95f);
-    EXPECT_EQ (processor.engine.getGreenAmount(), 0.1f);
-    EXPECT_TRUE (std::isfinite (processor.engine.getBlueAmount()));
+    EXPECT_EQ (EngineProbe::setting (processor.engine).red, 0.95f);
+    EXPECT_EQ (EngineProbe::setting (processor.engine).green, 0.1f);
+    EXPECT_TRUE (std::isfinite (EngineProbe::setting (processor.engine).blue));
 }
 
 TEST (ZarivirAudioProcessor, ReportsTheDelayAsLatencyAtEveryRate)
