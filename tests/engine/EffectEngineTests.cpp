@@ -144,21 +144,6 @@ TEST (EffectEngine, NewRateKeepsFilterMemoryAndMetersButEmptiesWindowsAndDelay)
     EXPECT_LT (test::rms (after, 0, 1024), 1.0e-7);
 }
 
-TEST (EffectEngine, StageGainsAtFullAmount)
-{
-    EXPECT_NEAR (EnhancementStages::greenGain (1.0f, false), 1.15478f, 1.0e-5f);
-    EXPECT_NEAR (EnhancementStages::greenGain (1.0f, true), 1.32348f, 1.0e-5f);
-    EXPECT_NEAR (EnhancementStages::redMix (1.0f, false), 0.11558f, 1.0e-5f);
-    EXPECT_NEAR (EnhancementStages::redMix (1.0f, true), 0.23739f, 1.0e-5f);
-    EXPECT_NEAR (EnhancementStages::blueMix (1.0f, false), 0.15878f, 1.0e-5f);
-    EXPECT_NEAR (EnhancementStages::blueMix (1.0f, true), 0.33242f, 1.0e-5f);
-
-    EXPECT_EQ (EnhancementStages::greenGain (0.0f, true), 1.0f);
-    EXPECT_EQ (EnhancementStages::redMix (0.0f, true), 0.0f);
-    // Every law goes through the square root of the amount.
-    EXPECT_NEAR (EnhancementStages::greenGain (0.25f, false), std::pow (10.0f, 0.5f * 1.25f / 20.0f), 1.0e-6f);
-}
-
 class EngineAtRate : public testing::TestWithParam<double>
 {
 };

@@ -135,3 +135,66 @@ TEST (SampleLanes, WideningAndNarrowingKeepLaneOrderAndValues)
     lanes::storeNarrowed (stored, a);
     EXPECT_TRUE (sameBits (stored[0], (float) a[0]) && sameBits (stored[1], (float) a[1]));
 }
+
+// A loop written once runs its tail through the scalar forms: each has to give, on every value,
+// the bits its lane form gives in a lane.
+TEST (SampleLanes, ScalarFormsAgreeWithTheirLaneForms)
+{
+    const auto floats = awkwardValues<float>();
+    const lanes::Floats oneF = lanes::splat (1.0f), zeroF = lanes::splat (0.0f);
+    const auto asLanes = [] (float x) { return lanes::splat (x); };
+
+    for (const float y : floats)
+    {
+        const lanes::Floats yLanes = asLanes (y);
+
+        expectLanesMatch<lanes::Floats> (
+            floats,
+            [&] (lanes::Floats x) { return lanes::lesser (x, yLanes); },
+            [&] (float x) { return lanes::lesser (x, y); },
+            "lesser");
+        expectLanesMatch<lanes::Floats> (
+            floats,
+            [&] (lanes::Floats x) { return lanes::greater (x, yLanes); },
+            [&] (float x) { return lanes::greater (x, y); },
+            "greater");
+    }
+
+    expectLanesMatch<lanes::Floats> (
+        floats,
+        [&] (lanes::Floats x) { return lanes::clamp (x, zeroF, oneF); },
+        [] (float x) { return lanes::clamp (x, 0.0f, 1.0f); },
+        "clamp");
+    expectLanesMatch<lanes::Floats> (
+        floats,
+        [] (lanes::Floats x) { return lanes::magnitude (x); },
+        [] (float x) { return lanes::magnitude (x); },
+        "magnitude");
+    expectLanesMatch<lanes::Floats> (
+        floats,
+        [] (lanes::Floats x) { return lanes::select (lanes::within (x, 1.0e-4f), lanes::Floats {}, x); },
+        [] (float x) { return lanes::select (lanes::within (x, 1.0e-4f), 0.0f, x); },
+        "dead zone");
+    expectLanesMatch<lanes::Floats> (
+        floats,
+        [] (lanes::Floats x) { return lanes::squareRoot (x); },
+        [] (float x) { return lanes::squareRoot (x); },
+        "squareRoot");
+
+    // Widening, and the pairs a loop reads back from interleaved memory.
+    for (std::size_t i = 0; i + 8 <= floats.size(); i += 8)
+    {
+        const auto wide = lanes::widen (lanes::load<lanes::Floats> (floats.data() + i));
+        double lanesOut[4];
+        lanes::store (lanesOut, wide);
+        const auto [firsts, seconds] = lanes::loadPairs<lanes::Floats> (floats.data() + i);
+
+        for (std::size_t k = 0; k < 4; ++k)
+        {
+            EXPECT_TRUE (sameBits (lanesOut[k], lanes::widen (floats[i + k])));
+            const auto [first, second] = lanes::loadPairs<float> (floats.data() + i + 2 * k);
+            EXPECT_TRUE (sameBits (firsts[k], first));
+            EXPECT_TRUE (sameBits (seconds[k], second));
+        }
+    }
+}

@@ -8,11 +8,16 @@
     interface stays what the product uses. */
 struct EngineProbe
 {
+    // The analysis' state.
+    static const MeanSquareWindow& longWindow (const SignalAnalysis& analysis) noexcept { return analysis.longWindow; }
+    static const MeanSquareWindow& shortWindow (const SignalAnalysis& analysis) noexcept { return analysis.shortWindow; }
+    static const Envelope& transientEnvelope (const SignalAnalysis& analysis) noexcept { return analysis.transientEnvelope; }
+
     // An engine's setting and state.
     static StageSetting setting (const EffectEngine& engine) noexcept { return engine.setting; }
-    static const MeanSquareWindow& longWindow (const EffectEngine& engine) noexcept { return engine.analysis.longWindow; }
-    static const MeanSquareWindow& shortWindow (const EffectEngine& engine) noexcept { return engine.analysis.shortWindow; }
-    static const Envelope& transientEnvelope (const EffectEngine& engine) noexcept { return engine.analysis.transientEnvelope; }
+    static const MeanSquareWindow& longWindow (const EffectEngine& engine) noexcept { return longWindow (engine.analysis); }
+    static const MeanSquareWindow& shortWindow (const EffectEngine& engine) noexcept { return shortWindow (engine.analysis); }
+    static const Envelope& transientEnvelope (const EffectEngine& engine) noexcept { return transientEnvelope (engine.analysis); }
     static const Envelope& peakEnvelope (const EffectEngine& engine) noexcept { return engine.peakEnvelope; }
     static const FilterSection& redFilter (const EffectEngine& engine) noexcept { return engine.stages.redFilterLeft; }
     static const FilterSection& blueFilter (const EffectEngine& engine) noexcept { return engine.stages.blueFilterLeft; }
