@@ -44,32 +44,22 @@ struct SignalAnalysis::Lanes
 {
     static constexpr int length = 512;
 
-    alignas (32) double squares[length];
-    alignas (32) double pointPowers[length];
+    double* squares() noexcept { return doubles[0]; }
+    double* pointPowers() noexcept { return doubles[1]; }
+    double* longSums() noexcept { return doubles[2]; }
+    double* shortSums() noexcept { return doubles[3]; }
+    double* transientValues() noexcept { return doubles[2]; } // the long sums' lane, used up by then
 
-    union
-    {
-        alignas (32) double longSums[length];
-        alignas (32) double transientValues[length]; // once the window comparison is done
-    };
+    float* excesses() noexcept { return floats[0]; }
+    float* fifthRoots() noexcept { return floats[0]; } // the excesses' lane, used up by then
+    float* densities() noexcept { return floats[1]; }
+    float* gates() noexcept { return floats[2]; }
+    float* steadiness() noexcept { return floats[2]; } // written over the gates it is made from
+    float* transientLevels() noexcept { return floats[3]; }
 
-    alignas (32) double shortSums[length];
-
-    union
-    {
-        alignas (32) float excesses[length];
-        alignas (32) float fifthRoots[length]; // once the transients have been followed
-    };
-
-    alignas (32) float densities[length];
-
-    union
-    {
-        alignas (32) float gates[length];
-        alignas (32) float steadiness[length]; // gate times what the transients leave
-    };
-
-    alignas (32) float transientLevels[length];
+private:
+    alignas (32) double doubles[4][length];
+    alignas (32) float floats[4][length];
 };
 
 SignalAnalysis::SignalAnalysis()
@@ -131,8 +121,8 @@ void SignalAnalysis::squareMidsAndPowers (const float* left, const float* right,
     // The squared mid values, and the history's power of each sample pair. The dead zone is a
     // choice, not a branch, since for most material which side of it a sample falls on is a
     // coin toss.
-    double* const __restrict squares = chunk->squares;
-    double* const __restrict pointPowers = chunk->pointPowers;
+    double* const __restrict squares = chunk->squares();
+    double* const __restrict pointPowers = chunk->pointPowers();
     const float* const other = right != nullptr ? right : left;
 
     lanes::forEach (numSamples, [&] (int i, auto kind) noexcept {
@@ -153,9 +143,9 @@ void SignalAnalysis::runWindows (int numSamples) noexcept
     // The two windows' running sums: the only recursion here is one addition and one
     // subtraction per window and sample. Whether a window empties is decided on the sum; only
     // a sum near or below the floor needs its mean worked out first.
-    const double* const __restrict squares = chunk->squares;
-    double* const __restrict longSums = chunk->longSums;
-    double* const __restrict shortSums = chunk->shortSums;
+    const double* const __restrict squares = chunk->squares();
+    double* const __restrict longSums = chunk->longSums();
+    double* const __restrict shortSums = chunk->shortSums();
     MeanSquareWindow::Cursor longRun (longWindow), shortRun (shortWindow);
 
     const auto settle = [] (MeanSquareWindow::Cursor& run, double sum) noexcept {
@@ -200,10 +190,10 @@ void SignalAnalysis::compareWindows (int lanesLength, bool hasPeak) noexcept
     // the long one, and the square root of the long mean (the density's, before it is
     // narrowed; the density lane holds the root until the next pass).
     using lanes::Doubles;
-    const double* const __restrict longSums = chunk->longSums;
-    const double* const __restrict shortSums = chunk->shortSums;
-    float* const __restrict excesses = chunk->excesses;
-    float* const __restrict densities = chunk->densities;
+    const double* const __restrict longSums = chunk->longSums();
+    const double* const __restrict shortSums = chunk->shortSums();
+    float* const __restrict excesses = chunk->excesses();
+    float* const __restrict densities = chunk->densities();
     const Doubles longLength = lanes::splat ((double) longWindow.getLength());
     const Doubles shortLength = lanes::splat ((double) shortWindow.getLength());
     const Doubles zero = lanes::splat (0.0), one = lanes::splat (1.0);
@@ -228,9 +218,9 @@ void SignalAnalysis::densitiesAndGates (int lanesLength, float peakValue, bool h
     // The single-precision rest: the squared excess (the transients' target), the density
     // against the peak, and the gate.
     using lanes::Floats;
-    float* const __restrict excesses = chunk->excesses;
-    float* const __restrict densities = chunk->densities;
-    float* const __restrict gates = chunk->gates;
+    float* const __restrict excesses = chunk->excesses();
+    float* const __restrict densities = chunk->densities();
+    float* const __restrict gates = chunk->gates();
     const Floats zero = lanes::splat (0.0f), one = lanes::splat (1.0f);
     const Floats peak = lanes::splat (peakValue);
     const Floats fullGate = lanes::splat (gateOpensFully);
@@ -262,10 +252,10 @@ void SignalAnalysis::followTransients (int numSamples, int lanesLength) noexcept
 {
     // The recursion alone; the levels, min ((float) value, 1) * gate, follow a register at a
     // time.
-    const float* const __restrict excessSquares = chunk->excesses;
-    const float* const __restrict gates = chunk->gates;
-    double* const __restrict values = chunk->transientValues;
-    float* const __restrict transientLevels = chunk->transientLevels;
+    const float* const __restrict excessSquares = chunk->excesses();
+    const float* const __restrict gates = chunk->gates();
+    double* const __restrict values = chunk->transientValues();
+    float* const __restrict transientLevels = chunk->transientLevels();
     Envelope transient = transientEnvelope;
 
     for (int i = 0; i < numSamples; ++i)
@@ -288,9 +278,9 @@ void SignalAnalysis::followTransients (int numSamples, int lanesLength) noexcept
 void SignalAnalysis::steadinessFromTransients (int lanesLength) noexcept
 {
     // The fifth root makes even small transient levels pull steadiness down hard.
-    float* const __restrict roots = chunk->fifthRoots;
-    float* const __restrict steadiness = chunk->steadiness; // the gates' lane, read as it is overwritten
-    fifthRoot::powersOf (chunk->transientLevels, roots, lanesLength);
+    float* const __restrict roots = chunk->fifthRoots();
+    float* const __restrict steadiness = chunk->steadiness(); // the gates' lane, read as it is overwritten
+    fifthRoot::powersOf (chunk->transientLevels(), roots, lanesLength);
 
     const lanes::Floats one = lanes::splat (1.0f);
 
@@ -304,10 +294,10 @@ void SignalAnalysis::steadinessFromTransients (int lanesLength) noexcept
 void SignalAnalysis::updateMetersAndHistory (int numSamples, HistoryBuffer& history) noexcept
 {
     // The meters and the history, in sample order.
-    const float* const __restrict transientLevels = chunk->transientLevels;
-    const float* const __restrict steadiness = chunk->steadiness;
-    const float* const __restrict densities = chunk->densities;
-    const double* const __restrict pointPowers = chunk->pointPowers;
+    const float* const __restrict transientLevels = chunk->transientLevels();
+    const float* const __restrict steadiness = chunk->steadiness();
+    const float* const __restrict densities = chunk->densities();
+    const double* const __restrict pointPowers = chunk->pointPowers();
     float blue = blueMeter.load (std::memory_order_relaxed);
     float red = redMeter.load (std::memory_order_relaxed);
     float blueSum = blueMeterSum, redSum = redMeterSum, greenSum = greenMeterSum;
