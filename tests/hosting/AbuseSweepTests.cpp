@@ -59,42 +59,6 @@ namespace
     // Generous enough for a sanitizer build on a busy machine; only a deadlock comes near it.
     constexpr juce::uint32 audioPhaseTimeoutMs = 60000;
 
-    std::unique_ptr<juce::AudioPluginInstance> load (Format format)
-    {
-        auto& manager = formatManager();
-        juce::OwnedArray<juce::PluginDescription> found;
-
-        for (auto* candidate : manager.getFormats())
-            if (candidate->getName() == formatName (format))
-                candidate->findAllTypesForFile (found, pluginLocation (format));
-
-        if (found.size() != 1)
-            return nullptr;
-
-        juce::String error;
-        auto instance = manager.createPluginInstance (*found[0], 44100.0, 512, error);
-        EXPECT_TRUE (error.isEmpty()) << error;
-        return instance;
-    }
-
-    juce::AudioProcessor::BusesLayout layout (int numChannels)
-    {
-        juce::AudioProcessor::BusesLayout result;
-        result.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
-        result.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
-        return result;
-    }
-
-    /** Runs the message loop for a while, as a host's event loop runs between two events. */
-    void pumpMessagesFor (juce::uint32 milliseconds)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + milliseconds;
-
-        while (juce::Time::getMillisecondCounter() < end)
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-    }
-
     /** The delay the plug-in must apply after a prepare call at this rate: 512 samples per
         whole multiple of 44.1 kHz; a slower rate, or one the engine refuses, keeps the length
         it had. An LV2 host builds a fresh instance on every prepare call, so there the length
@@ -454,16 +418,13 @@ namespace
         return nullptr;
     }
 
-    const char* const parameterNames[] = { "red", "green", "blue", "x2" };
-
     std::vector<juce::AudioProcessorParameter*> knobsAndToggle (juce::AudioProcessor& processor)
     {
         std::vector<juce::AudioProcessorParameter*> result;
 
         for (const auto* name : parameterNames)
-            for (auto* candidate : processor.getParameters())
-                if (candidate->getName (64) == name)
-                    result.push_back (candidate);
+            if (auto* parameter = findParameter (processor, name))
+                result.push_back (parameter);
 
         return result;
     }
@@ -534,7 +495,7 @@ namespace
     protected:
         void SetUp() override
         {
-            plugin = load (GetParam());
+            plugin = loadPlugin (GetParam());
             ASSERT_NE (plugin, nullptr) << "could not load " << pluginLocation (GetParam());
         }
 
@@ -548,26 +509,11 @@ namespace
             flush.clear();
             renderInBlocks (*plugin, flush, sizes, faults, blocks);
 
-            juce::AudioBuffer<float> audio (numChannels, 2 * delay + 1024);
-            audio.clear();
-
-            for (int channel = 0; channel < numChannels; ++channel)
-                audio.setSample (channel, 0, 1.0f);
-
+            auto audio = impulse (numChannels, 2 * delay + 1024);
             renderInBlocks (*plugin, audio, sizes, faults, blocks);
 
-            // A VST3 host learns of a new latency from a component restart on the message
-            // thread, an LV2 host from the latency port once a block has run.
-            pumpMessagesUntil ([&] { return plugin->getLatencySamples() == delay; });
-            EXPECT_EQ (plugin->getLatencySamples(), delay) << "reported latency";
-
-            for (int channel = 0; channel < numChannels; ++channel)
-            {
-                const auto* samples = audio.getReadPointer (channel);
-                const auto peak = std::max_element (samples, samples + audio.getNumSamples(), [] (float a, float b) { return std::abs (a) < std::abs (b); });
-                EXPECT_EQ (peak - samples, delay) << "delay applied to channel " << channel;
-                EXPECT_GT (std::abs (*peak), 0.5f) << "channel " << channel;
-            }
+            EXPECT_EQ (latencyOnceReported (*plugin, delay), delay) << "reported latency";
+            expectImpulseDelayedBy (audio, delay);
         }
 
         std::unique_ptr<juce::AudioPluginInstance> plugin;
@@ -687,7 +633,7 @@ namespace
 
             // JUCE's LV2 host offers only the plug-in's own stereo layout; a mono host runs
             // the stereo instance with one channel and leaves the second ports unconnected.
-            const auto layoutAccepted = plugin->setBusesLayout (layout (numChannels));
+            const auto layoutAccepted = plugin->setBusesLayout (layout (numChannels, numChannels));
 
             if (format != Format::lv2)
             {
@@ -695,7 +641,7 @@ namespace
             }
             else if (! layoutAccepted)
             {
-                ASSERT_TRUE (plugin->setBusesLayout (layout (2)));
+                ASSERT_TRUE (plugin->setBusesLayout (layout (2, 2)));
             }
 
             plugin->prepareToPlay (sampleRate, announcedBlockSize);
