@@ -4,22 +4,17 @@
 // that no microphone produces. Every run uses the same seed, so a failure repeats exactly.
 
 #include "HostingSupport.h"
+#include "Vst3Module.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
-
-// The VST3 interfaces that ship inside JUCE, reached through JUCE's module folder so that they
-// count as system headers, as every other third-party header here does. Each is included
-// before anything that includes it, so its include guard stops a second copy from coming in
-// through the SDK folder of JUCE's hosting set-up.
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/base/funknown.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/base/ipluginbase.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/gui/iplugview.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivstcomponent.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivsteditcontroller.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivstmessage.h>
-
-#include <dlfcn.h>
+#include <pluginterfaces/base/funknown.h>
+#include <pluginterfaces/base/ipluginbase.h>
+#include <pluginterfaces/base/smartpointer.h>
+#include <pluginterfaces/gui/iplugview.h>
+#include <pluginterfaces/vst/ivstcomponent.h>
+#include <pluginterfaces/vst/ivsteditcontroller.h>
+#include <pluginterfaces/vst/ivstmessage.h>
 
 #include <algorithm>
 #include <atomic>
@@ -276,28 +271,21 @@ namespace
                 return;
 
             // The module is loaded already; this only finds it again.
-            module = dlopen (TAVINE_VST3_MODULE, RTLD_NOW | RTLD_NOLOAD);
-
-            if (module == nullptr)
-                return;
-
-            using FactoryEntry = Steinberg::IPluginFactory* (*) ();
-            const auto getFactory = reinterpret_cast<FactoryEntry> (dlsym (module, "GetPluginFactory"));
-            auto* factory = getFactory != nullptr ? getFactory() : nullptr;
+            const Vst3Module module (TAVINE_VST3_MODULE, SharedLibrary::Opening::findLoaded);
+            const auto factory = module.getFactory();
 
             if (factory == nullptr)
                 return;
 
             void* created = nullptr;
             factory->createInstance (controllerClass, Steinberg::Vst::IEditController::iid, &created);
-            factory->release();
-            controller = static_cast<Steinberg::Vst::IEditController*> (created);
+            controller = Steinberg::owned (static_cast<Steinberg::Vst::IEditController*> (created));
 
             if (controller == nullptr || controller->initialize (nullptr) != Steinberg::kResultOk)
                 return;
 
-            finder.component->queryInterface (Steinberg::Vst::IConnectionPoint::iid, reinterpret_cast<void**> (&componentPoint));
-            controller->queryInterface (Steinberg::Vst::IConnectionPoint::iid, reinterpret_cast<void**> (&controllerPoint));
+            componentPoint = queryInterface<Steinberg::Vst::IConnectionPoint> (*finder.component);
+            controllerPoint = queryInterface<Steinberg::Vst::IConnectionPoint> (*controller);
 
             connected = componentPoint != nullptr && controllerPoint != nullptr && controllerPoint->connect (componentPoint) == Steinberg::kResultOk;
         }
@@ -309,18 +297,11 @@ namespace
             if (connected)
                 controllerPoint->disconnect (componentPoint);
 
-            for (auto* point : { controllerPoint, componentPoint })
-                if (point != nullptr)
-                    point->release();
+            controllerPoint = nullptr;
+            componentPoint = nullptr;
 
             if (controller != nullptr)
-            {
                 controller->terminate();
-                controller->release();
-            }
-
-            if (module != nullptr)
-                dlclose (module);
         }
 
         bool open() override
@@ -328,25 +309,17 @@ namespace
             if (! connected || view != nullptr)
                 return false;
 
-            view = controller->createView (Steinberg::Vst::ViewType::kEditor);
+            view = Steinberg::owned (controller->createView (Steinberg::Vst::ViewType::kEditor));
             return view != nullptr;
         }
 
-        void close() override
-        {
-            if (view != nullptr)
-                view->release();
-
-            view = nullptr;
-        }
+        void close() override { view = nullptr; }
 
     private:
-        void* module = nullptr;
-        Steinberg::Vst::IEditController* controller = nullptr;
-        Steinberg::Vst::IConnectionPoint* componentPoint = nullptr;
-        Steinberg::Vst::IConnectionPoint* controllerPoint = nullptr;
+        Steinberg::IPtr<Steinberg::Vst::IEditController> controller;
+        Steinberg::IPtr<Steinberg::Vst::IConnectionPoint> componentPoint, controllerPoint;
         bool connected = false;
-        Steinberg::IPlugView* view = nullptr;
+        Steinberg::IPtr<Steinberg::IPlugView> view;
     };
 
     /** A VST2 host asks for the editor's size before it opens a window; to answer, the plug-in
