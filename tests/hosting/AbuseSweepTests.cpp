@@ -1,31 +1,18 @@
 // The built plug-in binaries driven the way careless hosts drive plug-ins: sample rates switched
 // at random, block lengths changing on every call, mono and stereo, automation from another
 // thread, state saved and restored and editors opened and closed while audio runs, and input
-// that no microphone produces. Every run uses the same seed, so a failure repeats exactly.
+// that no microphone produces. Every case starts from the same seed, so its rates, lengths and
+// inputs repeat exactly from run to run.
 
+#include "HeadlessEditor.h"
 #include "HostingSupport.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
-// The VST3 interfaces that ship inside JUCE, reached through JUCE's module folder so that they
-// count as system headers, as every other third-party header here does. Each is included
-// before anything that includes it, so its include guard stops a second copy from coming in
-// through the SDK folder of JUCE's hosting set-up.
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/base/funknown.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/base/ipluginbase.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/gui/iplugview.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivstcomponent.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivsteditcontroller.h>
-#include <juce_audio_processors/format_types/VST3_SDK/pluginterfaces/vst/ivstmessage.h>
-
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdint>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -59,42 +46,6 @@ namespace
     // Generous enough for a sanitizer build on a busy machine; only a deadlock comes near it.
     constexpr juce::uint32 audioPhaseTimeoutMs = 60000;
 
-    std::unique_ptr<juce::AudioPluginInstance> load (Format format)
-    {
-        auto& manager = formatManager();
-        juce::OwnedArray<juce::PluginDescription> found;
-
-        for (auto* candidate : manager.getFormats())
-            if (candidate->getName() == formatName (format))
-                candidate->findAllTypesForFile (found, pluginLocation (format));
-
-        if (found.size() != 1)
-            return nullptr;
-
-        juce::String error;
-        auto instance = manager.createPluginInstance (*found[0], 44100.0, 512, error);
-        EXPECT_TRUE (error.isEmpty()) << error;
-        return instance;
-    }
-
-    juce::AudioProcessor::BusesLayout layout (int numChannels)
-    {
-        juce::AudioProcessor::BusesLayout result;
-        result.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
-        result.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numChannels));
-        return result;
-    }
-
-    /** Runs the message loop for a while, as a host's event loop runs between two events. */
-    void pumpMessagesFor (juce::uint32 milliseconds)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + milliseconds;
-
-        while (juce::Time::getMillisecondCounter() < end)
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-    }
-
     /** The delay the plug-in must apply after a prepare call at this rate: 512 samples per
         whole multiple of 44.1 kHz; a slower rate, or one the engine refuses, keeps the length
         it had. An LV2 host builds a fresh instance on every prepare call, so there the length
@@ -107,6 +58,15 @@ namespace
             return kept;
 
         return 512 * (int) (sampleRate / 44100.0);
+    }
+
+    /** Shuffles the items in place with draws from the sweep's generator, so that a run
+        repeats. */
+    template <typename Item>
+    void shuffleWith (juce::Random& random, std::vector<Item>& items)
+    {
+        for (auto i = items.size() - 1; i > 0; --i)
+            std::swap (items[i], items[(std::size_t) random.nextInt ((int) i + 1)]);
     }
 
     /** The block lengths in an order of their own that repeats no length twice in a row. */
@@ -140,8 +100,7 @@ namespace
 
             do
             {
-                for (auto i = order.size() - 1; i > 0; --i)
-                    std::swap (order[i], order[(std::size_t) random.nextInt ((int) i + 1)]);
+                shuffleWith (random, order);
             } while (order.front() == previous);
 
             position = 0;
@@ -274,196 +233,13 @@ namespace
             audio.setSample (random.nextInt (audio.getNumChannels()), random.nextInt (audio.getNumSamples()), std::numeric_limits<float>::quiet_NaN());
     }
 
-    /** Opens and closes the plug-in's own editor while audio runs, without a display. JUCE's
-        hosted editors embed the plug-in's window in an X11 window of their own, which needs a
-        display; so this opens the editor the way a host does before it has a window to put it
-        in, and closes it again. */
-    class HeadlessEditor
-    {
-    public:
-        virtual ~HeadlessEditor() = default;
-        virtual bool open() = 0;
-        virtual void close() = 0;
-    };
-
-    /** A VST3 editor is a view of an edit controller. The hosted instance keeps its controller
-        to itself, so a second controller of the plug-in's class is connected to the hosted
-        component, as a host connects one, and makes the view. Creating the view builds the
-        plug-in's editor; releasing it destroys the editor. */
-    class Vst3HeadlessEditor : public HeadlessEditor
-    {
-    public:
-        explicit Vst3HeadlessEditor (juce::AudioPluginInstance& plugin)
-        {
-            struct ComponentFinder : juce::ExtensionsVisitor
-            {
-                void visitVST3Client (const VST3Client& client) override { component = client.getIComponentPtr(); }
-                Steinberg::Vst::IComponent* component = nullptr;
-            } finder;
-
-            plugin.getExtensions (finder);
-
-            if (finder.component == nullptr)
-                return;
-
-            Steinberg::TUID controllerClass {};
-
-            if (finder.component->getControllerClassId (controllerClass) != Steinberg::kResultOk)
-                return;
-
-            // The module is loaded already; this only finds it again.
-            module = dlopen (TAVINE_VST3_MODULE, RTLD_NOW | RTLD_NOLOAD);
-
-            if (module == nullptr)
-                return;
-
-            using FactoryEntry = Steinberg::IPluginFactory* (*) ();
-            const auto getFactory = reinterpret_cast<FactoryEntry> (dlsym (module, "GetPluginFactory"));
-            auto* factory = getFactory != nullptr ? getFactory() : nullptr;
-
-            if (factory == nullptr)
-                return;
-
-            void* created = nullptr;
-            factory->createInstance (controllerClass, Steinberg::Vst::IEditController::iid, &created);
-            factory->release();
-            controller = static_cast<Steinberg::Vst::IEditController*> (created);
-
-            if (controller == nullptr || controller->initialize (nullptr) != Steinberg::kResultOk)
-                return;
-
-            finder.component->queryInterface (Steinberg::Vst::IConnectionPoint::iid, reinterpret_cast<void**> (&componentPoint));
-            controller->queryInterface (Steinberg::Vst::IConnectionPoint::iid, reinterpret_cast<void**> (&controllerPoint));
-
-            connected = componentPoint != nullptr && controllerPoint != nullptr && controllerPoint->connect (componentPoint) == Steinberg::kResultOk;
-        }
-
-        ~Vst3HeadlessEditor() override
-        {
-            close();
-
-            if (connected)
-                controllerPoint->disconnect (componentPoint);
-
-            for (auto* point : { controllerPoint, componentPoint })
-                if (point != nullptr)
-                    point->release();
-
-            if (controller != nullptr)
-            {
-                controller->terminate();
-                controller->release();
-            }
-
-            if (module != nullptr)
-                dlclose (module);
-        }
-
-        bool open() override
-        {
-            if (! connected || view != nullptr)
-                return false;
-
-            view = controller->createView (Steinberg::Vst::ViewType::kEditor);
-            return view != nullptr;
-        }
-
-        void close() override
-        {
-            if (view != nullptr)
-                view->release();
-
-            view = nullptr;
-        }
-
-    private:
-        void* module = nullptr;
-        Steinberg::Vst::IEditController* controller = nullptr;
-        Steinberg::Vst::IConnectionPoint* componentPoint = nullptr;
-        Steinberg::Vst::IConnectionPoint* controllerPoint = nullptr;
-        bool connected = false;
-        Steinberg::IPlugView* view = nullptr;
-    };
-
-    /** A VST2 host asks for the editor's size before it opens a window; to answer, the plug-in
-        builds its editor. Closing the editor destroys it. */
-    class Vst2HeadlessEditor : public HeadlessEditor
-    {
-    public:
-        explicit Vst2HeadlessEditor (juce::AudioPluginInstance& plugin)
-        {
-            struct EffectFinder : juce::ExtensionsVisitor
-            {
-                void visitVSTClient (const VSTClient& client) override { effect = client.getAEffectPtr(); }
-                AEffect* effect = nullptr;
-            } finder;
-
-            plugin.getExtensions (finder);
-            effect = reinterpret_cast<EffectRecord*> (finder.effect);
-        }
-
-        ~Vst2HeadlessEditor() override { close(); }
-
-        bool open() override
-        {
-            if (effect == nullptr || isOpen)
-                return false;
-
-            void* bounds = nullptr;
-            effect->dispatcher (effect, editGetRect, 0, 0, &bounds, 0.0f);
-            isOpen = bounds != nullptr;
-            return isOpen;
-        }
-
-        void close() override
-        {
-            if (isOpen)
-                effect->dispatcher (effect, editClose, 0, 0, nullptr, 0.0f);
-
-            isOpen = false;
-        }
-
-    private:
-        // The head of every VST2 effect record: the magic number, then the dispatcher.
-        struct EffectRecord
-        {
-            std::int32_t magic;
-            std::intptr_t (*dispatcher) (EffectRecord*, std::int32_t, std::int32_t, std::intptr_t, void*, float);
-        };
-
-        static constexpr std::int32_t editGetRect = 13;
-        static constexpr std::int32_t editClose = 15;
-
-        EffectRecord* effect = nullptr;
-        bool isOpen = false;
-    };
-
-    std::unique_ptr<HeadlessEditor> makeHeadlessEditor (Format format, juce::AudioPluginInstance& plugin)
-    {
-        switch (format)
-        {
-            case Format::vst3:
-                return std::make_unique<Vst3HeadlessEditor> (plugin);
-            case Format::vst2:
-                return std::make_unique<Vst2HeadlessEditor> (plugin);
-            case Format::lv2:
-                // An LV2 editor is instantiated only into a parent X11 window.
-                return nullptr;
-        }
-
-        return nullptr;
-    }
-
-    const char* const parameterNames[] = { "red", "green", "blue", "x2" };
-
     std::vector<juce::AudioProcessorParameter*> knobsAndToggle (juce::AudioProcessor& processor)
     {
         std::vector<juce::AudioProcessorParameter*> result;
 
         for (const auto* name : parameterNames)
-            for (auto* candidate : processor.getParameters())
-                if (candidate->getName (64) == name)
-                    result.push_back (candidate);
+            if (auto* parameter = findParameter (processor, name))
+                result.push_back (parameter);
 
         return result;
     }
@@ -518,198 +294,276 @@ namespace
         std::thread thread;
     };
 
+    /** One turn of the sweep: the rate and the channel count a host switches to. */
+    struct Turn
+    {
+        double sampleRate;
+        int numChannels;
+    };
+
+    /** The turn's rate and layout, for the failures that happen in it. */
+    testing::Message describe (const Turn& turn)
+    {
+        return testing::Message() << turn.sampleRate << " Hz, " << (turn.numChannels == 1 ? "mono" : "stereo");
+    }
+
+    /** What a case put the plug-in through, for its report and its coverage checks. */
     struct Coverage
     {
         int rateChanges = 0;
         int blocks = 0;
-        int monoSegments = 0;
-        int stereoSegments = 0;
+        int monoTurns = 0;
+        int stereoTurns = 0;
         int inputs[numInputKinds] {};
         int stateRestores = 0;
         int editorOpenings = 0;
     };
 
+    /** A freshly loaded instance of one format, and the sweep's seeded generator, block lengths
+        and fault list. Every case starts from the same seed, so its turns come in the same
+        order and repeat exactly from run to run. */
     class AbuseSweep : public testing::TestWithParam<Format>
     {
     protected:
         void SetUp() override
         {
-            plugin = load (GetParam());
+            plugin = loadPlugin (GetParam());
             ASSERT_NE (plugin, nullptr) << "could not load " << pluginLocation (GetParam());
         }
 
-        /** Silence until everything that came before has left the delay and the filters, then
-            an impulse: it must come out after exactly the expected delay, and the host must
-            report that same delay as the latency. */
-        void checkImpulse (int delay, int numChannels, BlockSizes& sizes, Faults& faults, int& blocks)
+        /** Every rate twice, once in mono and once in stereo, in a shuffled order. */
+        std::vector<Turn> shuffledTurns()
         {
-            const auto settle = (int) (plugin->getSampleRate() * settleSeconds);
-            juce::AudioBuffer<float> flush (numChannels, delay + juce::jmax (settle, 8192));
-            flush.clear();
-            renderInBlocks (*plugin, flush, sizes, faults, blocks);
+            std::vector<Turn> turns;
 
-            juce::AudioBuffer<float> audio (numChannels, 2 * delay + 1024);
-            audio.clear();
+            for (const auto rate : sweepRates)
+                for (const auto numChannels : { 1, 2 })
+                    turns.push_back ({ rate, numChannels });
 
-            for (int channel = 0; channel < numChannels; ++channel)
-                audio.setSample (channel, 0, 1.0f);
-
-            renderInBlocks (*plugin, audio, sizes, faults, blocks);
-
-            // A VST3 host learns of a new latency from a component restart on the message
-            // thread, an LV2 host from the latency port once a block has run.
-            pumpMessagesUntil ([&] { return plugin->getLatencySamples() == delay; });
-            EXPECT_EQ (plugin->getLatencySamples(), delay) << "reported latency";
-
-            for (int channel = 0; channel < numChannels; ++channel)
-            {
-                const auto* samples = audio.getReadPointer (channel);
-                const auto peak = std::max_element (samples, samples + audio.getNumSamples(), [] (float a, float b) { return std::abs (a) < std::abs (b); });
-                EXPECT_EQ (peak - samples, delay) << "delay applied to channel " << channel;
-                EXPECT_GT (std::abs (*peak), 0.5f) << "channel " << channel;
-            }
+            shuffleWith (random, turns);
+            return turns;
         }
 
-        std::unique_ptr<juce::AudioPluginInstance> plugin;
-    };
-
-    /** The audio side of one sample rate's turn: every kind of input, each in a block of the
-        next length; after a NaN or an infinity, silence, which must come out as silence once
-        the delay and the filters' ring have passed. It keeps processing silence until the
-        message thread has had its turn at the state and the editor, so those always overlap
-        audio. */
-    void runAudioPhase (juce::AudioProcessor& processor,
-                        int numChannels,
-                        int delay,
-                        juce::Random& random,
-                        BlockSizes& sizes,
-                        Faults& faults,
-                        Coverage& coverage,
-                        const std::atomic<bool>& messageSideDone)
-    {
-        std::vector<Input> kinds;
-
-        for (int kind = 0; kind < numInputKinds; ++kind)
-            kinds.push_back ((Input) kind);
-
-        for (auto i = kinds.size() - 1; i > 0; --i)
-            std::swap (kinds[i], kinds[(std::size_t) random.nextInt ((int) i + 1)]);
-
-        juce::AudioBuffer<float> audio (numChannels, largestBlock);
-        const auto settle = (int) (processor.getSampleRate() * settleSeconds);
-
-        for (const auto kind : kinds)
+        /** Switches the plug-in to the turn's layout and rate, as a host does between two runs
+            of its audio, and works out the delay it must apply from then on. */
+        void switchTo (const Turn& turn)
         {
-            // One block of exactly the next length.
-            const auto length = sizes.next();
-            juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), numChannels, 0, length);
-            fill (block, kind, random);
-            juce::MidiBuffer midi;
-            processor.processBlock (block, midi);
-            ++coverage.blocks;
-            ++coverage.inputs[(int) kind];
-
-            for (int channel = 0; channel < numChannels; ++channel)
-                for (int i = 0; i < length; ++i)
-                {
-                    if (! std::isfinite (block.getSample (channel, i)))
-                    {
-                        faults.add (std::string ("non-finite output for ") + inputName (kind));
-                        return;
-                    }
-                }
-
-            if (kind != Input::loneNaN && kind != Input::infinities)
-                continue;
-
-            juce::AudioBuffer<float> recovery (numChannels, delay + 2 * settle);
-            recovery.clear();
-            renderInBlocks (processor, recovery, sizes, faults, coverage.blocks);
-
-            for (int channel = 0; channel < numChannels; ++channel)
-                for (int i = delay + settle; i < recovery.getNumSamples(); ++i)
-                {
-                    if (std::abs (recovery.getSample (channel, i)) > quietLevel)
-                    {
-                        faults.add (std::string ("silence after ") + inputName (kind) + " came out as " + std::to_string (recovery.getSample (channel, i)) + " at " + std::to_string (i) + " samples");
-                        return;
-                    }
-                }
-        }
-
-        const auto deadline = juce::Time::getMillisecondCounter() + audioPhaseTimeoutMs;
-        juce::AudioBuffer<float> silence (numChannels, 64);
-
-        while (! messageSideDone && juce::Time::getMillisecondCounter() < deadline)
-        {
-            silence.clear();
-            renderInBlocks (processor, silence, sizes, faults, coverage.blocks);
-
-            // At the pace of a real audio device rather than flat out.
-            std::this_thread::sleep_for (std::chrono::milliseconds (1));
-        }
-    }
-
-    // The sweep: every rate twice, once in mono and once in stereo, in a shuffled order.
-    TEST_P (AbuseSweep, KeepsOutputFiniteAndLatencyTrueUnderHostAbuse)
-    {
-        const auto format = GetParam();
-        juce::Random random (sweepSeed);
-        BlockSizes sizes (random);
-        Faults faults;
-        Coverage coverage;
-
-        struct Turn
-        {
-            double sampleRate;
-            int numChannels;
-        };
-
-        std::vector<Turn> turns;
-
-        for (const auto rate : sweepRates)
-            for (const auto numChannels : { 1, 2 })
-                turns.push_back ({ rate, numChannels });
-
-        for (auto i = turns.size() - 1; i > 0; --i)
-            std::swap (turns[i], turns[(std::size_t) random.nextInt ((int) i + 1)]);
-
-        auto editor = makeHeadlessEditor (format, *plugin);
-        Automation automation (knobsAndToggle (*plugin));
-        ASSERT_EQ (automation.writes.load(), 0);
-        int delay = 512;
-
-        for (const auto [sampleRate, numChannels] : turns)
-        {
-            SCOPED_TRACE (testing::Message() << sampleRate << " Hz, " << (numChannels == 1 ? "mono" : "stereo"));
-
             plugin->releaseResources();
 
             // JUCE's LV2 host offers only the plug-in's own stereo layout; a mono host runs
             // the stereo instance with one channel and leaves the second ports unconnected.
-            const auto layoutAccepted = plugin->setBusesLayout (layout (numChannels));
+            const auto layoutAccepted = plugin->setBusesLayout (layout (turn.numChannels, turn.numChannels));
 
-            if (format != Format::lv2)
+            if (GetParam() != Format::lv2)
             {
                 ASSERT_TRUE (layoutAccepted);
             }
             else if (! layoutAccepted)
             {
-                ASSERT_TRUE (plugin->setBusesLayout (layout (2)));
+                ASSERT_TRUE (plugin->setBusesLayout (layout (2, 2)));
             }
 
-            plugin->prepareToPlay (sampleRate, announcedBlockSize);
-            delay = expectedDelay (format, sampleRate, delay);
+            plugin->prepareToPlay (turn.sampleRate, announcedBlockSize);
+            delay = expectedDelay (GetParam(), turn.sampleRate, delay);
             ++coverage.rateChanges;
-            ++(numChannels == 1 ? coverage.monoSegments : coverage.stereoSegments);
+            ++(turn.numChannels == 1 ? coverage.monoTurns : coverage.stereoTurns);
+        }
 
-            checkImpulse (delay, numChannels, sizes, faults, coverage.blocks);
+        /** Silence until everything that came before has left the delay and the filters, then
+            an impulse: it must come out after exactly the expected delay, and the host must
+            report that same delay as the latency. */
+        void checkImpulse (int expected, int numChannels)
+        {
+            const auto settle = (int) (plugin->getSampleRate() * settleSeconds);
+            juce::AudioBuffer<float> flush (numChannels, expected + juce::jmax (settle, 8192));
+            flush.clear();
+            renderInBlocks (*plugin, flush, sizes, faults, coverage.blocks);
+
+            auto audio = impulse (numChannels, 2 * expected + 1024);
+            renderInBlocks (*plugin, audio, sizes, faults, coverage.blocks);
+
+            EXPECT_EQ (latencyOnceReported (*plugin, expected), expected) << "reported latency";
+            expectImpulseDelayedBy (audio, expected);
+        }
+
+        /** The audio side of one turn: every kind of input, each in a block of the next
+            length; after a NaN or an infinity, silence, which must come out as silence once the
+            delay and the filters' ring have passed. It keeps processing silence until the
+            message thread has had its turn at the state and the editor, so those always overlap
+            audio. It may run on an audio thread of its own: nothing else draws from the
+            generator or the block lengths meanwhile. */
+        void runAudioPhase (int numChannels, const std::atomic<bool>& messageSideDone)
+        {
+            std::vector<Input> kinds;
+
+            for (int kind = 0; kind < numInputKinds; ++kind)
+                kinds.push_back ((Input) kind);
+
+            shuffleWith (random, kinds);
+
+            juce::AudioBuffer<float> audio (numChannels, largestBlock);
+            const auto settle = (int) (plugin->getSampleRate() * settleSeconds);
+
+            for (const auto kind : kinds)
+            {
+                // One block of exactly the next length.
+                const auto length = sizes.next();
+                juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), numChannels, 0, length);
+                fill (block, kind, random);
+                juce::MidiBuffer midi;
+                plugin->processBlock (block, midi);
+                ++coverage.blocks;
+                ++coverage.inputs[(int) kind];
+
+                for (int channel = 0; channel < numChannels; ++channel)
+                    for (int i = 0; i < length; ++i)
+                    {
+                        if (! std::isfinite (block.getSample (channel, i)))
+                        {
+                            faults.add (std::string ("non-finite output for ") + inputName (kind));
+                            return;
+                        }
+                    }
+
+                if (kind != Input::loneNaN && kind != Input::infinities)
+                    continue;
+
+                juce::AudioBuffer<float> recovery (numChannels, delay + 2 * settle);
+                recovery.clear();
+                renderInBlocks (*plugin, recovery, sizes, faults, coverage.blocks);
+
+                for (int channel = 0; channel < numChannels; ++channel)
+                    for (int i = delay + settle; i < recovery.getNumSamples(); ++i)
+                    {
+                        if (std::abs (recovery.getSample (channel, i)) > quietLevel)
+                        {
+                            faults.add (std::string ("silence after ") + inputName (kind) + " came out as " + std::to_string (recovery.getSample (channel, i)) + " at " + std::to_string (i) + " samples");
+                            return;
+                        }
+                    }
+            }
+
+            const auto deadline = juce::Time::getMillisecondCounter() + audioPhaseTimeoutMs;
+            juce::AudioBuffer<float> silence (numChannels, 64);
+
+            while (! messageSideDone && juce::Time::getMillisecondCounter() < deadline)
+            {
+                silence.clear();
+                renderInBlocks (*plugin, silence, sizes, faults, coverage.blocks);
+
+                // At the pace of a real audio device rather than flat out.
+                std::this_thread::sleep_for (std::chrono::milliseconds (1));
+            }
+        }
+
+        /** Fails the case for everything the audio side saw go wrong since the last report. */
+        void reportFaults()
+        {
+            for (const auto& fault : faults.take())
+                ADD_FAILURE() << fault;
+        }
+
+        void recordTurns()
+        {
+            RecordProperty ("rateChanges", coverage.rateChanges);
+            RecordProperty ("blocks", coverage.blocks);
+            RecordProperty ("monoTurns", coverage.monoTurns);
+            RecordProperty ("stereoTurns", coverage.stereoTurns);
+        }
+
+        /** A sweep that never fed some kind of input proves nothing about it. */
+        void expectEveryInputKindFed()
+        {
+            RecordProperty ("fewestBlocksOfOneInputKind", *std::min_element (std::begin (coverage.inputs), std::end (coverage.inputs)));
+
+            for (int kind = 0; kind < numInputKinds; ++kind)
+                EXPECT_GT (coverage.inputs[kind], 0) << inputName ((Input) kind);
+        }
+
+        /** Nor one that never ran some block length, the empty block among them. */
+        void expectEveryBlockLengthUsed()
+        {
+            RecordProperty ("fewestUsesOfOneBlockLength", *std::min_element (sizes.usage.begin(), sizes.usage.end()));
+
+            for (std::size_t i = 0; i < std::size (sweepBlockSizes); ++i)
+                EXPECT_GT (sizes.usage[i], 0) << sweepBlockSizes[i];
+        }
+
+        std::unique_ptr<juce::AudioPluginInstance> plugin;
+        juce::Random random { sweepSeed };
+        BlockSizes sizes { random };
+        Faults faults;
+        Coverage coverage;
+
+        /** The delay the plug-in must apply now; a new instance starts at 44.1 kHz. */
+        int delay = 512;
+    };
+
+    // A host switches rate and layout between runs, and hands over blocks of every length, the
+    // empty block among them. After each switch an impulse must come out after exactly the
+    // delay the new rate calls for, and the host must report that delay. The turns are one
+    // sequence: a rate below 44.1 kHz keeps the delay the turn before it left.
+    TEST_P (AbuseSweep, KeepsLatencyTrueAcrossRateAndLayoutChanges)
+    {
+        for (const auto& turn : shuffledTurns())
+        {
+            SCOPED_TRACE (describe (turn));
+            ASSERT_NO_FATAL_FAILURE (switchTo (turn));
+            checkImpulse (delay, turn.numChannels);
+            reportFaults();
+        }
+
+        plugin->releaseResources();
+        recordTurns();
+        expectEveryBlockLengthUsed();
+    }
+
+    // Input that no microphone produces, at every rate in mono and stereo, each kind in one
+    // block: the output stays finite and free of denormals, and after a NaN or an infinity the
+    // plug-in falls silent again once the delay and the filters' ring have passed. Here on the
+    // test's own thread with nothing else going on, so a fault repeats exactly.
+    TEST_P (AbuseSweep, KeepsOutputFiniteAndFallsSilentAfterHostileInput)
+    {
+        const std::atomic<bool> noMessageSide { true };
+
+        for (const auto& turn : shuffledTurns())
+        {
+            SCOPED_TRACE (describe (turn));
+            ASSERT_NO_FATAL_FAILURE (switchTo (turn));
+            runAudioPhase (turn.numChannels, noMessageSide);
+            reportFaults();
+        }
+
+        plugin->releaseResources();
+        recordTurns();
+        expectEveryInputKindFed();
+        expectEveryBlockLengthUsed();
+    }
+
+    // The careless host all at once: while the audio thread feeds hostile input and then
+    // silence, automation moves the parameters from a thread of its own and the message thread
+    // saves and restores the state and opens and closes the editor. These overlap on purpose:
+    // a parameter change from the automation thread can meet the editor being built or torn
+    // down or a state being restored, and all of it meets whatever the hostile input left
+    // behind. Each turn opens with a rate change and an impulse, which shows that the turn
+    // before left nothing wrong, so the turns stay one sequence.
+    TEST_P (AbuseSweep, SurvivesAutomationStateRestoresAndEditorsWhileAudioRuns)
+    {
+        auto editor = makeHeadlessEditor (GetParam(), *plugin);
+        Automation automation (knobsAndToggle (*plugin));
+        ASSERT_EQ (automation.writes.load(), 0);
+
+        for (const auto& turn : shuffledTurns())
+        {
+            SCOPED_TRACE (describe (turn));
+            ASSERT_NO_FATAL_FAILURE (switchTo (turn));
+            checkImpulse (delay, turn.numChannels);
 
             std::atomic<bool> messageSideDone { false }, audioDone { false };
             automation.active = true;
 
             std::thread audioThread ([&] {
-                runAudioPhase (*plugin, numChannels, delay, random, sizes, faults, coverage, messageSideDone);
+                runAudioPhase (turn.numChannels, messageSideDone);
                 audioDone = true;
             });
 
@@ -717,7 +571,6 @@ namespace
             // opens and closes the editor, while pumping its messages.
             juce::MemoryBlock earlierState;
             plugin->getStateInformation (earlierState);
-            const auto deadline = juce::Time::getMillisecondCounter() + audioPhaseTimeoutMs;
 
             for (int round = 0; round < 2 && ! audioDone; ++round)
             {
@@ -742,11 +595,7 @@ namespace
 
             messageSideDone = true;
 
-            while (! audioDone && juce::Time::getMillisecondCounter() < deadline)
-                if (! juce::dispatchNextMessageOnSystemQueue (true))
-                    juce::Thread::sleep (1);
-
-            if (! audioDone)
+            if (! pumpMessagesUntil ([&] { return audioDone.load(); }, audioPhaseTimeoutMs))
             {
                 // A host whose audio thread hangs is dead; so is this run.
                 ADD_FAILURE() << "the audio thread did not finish within " << audioPhaseTimeoutMs << " ms: deadlock";
@@ -755,9 +604,7 @@ namespace
 
             audioThread.join();
             automation.active = false;
-
-            for (const auto& fault : faults.take())
-                ADD_FAILURE() << fault;
+            reportFaults();
 
             EXPECT_EQ (plugin->getLatencySamples(), delay) << "latency after the abuse";
         }
@@ -767,49 +614,33 @@ namespace
         if (editor == nullptr)
             RecordProperty ("editors", "not opened: an LV2 editor needs an X11 parent window");
 
-        RecordProperty ("rateChanges", coverage.rateChanges);
-        RecordProperty ("blocks", coverage.blocks);
-        RecordProperty ("monoTurns", coverage.monoSegments);
-        RecordProperty ("stereoTurns", coverage.stereoSegments);
+        recordTurns();
         RecordProperty ("automationWrites", automation.writes.load());
         RecordProperty ("stateRestores", coverage.stateRestores);
         RecordProperty ("editorOpenings", coverage.editorOpenings);
-        RecordProperty ("fewestBlocksOfOneInputKind", *std::min_element (std::begin (coverage.inputs), std::end (coverage.inputs)));
-        RecordProperty ("fewestUsesOfOneBlockLength", *std::min_element (sizes.usage.begin(), sizes.usage.end()));
-
-        for (int kind = 0; kind < numInputKinds; ++kind)
-            EXPECT_GT (coverage.inputs[kind], 0) << inputName ((Input) kind);
-
-        for (std::size_t i = 0; i < std::size (sweepBlockSizes); ++i)
-            EXPECT_GT (sizes.usage[i], 0) << sweepBlockSizes[i];
+        expectEveryInputKindFed();
+        expectEveryBlockLengthUsed();
     }
 
     // A host that passes a rate of 0, a negative rate, NaN or an absurd rate must not break the
     // instance: the set-up it had stays, latency included, and the audio is still right.
     TEST_P (AbuseSweep, KeepsItsSetUpWhenPreparedWithANonsenseRate)
     {
-        const auto format = GetParam();
-        juce::Random random (sweepSeed);
-        BlockSizes sizes (random);
-        Faults faults;
-        int blocks = 0;
         const auto numChannels = plugin->getTotalNumOutputChannels();
 
         plugin->prepareToPlay (96000.0, announcedBlockSize);
-        checkImpulse (1024, numChannels, sizes, faults, blocks);
+        checkImpulse (1024, numChannels);
 
         for (const auto nonsense : { 0.0, -48000.0, std::numeric_limits<double>::quiet_NaN(), 1.0e12, std::numeric_limits<double>::infinity() })
         {
             SCOPED_TRACE (nonsense);
             plugin->releaseResources();
             plugin->prepareToPlay (nonsense, announcedBlockSize);
-            checkImpulse (expectedDelay (format, nonsense, 1024), numChannels, sizes, faults, blocks);
+            checkImpulse (expectedDelay (GetParam(), nonsense, 1024), numChannels);
         }
 
         plugin->releaseResources();
-
-        for (const auto& fault : faults.take())
-            ADD_FAILURE() << fault;
+        reportFaults();
     }
 
     INSTANTIATE_TEST_SUITE_P (Formats,

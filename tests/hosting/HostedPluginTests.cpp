@@ -26,46 +26,6 @@ namespace
     // to that floor, lifted by the gains of the stages.
     constexpr float noiseTolerance = 1.0e-5f;
 
-    juce::AudioPluginFormat* findFormat (Format format)
-    {
-        for (auto* candidate : formatManager().getFormats())
-            if (candidate->getName() == formatName (format))
-                return candidate;
-
-        return nullptr;
-    }
-
-    juce::PluginDescription describe (Format format)
-    {
-        juce::OwnedArray<juce::PluginDescription> found;
-
-        if (auto* pluginFormat = findFormat (format))
-            pluginFormat->findAllTypesForFile (found, pluginLocation (format));
-
-        return found.size() == 1 ? *found[0] : juce::PluginDescription();
-    }
-
-    std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate = 44100.0, int blockSize = 512)
-    {
-        const auto description = describe (format);
-
-        if (description.name.isEmpty())
-            return nullptr;
-
-        juce::String error;
-        auto instance = formatManager().createPluginInstance (description, sampleRate, blockSize, error);
-        EXPECT_TRUE (error.isEmpty()) << error;
-        return instance;
-    }
-
-    juce::AudioProcessor::BusesLayout layout (int inputs, int outputs)
-    {
-        juce::AudioProcessor::BusesLayout result;
-        result.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (inputs));
-        result.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outputs));
-        return result;
-    }
-
     /** A test signal with content in all three bands: a low sine, a high sine and a step. */
     juce::AudioBuffer<float> makeProgramme (int numChannels, int numSamples, double sampleRate)
     {
@@ -84,18 +44,6 @@ namespace
         }
 
         return buffer;
-    }
-
-    /** A unit impulse at the first sample of every channel, then silence. */
-    juce::AudioBuffer<float> impulse (int numChannels, int numSamples)
-    {
-        juce::AudioBuffer<float> audio (numChannels, numSamples);
-        audio.clear();
-
-        for (int channel = 0; channel < numChannels; ++channel)
-            audio.setSample (channel, 0, 1.0f);
-
-        return audio;
     }
 
     /** Runs the whole buffer through the processor in blocks, as a host's audio thread would. */
@@ -128,19 +76,6 @@ namespace
             plugin.processBlockBypassed (block, midi);
         else
             plugin.processBlock (block, midi);
-    }
-
-    const char* const parameterNames[] = { "red", "green", "blue", "x2" };
-
-    /** A parameter by its name. LV2 hosts list parameters in an order of their own and find
-        them by URI, so the name, not the index, is what all three formats have in common. */
-    juce::AudioProcessorParameter* findParameter (juce::AudioProcessor& processor, const juce::String& name)
-    {
-        for (auto* candidate : processor.getParameters())
-            if (candidate->getName (64) == name)
-                return candidate;
-
-        return nullptr;
     }
 
     void setAllParameters (juce::AudioProcessor& processor, float value)
@@ -205,7 +140,7 @@ namespace
     protected:
         void SetUp() override
         {
-            plugin = load (GetParam());
+            plugin = loadPlugin (GetParam());
             ASSERT_NE (plugin, nullptr) << "could not load " << pluginLocation (GetParam());
         }
 
@@ -313,18 +248,8 @@ namespace
             auto audio = impulse (numChannels, 4 * delay);
             render (*plugin, audio, 256);
 
-            // A VST3 host learns of the new latency through a component restart on the message
-            // thread, an LV2 host from the latency port once a block has run.
-            pumpMessagesUntil ([&] { return plugin->getLatencySamples() == delay; });
-            EXPECT_EQ (plugin->getLatencySamples(), delay);
-
-            for (int channel = 0; channel < numChannels; ++channel)
-            {
-                const auto* samples = audio.getReadPointer (channel);
-                const auto peak = std::max_element (samples, samples + audio.getNumSamples(), [] (float a, float b) { return std::abs (a) < std::abs (b); });
-                EXPECT_EQ (peak - samples, delay) << "channel " << channel;
-                EXPECT_GT (std::abs (*peak), 0.5f);
-            }
+            EXPECT_EQ (latencyOnceReported (*plugin, delay), delay);
+            expectImpulseDelayedBy (audio, delay);
 
             plugin->releaseResources();
         }
@@ -468,7 +393,7 @@ namespace
         juce::MemoryBlock state;
         plugin->getStateInformation (state);
 
-        auto fresh = load (GetParam());
+        auto fresh = loadPlugin (GetParam());
         ASSERT_NE (fresh, nullptr);
         fresh->setStateInformation (state.getData(), (int) state.getSize());
         settle (*fresh);
@@ -518,7 +443,7 @@ namespace
         plugin->getStateInformation (savedAgain);
         EXPECT_TRUE (savedAgain == saved) << "loading and saving changed the state's " << saved.getSize() << " bytes";
 
-        auto fresh = load (GetParam());
+        auto fresh = loadPlugin (GetParam());
         ASSERT_NE (fresh, nullptr);
         EXPECT_TRUE (saveWithKnobsSetByHand (*fresh) == saved) << "the same knobs saved other bytes";
     }
@@ -576,7 +501,7 @@ namespace
         constexpr int blockSize = 480;
         constexpr int numSamples = 48000;
 
-        auto hosted = load (format, sampleRate, blockSize);
+        auto hosted = loadPlugin (format, sampleRate, blockSize);
         ASSERT_NE (hosted, nullptr);
 
         // A mono track through the stereo LV2 plug-in: JUCE's LV2 host connects the ports the

@@ -1,11 +1,16 @@
 #pragma once
 
 // What the hosting tests share: the three formats, where the built binaries are, one format
-// manager for the whole run, and a message loop to pump.
+// manager for the whole run and the instances it creates, the parameters by name, a message
+// loop to pump, and the impulse that shows the delay.
+
+#include "PluginHosting.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -122,13 +127,35 @@ namespace test
         return *FormatEnvironment::manager;
     }
 
-    /** Runs the message loop, as a host's event loop would, until the condition holds or two
-        seconds have passed. Plug-ins post some news to the message thread: a VST3 plug-in
-        announces a new latency through an asynchronous component restart. */
-    template <typename Condition>
-    bool pumpMessagesUntil (Condition condition)
+    /** A fresh instance of the built plug-in, as a host creates one after its scan; null, with
+        a failure, if the format's binary cannot be found or loaded. */
+    inline std::unique_ptr<juce::AudioPluginInstance> loadPlugin (Format format, double sampleRate = 44100.0, int blockSize = 512)
     {
-        const auto deadline = juce::Time::getMillisecondCounter() + 2000;
+        juce::String error;
+        auto instance = createPluginInstance (formatManager(), formatName (format), pluginLocation (format), sampleRate, blockSize, error);
+        EXPECT_TRUE (error.isEmpty()) << error;
+        return instance;
+    }
+
+    inline juce::AudioProcessor::BusesLayout layout (int inputs, int outputs)
+    {
+        juce::AudioProcessor::BusesLayout result;
+        result.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (inputs));
+        result.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outputs));
+        return result;
+    }
+
+    /** The plug-in's own parameters, the three knobs and the x2 toggle, in their order. */
+    inline const char* const parameterNames[] = { "red", "green", "blue", "x2" };
+
+    /** Runs the message loop, as a host's event loop would, until the condition holds or the
+        time is up; says whether the condition held. Plug-ins post some news to the message
+        thread: a VST3 plug-in announces a new latency through an asynchronous component
+        restart. */
+    template <typename Condition>
+    bool pumpMessagesUntil (Condition condition, juce::uint32 timeoutMs = 2000)
+    {
+        const auto deadline = juce::Time::getMillisecondCounter() + timeoutMs;
 
         while (! condition())
         {
@@ -140,5 +167,45 @@ namespace test
         }
 
         return true;
+    }
+
+    /** Runs the message loop for a while, as a host's event loop runs between two events. */
+    inline void pumpMessagesFor (juce::uint32 milliseconds)
+    {
+        pumpMessagesUntil ([] { return false; }, milliseconds);
+    }
+
+    /** The latency the host reports once it can know the expected one: a VST3 host learns of a
+        new latency from a component restart on the message thread, an LV2 host from the
+        latency port once a block has run. */
+    inline int latencyOnceReported (juce::AudioProcessor& processor, int expected)
+    {
+        pumpMessagesUntil ([&] { return processor.getLatencySamples() == expected; });
+        return processor.getLatencySamples();
+    }
+
+    /** A unit impulse at the first sample of every channel, then silence. */
+    inline juce::AudioBuffer<float> impulse (int numChannels, int numSamples)
+    {
+        juce::AudioBuffer<float> audio (numChannels, numSamples);
+        audio.clear();
+
+        for (int channel = 0; channel < numChannels; ++channel)
+            audio.setSample (channel, 0, 1.0f);
+
+        return audio;
+    }
+
+    /** The impulse of impulse() after processing: on every channel its loudest sample must sit
+        exactly the delay after the start, and still be most of the impulse. */
+    inline void expectImpulseDelayedBy (const juce::AudioBuffer<float>& audio, int delay)
+    {
+        for (int channel = 0; channel < audio.getNumChannels(); ++channel)
+        {
+            const auto* samples = audio.getReadPointer (channel);
+            const auto peak = std::max_element (samples, samples + audio.getNumSamples(), [] (float a, float b) { return std::abs (a) < std::abs (b); });
+            EXPECT_EQ (peak - samples, delay) << "delay applied to channel " << channel;
+            EXPECT_GT (std::abs (*peak), 0.5f) << "channel " << channel;
+        }
     }
 } // namespace test

@@ -9,6 +9,8 @@
 // The material is made with nothing but integer arithmetic and single IEEE operations, never a
 // maths library function, so both platforms feed the plug-in the very same samples.
 
+#include "PluginHosting.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <cmath>
@@ -55,39 +57,13 @@ namespace
         return material;
     }
 
-    juce::AudioProcessorParameter* findParameter (juce::AudioProcessor& processor, const juce::String& name)
-    {
-        for (auto* candidate : processor.getParameters())
-            if (candidate->getName (64) == name)
-                return candidate;
-
-        return nullptr;
-    }
-
     int render (const juce::String& formatName, const juce::String& location, const juce::File& output)
     {
         juce::AudioPluginFormatManager formats;
         formats.addDefaultFormats();
 
-        juce::AudioPluginFormat* format = nullptr;
-
-        for (auto* candidate : formats.getFormats())
-            if (candidate->getName() == (formatName == "vst2" ? "VST" : "VST3"))
-                format = candidate;
-
-        juce::OwnedArray<juce::PluginDescription> found;
-
-        if (format != nullptr)
-            format->findAllTypesForFile (found, location);
-
-        if (found.size() != 1)
-        {
-            std::cerr << "no " << formatName << " plug-in at " << location << "\n";
-            return 1;
-        }
-
         juce::String error;
-        auto plugin = formats.createPluginInstance (*found[0], sampleRate, 512, error);
+        auto plugin = test::createPluginInstance (formats, formatName == "vst2" ? "VST" : "VST3", location, sampleRate, 512, error);
 
         if (plugin == nullptr)
         {
@@ -105,7 +81,7 @@ namespace
 
         for (const auto& [name, value] : { std::pair ("red", 0.6f), std::pair ("green", 0.5f), std::pair ("blue", 0.7f), std::pair ("x2", 1.0f) })
         {
-            if (auto* parameter = findParameter (*plugin, name))
+            if (auto* parameter = test::findParameter (*plugin, name))
                 parameter->setValue (value);
             else
                 return (std::cerr << "no parameter " << name << "\n", 1);

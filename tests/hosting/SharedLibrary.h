@@ -2,6 +2,7 @@
 
 // A plug-in binary loaded as a bare host loads it: dlopen on Linux, LoadLibrary on Windows.
 
+#include <algorithm>
 #include <string>
 
 #if defined(_WIN32)
@@ -15,20 +16,35 @@ namespace test
     class SharedLibrary
     {
     public:
-        /** Loads the library for good: hosts keep scanned modules, and a plug-in that has
+        enum class Opening
+        {
+            /** Loads the library unless the process has it already. */
+            load,
+
+            /** Only finds the library among those the process has loaded, as a host's own
+                code finds a module that its hosting framework loaded. */
+            findLoaded
+        };
+
+        /** Opens the library for good: hosts keep scanned modules, and a plug-in that has
             started framework threads cannot be unloaded safely between tests either. */
-        explicit SharedLibrary (const char* path)
+        explicit SharedLibrary (const char* path, Opening opening = Opening::load)
         {
 #if defined(_WIN32)
-            handle = LoadLibraryA (path);
+            const auto load = opening == Opening::load;
+
+            // Windows looks up a loaded module by its path only as written with backslashes.
+            std::string windowsPath (path);
+            std::replace (windowsPath.begin(), windowsPath.end(), '/', '\\');
+            handle = load ? LoadLibraryA (path) : GetModuleHandleA (windowsPath.c_str());
 
             if (handle == nullptr)
-                error = "LoadLibrary failed with error " + std::to_string (GetLastError());
+                error = std::string (load ? "LoadLibrary" : "GetModuleHandle") + " failed with error " + std::to_string (GetLastError());
 #else
-            handle = dlopen (path, RTLD_NOW | RTLD_LOCAL);
+            handle = dlopen (path, RTLD_NOW | RTLD_LOCAL | (opening == Opening::findLoaded ? RTLD_NOLOAD : 0));
 
             if (handle == nullptr)
-                error = dlerror();
+                error = opening == Opening::findLoaded ? std::string (path) + " is not loaded" : std::string (dlerror());
 #endif
         }
 

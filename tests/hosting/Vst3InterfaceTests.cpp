@@ -3,7 +3,7 @@
 // VST2 build's place in saved projects; they are not copied from the framework's code, so a
 // change of name, code or rule in the build shows up here.
 
-#include "SharedLibrary.h"
+#include "Vst3Module.h"
 
 #include <pluginterfaces/base/ipluginbase.h>
 #include <pluginterfaces/base/smartpointer.h>
@@ -19,21 +19,6 @@
 namespace
 {
     using namespace Steinberg;
-
-    using GetFactory = IPluginFactory*(PLUGIN_API*) ();
-
-#if defined(_WIN32)
-    // Windows hosts call these around a module's use; they take no handle.
-    using ModuleEntry = bool (PLUGIN_API*)();
-    using ModuleExit = bool (PLUGIN_API*)();
-    constexpr auto moduleEntryName = "InitDll";
-    constexpr auto moduleExitName = "ExitDll";
-#else
-    using ModuleEntry = bool (*) (void*);
-    using ModuleExit = bool (*)();
-    constexpr auto moduleEntryName = "ModuleEntry";
-    constexpr auto moduleExitName = "ModuleExit";
-#endif
 
     constexpr std::uint32_t wmTv = ('W' << 24) | ('m' << 16) | ('T' << 8) | 'v';
 
@@ -101,54 +86,29 @@ namespace
         // library itself stays loaded, as hosts keep scanned modules.
         static void SetUpTestSuite()
         {
-            library = std::make_unique<test::SharedLibrary> (TAVINE_VST3_MODULE);
-
-#if defined(_WIN32)
-            if (const auto entry = library->find<ModuleEntry> (moduleEntryName))
-                entryAccepted = entry();
-#else
-            if (const auto entry = library->find<ModuleEntry> (moduleEntryName))
-                entryAccepted = entry (library->getHandle());
-#endif
-
-            if (const auto getFactory = library->find<GetFactory> ("GetPluginFactory"))
-                factory = getFactory();
+            module = std::make_unique<test::Vst3Module> (TAVINE_VST3_MODULE);
+            entryAccepted = module->enter();
+            factory = module->getFactory();
         }
 
         static void TearDownTestSuite()
         {
-            if (factory != nullptr)
-                factory->release();
-
             factory = nullptr;
-
-            if (const auto exit = library->find<ModuleExit> (moduleExitName))
-                exit();
+            module->exit();
         }
 
         void SetUp() override
         {
-            ASSERT_TRUE (library->isLoaded()) << library->getError();
-            ASSERT_NE (library->find<ModuleEntry> (moduleEntryName), nullptr) << moduleEntryName;
-            ASSERT_NE (library->find<ModuleExit> (moduleExitName), nullptr) << moduleExitName;
+            ASSERT_TRUE (module->getLibrary().isLoaded()) << module->getLibrary().getError();
+            ASSERT_TRUE (module->hasEntry()) << test::Vst3Module::entryName;
+            ASSERT_TRUE (module->hasExit()) << test::Vst3Module::exitName;
             ASSERT_TRUE (entryAccepted);
-            ASSERT_NE (factory, nullptr);
+            ASSERT_TRUE (factory != nullptr);
         }
 
-        template <typename Interface>
-        IPtr<Interface> query()
-        {
-            Interface* result = nullptr;
-
-            if (factory->queryInterface (Interface::iid, reinterpret_cast<void**> (&result)) != kResultOk)
-                return {};
-
-            return owned (result);
-        }
-
-        static inline std::unique_ptr<test::SharedLibrary> library;
+        static inline std::unique_ptr<test::Vst3Module> module;
         static inline bool entryAccepted = false;
-        static inline IPluginFactory* factory = nullptr;
+        static inline IPtr<IPluginFactory> factory;
     };
 
     constexpr const char* componentCategory = "Audio Module Class";
@@ -184,8 +144,8 @@ namespace
 
     TEST_F (Vst3Interface, DescribesEachClassInDetail)
     {
-        const auto factory2 = query<IPluginFactory2>();
-        const auto factory3 = query<IPluginFactory3>();
+        const auto factory2 = test::queryInterface<IPluginFactory2> (*factory);
+        const auto factory3 = test::queryInterface<IPluginFactory3> (*factory);
         ASSERT_TRUE (factory2 != nullptr);
         ASSERT_TRUE (factory3 != nullptr);
 
