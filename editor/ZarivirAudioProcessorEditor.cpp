@@ -1,6 +1,7 @@
 #include "ZarivirAudioProcessorEditor.h"
 
 #include "BinaryData.h"
+#include "plugin/ParameterIds.h"
 
 namespace
 {
@@ -18,16 +19,16 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     , redKnob (imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
                imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
                *owner.parameters,
-               "red")
+               ParameterIds::red)
     , greenKnob (imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
                  imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
                  *owner.parameters,
-                 "green")
+                 ParameterIds::green)
     , blueKnob (imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
                 imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
                 *owner.parameters,
-                "blue")
-    , x2Button (*owner.parameters, "x2")
+                ParameterIds::blue)
+    , x2Button (*owner.parameters, ParameterIds::x2)
     , visualisation (owner.engine)
 {
     // The children set no look-and-feel of their own and inherit this one: that is how the

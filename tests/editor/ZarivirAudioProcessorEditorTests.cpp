@@ -1,5 +1,6 @@
 #include "BinaryData.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
+#include "plugin/ParameterIds.h"
 #include "support/RepaintCounter.h"
 
 #include <gtest/gtest.h>
@@ -145,7 +146,7 @@ TEST (Editor, EditorsShareOneLookAndFeelThatGoesWithTheLast)
 TEST (Editor, OpensWithTheToggleShowingItsState)
 {
     ZarivirAudioProcessor processor;
-    processor.parameters->getParameter ("x2")->setValueNotifyingHost (1.0f);
+    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (1.0f);
     ZarivirAudioProcessorEditor editor (processor);
     EXPECT_TRUE (editor.x2Button.getToggleState());
 

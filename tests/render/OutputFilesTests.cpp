@@ -8,7 +8,7 @@ namespace
     juce::MemoryBlock stateSavedByThePlugin (const ParameterValues& values)
     {
         ZarivirAudioProcessor plugin;
-        const std::pair<const char*, float> settings[] = { { "red", values.red }, { "green", values.green }, { "blue", values.blue }, { "x2", values.x2 } };
+        const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
         for (const auto& [id, value] : settings)
             plugin.parameters->getParameter (id)->setValueNotifyingHost (value);

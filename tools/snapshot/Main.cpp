@@ -8,6 +8,7 @@
 // use it to check what a real window shows.
 #include "DemoPhrase.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
+#include "plugin/ParameterIds.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
 #include <iostream>
@@ -109,12 +110,10 @@ int main (int argc, char** argv)
     const double rate = 44100.0;
     processor.prepareToPlay (rate, 512);
 
-    const char* ids[] = { "red", "green", "blue" };
+    for (size_t k = 0; k < 3; ++k)
+        processor.parameters->getParameter (ParameterIds::knobs[k])->setValueNotifyingHost (knobs[k]);
 
-    for (int k = 0; k < 3; ++k)
-        processor.parameters->getParameter (ids[k])->setValueNotifyingHost (knobs[k]);
-
-    processor.parameters->getParameter ("x2")->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
+    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
 
     std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
     auto& window = dynamic_cast<ZarivirAudioProcessorEditor&> (*editor);
