@@ -1,6 +1,7 @@
 #include "ZarivirAudioProcessorEditor.h"
 
 #include "BinaryData.h"
+#include "EditorLayout.h"
 #include "plugin/ParameterIds.h"
 
 namespace
@@ -41,7 +42,7 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     addAndMakeVisible (x2Button);
     addAndMakeVisible (visualisation);
 
-    setSize (width, height);
+    setSize (EditorLayout::width, EditorLayout::height);
     startTimer (100);
 }
 
@@ -64,11 +65,11 @@ void ZarivirAudioProcessorEditor::paint (juce::Graphics& g)
 void ZarivirAudioProcessorEditor::resized()
 {
     // Fixed places, whatever size a host asks for: the artwork is drawn for them.
-    redKnob.setBounds (65, 221, 64, 64);
-    greenKnob.setBounds (193, 221, 64, 64);
-    blueKnob.setBounds (321, 221, 64, 64);
-    x2Button.setBounds (209, 7, 32, 16);
-    visualisation.setBounds (31, 35, 388, 150);
+    redKnob.setBounds (EditorLayout::redKnob);
+    greenKnob.setBounds (EditorLayout::greenKnob);
+    blueKnob.setBounds (EditorLayout::blueKnob);
+    x2Button.setBounds (EditorLayout::x2Toggle);
+    visualisation.setBounds (EditorLayout::displayWindow);
 }
 
 void ZarivirAudioProcessorEditor::timerCallback()
