@@ -439,6 +439,8 @@ juce::Result RenderJob::run (const Progress& reportProgress)
 
     if (picture != nullptr)
     {
+        // One more tick for the audio since the last: the picture shows the file's very end.
+        picture->tick();
         const auto png = EditorPicture::toPng (picture->draw());
 
         if (auto result = pictureFile->write (png.getData(), png.getSize()); result.failed())
