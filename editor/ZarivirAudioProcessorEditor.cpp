@@ -1,6 +1,8 @@
 #include "ZarivirAudioProcessorEditor.h"
 
 #include "BinaryData.h"
+#include "EditorLayout.h"
+#include "plugin/ParameterIds.h"
 
 namespace
 {
@@ -18,16 +20,16 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     , redKnob (imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
                imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
                *owner.parameters,
-               "red")
+               ParameterIds::red)
     , greenKnob (imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
                  imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
                  *owner.parameters,
-                 "green")
+                 ParameterIds::green)
     , blueKnob (imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
                 imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
                 *owner.parameters,
-                "blue")
-    , x2Button (*owner.parameters, "x2")
+                ParameterIds::blue)
+    , x2Button (*owner.parameters, ParameterIds::x2)
     , visualisation (owner.engine)
 {
     // The children set no look-and-feel of their own and inherit this one: that is how the
@@ -40,7 +42,7 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     addAndMakeVisible (x2Button);
     addAndMakeVisible (visualisation);
 
-    setSize (width, height);
+    setSize (EditorLayout::width, EditorLayout::height);
     startTimer (100);
 }
 
@@ -63,11 +65,11 @@ void ZarivirAudioProcessorEditor::paint (juce::Graphics& g)
 void ZarivirAudioProcessorEditor::resized()
 {
     // Fixed places, whatever size a host asks for: the artwork is drawn for them.
-    redKnob.setBounds (65, 221, 64, 64);
-    greenKnob.setBounds (193, 221, 64, 64);
-    blueKnob.setBounds (321, 221, 64, 64);
-    x2Button.setBounds (209, 7, 32, 16);
-    visualisation.setBounds (31, 35, 388, 150);
+    redKnob.setBounds (EditorLayout::redKnob);
+    greenKnob.setBounds (EditorLayout::greenKnob);
+    blueKnob.setBounds (EditorLayout::blueKnob);
+    x2Button.setBounds (EditorLayout::x2Toggle);
+    visualisation.setBounds (EditorLayout::displayWindow);
 }
 
 void ZarivirAudioProcessorEditor::timerCallback()

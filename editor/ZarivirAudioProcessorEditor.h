@@ -6,9 +6,9 @@
 #include "ZarivirSlider.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
-/** Tavine's window: a fixed 450 x 300 background with three filmstrip knobs and their level
-    rings, the x2 toggle and the history panel. Ten times a second it hands the engine's meter
-    values to the rings, repainting only a knob whose level changed. */
+/** Tavine's window: a fixed background with three filmstrip knobs and their level rings, the
+    x2 toggle and the history panel, each where EditorLayout puts it. Ten times a second it
+    hands the engine's meter values to the rings, repainting only a knob whose level changed. */
 class ZarivirAudioProcessorEditor : public juce::AudioProcessorEditor, public juce::Timer
 {
 public:
@@ -18,9 +18,6 @@ public:
     void paint (juce::Graphics& g) override;
     void resized() override;
     void timerCallback() override;
-
-    static constexpr int width = 450;
-    static constexpr int height = 300;
 
     // Members in the order they must be built; destruction runs in reverse.
     ZarivirAudioProcessor& processor;

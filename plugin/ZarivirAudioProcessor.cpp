@@ -1,5 +1,6 @@
 #include "ZarivirAudioProcessor.h"
 
+#include "ParameterIds.h"
 #include "ParameterText.h"
 #include "StateBlock.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
@@ -22,6 +23,7 @@ namespace
                              .withStringFromValueFunction ([] (float value, int) { return ParameterText::knobToText (value); })
                              .withValueFromStringFunction ([] (const juce::String& text) { return ParameterText::knobFromText (text); });
 
+        // The name a host lists is the ID itself.
         return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 1 },
                                                             id,
                                                             juce::NormalisableRange<float> (0.0f, 1.0f, 0.0f, 1.0f, false),
@@ -33,10 +35,10 @@ namespace
     {
         // The order here is each parameter's index towards the host: never reorder.
         juce::AudioProcessorValueTreeState::ParameterLayout layout;
-        layout.add (makeParameter ("red", false),
-                    makeParameter ("green", false),
-                    makeParameter ("blue", false),
-                    makeParameter ("x2", true));
+        layout.add (makeParameter (ParameterIds::red, false),
+                    makeParameter (ParameterIds::green, false),
+                    makeParameter (ParameterIds::blue, false),
+                    makeParameter (ParameterIds::x2, true));
         return layout;
     }
 
@@ -124,10 +126,10 @@ void ZarivirAudioProcessor::runEngine (juce::AudioBuffer<float>& buffer, bool by
 {
     const juce::ScopedNoDenormals noDenormals;
 
-    const auto amounts = crossMix (readParameter ("red"),
-                                   readParameter ("green"),
-                                   readParameter ("blue"),
-                                   readParameter ("x2"));
+    const auto amounts = crossMix (readParameter (ParameterIds::red),
+                                   readParameter (ParameterIds::green),
+                                   readParameter (ParameterIds::blue),
+                                   readParameter (ParameterIds::x2));
 
     engine.setRedAmount (amounts.red);
     engine.setGreenAmount (amounts.green);
@@ -197,8 +199,9 @@ void ZarivirAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement state ("ZARIVIR");
 
-    for (auto* parameter : getParameters())
-        state.setAttribute (parameter->getName (512), StateBlock::formatValue (parameter->getValue()));
+    // One attribute per parameter, named by its ID, in the parameters' order.
+    for (const auto* id : ParameterIds::all)
+        state.setAttribute (id, StateBlock::formatValue (parameters->getParameter (id)->getValue()));
 
     destData = StateBlock::write (state);
 }
@@ -214,14 +217,14 @@ void ZarivirAudioProcessor::setStateInformation (const void* data, int sizeInByt
 
     // Any root tag is accepted; every parameter is set and reported, a missing attribute
     // keeping the value it has.
-    for (auto* parameter : getParameters())
+    for (const auto* id : ParameterIds::all)
     {
-        const auto name = parameter->getName (512);
+        auto* parameter = parameters->getParameter (id);
         float value = parameter->getValue();
 
-        if (state->hasAttribute (name))
+        if (state->hasAttribute (id))
         {
-            value = (float) ParameterText::parseNumber (state->getStringAttribute (name));
+            value = (float) ParameterText::parseNumber (state->getStringAttribute (id));
 
             if (std::isnan (value))
                 value = 0.0f;

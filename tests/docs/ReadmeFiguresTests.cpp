@@ -11,10 +11,12 @@
 //
 // The columns are whatever frequencies the header names; the rows must cover every knob with
 // x2 off and on. On a mismatch the test prints the block as it should read.
+#include "plugin/ParameterIds.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -26,21 +28,20 @@ namespace
 {
     constexpr double rate = 48000.0;
     constexpr int blockSize = 512;
-    const char* const knobIds[] = { "red", "green", "blue" };
 
     /** The processor's gain in decibels at one frequency, with one knob turned and the others
         at 0: the RMS of the output over whole periods against the RMS of the input that went
         in a latency earlier. */
-    double measureGainDb (int knob, float amount, bool x2, double frequency)
+    double measureGainDb (size_t knob, float amount, bool x2, double frequency)
     {
         ZarivirAudioProcessor processor;
         processor.prepareToPlay (rate, blockSize);
         processor.engine.setNoiseSeed (1);
 
-        for (int k = 0; k < 3; ++k)
-            processor.parameters->getParameter (knobIds[k])->setValueNotifyingHost (k == knob ? amount : 0.0f);
+        for (size_t k = 0; k < ParameterIds::knobs.size(); ++k)
+            processor.parameters->getParameter (ParameterIds::knobs[k])->setValueNotifyingHost (k == knob ? amount : 0.0f);
 
-        processor.parameters->getParameter ("x2")->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
+        processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
 
         const int latency = processor.getLatencySamples();
         const int settle = (int) (rate * 0.1);              // the filters settle within milliseconds
@@ -181,7 +182,7 @@ namespace
 
             if (hertz (row[2]) > 0.0)
                 figures.frequencyCells.assign (row.begin() + 2, row.end());
-            else if (row[0] == "red" || row[0] == "green" || row[0] == "blue")
+            else if (std::find (ParameterIds::knobs.begin(), ParameterIds::knobs.end(), row[0]) != ParameterIds::knobs.end())
                 figures.rows[{ row[0], row[1] }] = std::vector<std::string> (row.begin() + 2, row.end());
         }
 
@@ -221,11 +222,12 @@ TEST (ReadmeFigures, KnobFiguresAreWhatTheProcessorMeasures)
     bool allMatch = true;
     double smallestShare = 1.0e9, largestShare = -1.0e9;
 
-    for (int knob = 0; knob < 3; ++knob)
+    // The README names each knob as a host lists it: by its ID.
+    for (size_t knob = 0; knob < ParameterIds::knobs.size(); ++knob)
     {
         for (const bool x2 : { false, true })
         {
-            const auto key = std::make_pair (std::string (knobIds[knob]), std::string (x2 ? "on" : "off"));
+            const auto key = std::make_pair (std::string (ParameterIds::knobs[knob]), std::string (x2 ? "on" : "off"));
             const auto found = written.rows.find (key);
             std::string row = "| " + key.first + " | " + key.second + " |";
 

@@ -1,3 +1,4 @@
+#include "editor/EditorLayout.h"
 #include "editor/Visualisation.h"
 #include "support/AllocationCounter.h"
 #include "support/EngineDriver.h"
@@ -13,6 +14,9 @@
 
 namespace
 {
+    // The panel as the window places it.
+    const auto panelBounds = EditorLayout::displayWindow.withZeroOrigin();
+
     // Plays a constant level on both channels: the history's level is then that value.
     void playLevel (EffectEngine& engine, float level, double seconds)
     {
@@ -50,7 +54,7 @@ TEST (Visualisation, SteadyLevelFirstTickAndConvergence)
     playLevel (engine, 0.5f, 10.5);
 
     Visualisation panel (engine);
-    panel.setBounds (0, 0, 388, 150);
+    panel.setBounds (panelBounds);
     EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
     EXPECT_EQ (panel.getRangeHighDb(), 0.0f);
 
@@ -85,7 +89,7 @@ TEST (Visualisation, SilenceDrawsOnlyTheGroundAndKeepsTheRange)
     playLevel (engine, 0.0f, 11.0);
 
     Visualisation panel (engine);
-    panel.setBounds (0, 0, 388, 150);
+    panel.setBounds (panelBounds);
     panel.timerCallback();
 
     EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
@@ -93,7 +97,7 @@ TEST (Visualisation, SilenceDrawsOnlyTheGroundAndKeepsTheRange)
 
     const auto image = render (panel);
 
-    for (int x = 0; x < 388; ++x)
+    for (int x = 0; x < panel.getWidth(); ++x)
         ASSERT_FALSE (columnHasBar (image, x)) << x;
 }
 
@@ -104,19 +108,19 @@ TEST (Visualisation, NewestPointIsRightmostAndScrollsFourColumnsPerTick)
     playLevel (engine, 0.5f, 0.5);
 
     Visualisation panel (engine);
-    panel.setBounds (0, 0, 388, 150);
+    panel.setBounds (panelBounds);
     panel.timerCallback();
 
     const auto image = render (panel);
-    EXPECT_TRUE (columnHasBar (image, 387));
+    EXPECT_TRUE (columnHasBar (image, panel.getWidth() - 1));
     EXPECT_FALSE (columnHasBar (image, 0));
     EXPECT_FALSE (columnHasBar (image, 300));
 
     // Row 0 and the last row always show the ground; a full bar fills the rows between.
-    for (int x = 380; x < 388; ++x)
+    for (int x = panel.getWidth() - 8; x < panel.getWidth(); ++x)
     {
         EXPECT_EQ (image.getPixelAt (x, 0).getARGB(), 0xff101010u);
-        EXPECT_EQ (image.getPixelAt (x, 149).getARGB(), 0xff101010u);
+        EXPECT_EQ (image.getPixelAt (x, panel.getHeight() - 1).getARGB(), 0xff101010u);
     }
 
     playLevel (engine, 0.0f, 1.0);
@@ -163,7 +167,7 @@ TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
     EffectEngine engine;
     playLevel (engine, 0.5f, 2.0);
     Visualisation panel (engine);
-    panel.setBounds (0, 0, 388, 150);
+    panel.setBounds (panelBounds);
 
     if (test::ScopedAllocationCounter::isAvailable())
     {
@@ -200,7 +204,7 @@ TEST (Visualisation, RecentLoudPointsRaiseTheRangeMoreThanOldOnes)
         playLevel (engine, 0.0f, silenceAfter);
 
         Visualisation panel (engine);
-        panel.setBounds (0, 0, 388, 150);
+        panel.setBounds (panelBounds);
 
         for (int tick = 0; tick < 200; ++tick)
             panel.timerCallback();

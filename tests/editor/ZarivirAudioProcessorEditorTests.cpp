@@ -1,5 +1,7 @@
 #include "BinaryData.h"
+#include "editor/EditorLayout.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
+#include "plugin/ParameterIds.h"
 #include "support/RepaintCounter.h"
 
 #include <gtest/gtest.h>
@@ -44,19 +46,20 @@ TEST (Editor, FixedSizeAndChildBounds)
     ZarivirAudioProcessor processor;
     ZarivirAudioProcessorEditor editor (processor);
 
-    EXPECT_EQ (editor.getWidth(), 450);
-    EXPECT_EQ (editor.getHeight(), 300);
+    // The artwork is drawn for these places (the hosting tests hold the size a host sees).
+    EXPECT_EQ (editor.getWidth(), EditorLayout::width);
+    EXPECT_EQ (editor.getHeight(), EditorLayout::height);
     EXPECT_FALSE (editor.isResizable());
-    EXPECT_EQ (editor.redKnob.getBounds(), juce::Rectangle<int> (65, 221, 64, 64));
-    EXPECT_EQ (editor.greenKnob.getBounds(), juce::Rectangle<int> (193, 221, 64, 64));
-    EXPECT_EQ (editor.blueKnob.getBounds(), juce::Rectangle<int> (321, 221, 64, 64));
-    EXPECT_EQ (editor.x2Button.getBounds(), juce::Rectangle<int> (209, 7, 32, 16));
-    EXPECT_EQ (editor.visualisation.getBounds(), juce::Rectangle<int> (31, 35, 388, 150));
+    EXPECT_EQ (editor.redKnob.getBounds(), EditorLayout::redKnob);
+    EXPECT_EQ (editor.greenKnob.getBounds(), EditorLayout::greenKnob);
+    EXPECT_EQ (editor.blueKnob.getBounds(), EditorLayout::blueKnob);
+    EXPECT_EQ (editor.x2Button.getBounds(), EditorLayout::x2Toggle);
+    EXPECT_EQ (editor.visualisation.getBounds(), EditorLayout::displayWindow);
 
     // A host asking for another size changes nothing that matters: the children keep their places.
     editor.setSize (800, 600);
-    EXPECT_EQ (editor.redKnob.getBounds(), juce::Rectangle<int> (65, 221, 64, 64));
-    EXPECT_EQ (editor.visualisation.getBounds(), juce::Rectangle<int> (31, 35, 388, 150));
+    EXPECT_EQ (editor.redKnob.getBounds(), EditorLayout::redKnob);
+    EXPECT_EQ (editor.visualisation.getBounds(), EditorLayout::displayWindow);
 
     ASSERT_EQ (editor.getNumChildComponents(), 5);
     EXPECT_EQ (editor.getChildComponent (0), &editor.redKnob);
@@ -145,7 +148,7 @@ TEST (Editor, EditorsShareOneLookAndFeelThatGoesWithTheLast)
 TEST (Editor, OpensWithTheToggleShowingItsState)
 {
     ZarivirAudioProcessor processor;
-    processor.parameters->getParameter ("x2")->setValueNotifyingHost (1.0f);
+    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (1.0f);
     ZarivirAudioProcessorEditor editor (processor);
     EXPECT_TRUE (editor.x2Button.getToggleState());
 
@@ -156,11 +159,11 @@ TEST (Editor, OpensWithTheToggleShowingItsState)
     juce::Image expected (juce::Image::ARGB, 32, 16, true);
     {
         juce::Graphics g (expected);
-        g.drawImageAt (editor.backgroundImage.getClippedImage ({ 209, 7, 32, 16 }), 0, 0);
+        g.drawImageAt (editor.backgroundImage.getClippedImage (EditorLayout::x2Toggle), 0, 0);
         g.drawImageAt (lowerHalf, 0, 0);
     }
 
-    EXPECT_TRUE (sameImage (snapshot.getClippedImage ({ 209, 7, 32, 16 }).convertedToFormat (juce::Image::ARGB), expected));
+    EXPECT_TRUE (sameImage (snapshot.getClippedImage (EditorLayout::x2Toggle).convertedToFormat (juce::Image::ARGB), expected));
 }
 
 TEST (Editor, PaintsTheArtworkUnderTheChildren)

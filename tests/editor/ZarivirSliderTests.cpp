@@ -1,6 +1,7 @@
 #include "BinaryData.h"
 #include "editor/TavineLookAndFeel.h"
 #include "editor/ZarivirSlider.h"
+#include "plugin/ParameterIds.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ namespace
         TavineLookAndFeel lookAndFeel;
         juce::Image knobStrip = strip (BinaryData::green_png, BinaryData::green_pngSize);
         juce::Image ringStrip = strip (BinaryData::vu_green_png, BinaryData::vu_green_pngSize);
-        ZarivirSlider knob { knobStrip, ringStrip, *processor.parameters, "green" };
+        ZarivirSlider knob { knobStrip, ringStrip, *processor.parameters, ParameterIds::green };
 
         KnobFixture()
         {
@@ -86,7 +87,7 @@ TEST_F (KnobFixture, DrawsTheKnobFrameWithTheRingFrameOnTop)
                           Case { 1.0f, 1.0f, 14, 14 },
                           Case { 0.3f, std::numeric_limits<float>::quiet_NaN(), 4, 0 } })
     {
-        processor.parameters->getParameter ("green")->setValueNotifyingHost (c.position);
+        processor.parameters->getParameter (ParameterIds::green)->setValueNotifyingHost (c.position);
         knob.ringLevel = c.level;
         const auto rendered = render();
         EXPECT_EQ (differingPixels (rendered, composite (knobStrip, c.knobFrame, ringStrip, c.ringFrame)), 0) << c.position;
@@ -109,10 +110,10 @@ TEST_F (KnobFixture, BehavesLikeAPlainVerticalKnob)
     EXPECT_EQ (knob.getMaximum(), 1.0);
 
     // The knob follows the parameter, and the parameter follows the knob.
-    processor.parameters->getParameter ("green")->setValueNotifyingHost (0.25f);
+    processor.parameters->getParameter (ParameterIds::green)->setValueNotifyingHost (0.25f);
     EXPECT_DOUBLE_EQ (knob.getValue(), 0.25);
     knob.setValue (0.75, juce::sendNotificationSync);
-    EXPECT_FLOAT_EQ (processor.parameters->getParameter ("green")->getValue(), 0.75f);
+    EXPECT_FLOAT_EQ (processor.parameters->getParameter (ParameterIds::green)->getValue(), 0.75f);
 }
 
 TEST (KnobLookAndFeel, DrawsNothingForOtherSliders)
@@ -132,7 +133,7 @@ TEST (KnobLookAndFeel, SkipsAMissingRing)
     ZarivirAudioProcessor processor;
     TavineLookAndFeel lookAndFeel;
     const auto knobStrip = strip (BinaryData::red_png, BinaryData::red_pngSize);
-    ZarivirSlider knob (knobStrip, juce::Image(), *processor.parameters, "red");
+    ZarivirSlider knob (knobStrip, juce::Image(), *processor.parameters, ParameterIds::red);
     knob.setLookAndFeel (&lookAndFeel);
     knob.setBounds (0, 0, 64, 64);
     const auto rendered = knob.createComponentSnapshot (knob.getLocalBounds());

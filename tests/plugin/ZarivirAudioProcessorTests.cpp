@@ -1,3 +1,4 @@
+#include "plugin/ParameterIds.h"
 #include "plugin/ParameterText.h"
 #include "plugin/ZarivirAudioProcessor.h"
 #include "support/AllocationCounter.h"
@@ -25,10 +26,10 @@ namespace
 
     void setParameters (ZarivirAudioProcessor& processor, float red, float green, float blue, float x2)
     {
-        parameter (processor, "red").setValueNotifyingHost (red);
-        parameter (processor, "green").setValueNotifyingHost (green);
-        parameter (processor, "blue").setValueNotifyingHost (blue);
-        parameter (processor, "x2").setValueNotifyingHost (x2);
+        parameter (processor, ParameterIds::red).setValueNotifyingHost (red);
+        parameter (processor, ParameterIds::green).setValueNotifyingHost (green);
+        parameter (processor, ParameterIds::blue).setValueNotifyingHost (blue);
+        parameter (processor, ParameterIds::x2).setValueNotifyingHost (x2);
     }
 
     void runBlock (ZarivirAudioProcessor& processor, int channels, int samples)
@@ -60,10 +61,13 @@ TEST (ZarivirAudioProcessor, FourParametersInOrderWithTheirIdentity)
     const auto& params = processor.getParameters();
     ASSERT_EQ (params.size(), 4);
 
+    // Spelled out: these are what hosts and saved projects know the parameters by.
     const char* ids[] = { "red", "green", "blue", "x2" };
 
     for (int i = 0; i < 4; ++i)
     {
+        EXPECT_STREQ (ParameterIds::all[(size_t) i], ids[i]);
+
         auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (params[i]);
         ASSERT_NE (ranged, nullptr);
         EXPECT_EQ (ranged->getParameterID(), ids[i]);
@@ -85,7 +89,7 @@ TEST (ZarivirAudioProcessor, FourParametersInOrderWithTheirIdentity)
 TEST (ZarivirAudioProcessor, KnobTextAndParsing)
 {
     ZarivirAudioProcessor processor;
-    auto& red = parameter (processor, "red");
+    auto& red = parameter (processor, ParameterIds::red);
 
     EXPECT_EQ (red.getText (0.25f, 512), "0.25");
     EXPECT_EQ (red.getText (0.0f, 512), "0.00");
@@ -140,7 +144,7 @@ TEST (ZarivirAudioProcessor, NumbersAreReadLikeDecimalTextAndNothingElse)
 TEST (ZarivirAudioProcessor, ToggleTextAndParsing)
 {
     ZarivirAudioProcessor processor;
-    auto& x2 = parameter (processor, "x2");
+    auto& x2 = parameter (processor, ParameterIds::x2);
 
     EXPECT_EQ (x2.getText (0.49f, 512), "Off");
     EXPECT_EQ (x2.getText (0.5f, 512), "On");
@@ -197,7 +201,7 @@ TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
 {
     ZarivirAudioProcessor processor;
     setParameters (processor, 1.0f, 1.0f, 1.0f, 1.0f);
-    parameter (processor, "green").setValue (std::numeric_limits<float>::quiet_NaN());
+    parameter (processor, ParameterIds::green).setValue (std::numeric_limits<float>::quiet_NaN());
     runBlock (processor, 2, 64);
 
     EXPECT_EQ (EngineProbe::setting (processor.engine).red, 0.95f);

@@ -77,16 +77,6 @@ namespace
         EXPECT_NE (parse ({ "--out-dir", "x", "--demo" }).error, "");
     }
 
-    TEST (ArgumentParser, AcceptsOnlyWholeNumbersFromZeroToOne)
-    {
-        EXPECT_EQ (ArgumentParser::parseUnitNumber ("0"), 0.0f);
-        EXPECT_EQ (ArgumentParser::parseUnitNumber ("1"), 1.0f);
-        EXPECT_EQ (ArgumentParser::parseUnitNumber ("2.5e-1"), 0.25f);
-
-        for (const auto* text : { "", " 0.5", "0.5 ", "0.5x", "1.0000001", "-1e-9", "inf", "nan", "0x1p-1", ".5." })
-            EXPECT_FALSE (ArgumentParser::parseUnitNumber (text).has_value()) << '"' << text << '"';
-    }
-
     TEST (ArgumentParser, TreatsEverythingAfterADoubleDashAsFiles)
     {
         const auto result = parse ({ "--", "--odd name.wav", "-out.wav" });

@@ -2,13 +2,14 @@
 // of the window; and what it prints.
 
 #include "RenderTestSupport.h"
+#include "editor/EditorLayout.h"
 
 namespace
 {
     juce::MemoryBlock stateSavedByThePlugin (const ParameterValues& values)
     {
         ZarivirAudioProcessor plugin;
-        const std::pair<const char*, float> settings[] = { { "red", values.red }, { "green", values.green }, { "blue", values.blue }, { "x2", values.x2 } };
+        const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
         for (const auto& [id, value] : settings)
             plugin.parameters->getParameter (id)->setValueNotifyingHost (value);
@@ -129,17 +130,18 @@ namespace
         const auto loudPicture = juce::ImageFileFormat::loadFrom (folder["loud.png"]);
         const auto silentPicture = juce::ImageFileFormat::loadFrom (folder["silent.png"]);
         ASSERT_TRUE (loudPicture.isValid());
-        EXPECT_EQ (loudPicture.getWidth(), 450);
-        EXPECT_EQ (loudPicture.getHeight(), 300);
+        EXPECT_EQ (loudPicture.getWidth(), EditorLayout::width);
+        EXPECT_EQ (loudPicture.getHeight(), EditorLayout::height);
 
         // The history panel and the rings show the material; after silence they stay dark.
+        const auto panel = EditorLayout::displayWindow;
         int differing = 0;
 
-        for (int y = 35; y < 185; ++y)
-            for (int x = 31; x < 419; ++x)
+        for (int y = panel.getY(); y < panel.getBottom(); ++y)
+            for (int x = panel.getX(); x < panel.getRight(); ++x)
                 differing += loudPicture.getPixelAt (x, y) != silentPicture.getPixelAt (x, y) ? 1 : 0;
 
-        EXPECT_GT (differing, 388 * 150 / 10) << "the history panel should show the loud file";
+        EXPECT_GT (differing, panel.getWidth() * panel.getHeight() / 10) << "the history panel should show the loud file";
     }
 
     TEST (RenderProgram, StaysQuietWhenNotOnATerminal)

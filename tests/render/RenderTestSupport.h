@@ -2,6 +2,7 @@
 
 #include "ArgumentParser.h"
 #include "RenderJob.h"
+#include "plugin/ParameterIds.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
 #include <gtest/gtest.h>
@@ -155,7 +156,7 @@ namespace test
     inline juce::AudioBuffer<float> processDirectly (const juce::AudioBuffer<float>& input, double sampleRate, const ParameterValues& values, int padding, int blockSize = 512)
     {
         ZarivirAudioProcessor processor;
-        const std::pair<const char*, float> settings[] = { { "red", values.red }, { "green", values.green }, { "blue", values.blue }, { "x2", values.x2 } };
+        const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
         for (const auto& [id, value] : settings)
             processor.parameters->getParameter (id)->setValueNotifyingHost (value);

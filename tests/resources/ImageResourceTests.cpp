@@ -3,8 +3,9 @@
 // (the display window, the knob centre, the arcs' angles) are part of the
 // editor's contract. These tests read the images exactly as the editor does.
 
-#include <BinaryData.h>
+#include "editor/EditorLayout.h"
 
+#include <BinaryData.h>
 #include <gtest/gtest.h>
 #include <juce_graphics/juce_graphics.h>
 
@@ -16,8 +17,11 @@
 
 namespace
 {
-    constexpr int frameSize = 64;
+    // The editor draws every frame 1:1 into a knob's place, the toggle's looks into its place
+    // and the background as the whole window.
+    constexpr int frameSize = EditorLayout::knobSize;
     constexpr int frameCount = 15;
+    constexpr int stripHeight = frameSize * frameCount;
     constexpr float centre = 32.0f;
 
     struct Resource
@@ -34,14 +38,14 @@ namespace
     void PrintTo (const Resource& resource, std::ostream* out) { *out << resource.name; }
 
     const Resource resources[] = {
-        { "background", BinaryData::background_png, BinaryData::background_pngSize, 450, 300, 2 },
-        { "green", BinaryData::green_png, BinaryData::green_pngSize, 64, 960, 6 },
-        { "blue", BinaryData::blue_png, BinaryData::blue_pngSize, 64, 960, 6 },
-        { "vu_blue", BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize, 64, 960, 6 },
-        { "red", BinaryData::red_png, BinaryData::red_pngSize, 64, 960, 6 },
-        { "vu_red", BinaryData::vu_red_png, BinaryData::vu_red_pngSize, 64, 960, 6 },
-        { "vu_green", BinaryData::vu_green_png, BinaryData::vu_green_pngSize, 64, 960, 6 },
-        { "x2button", BinaryData::x2button_png, BinaryData::x2button_pngSize, 32, 32, 6 },
+        { "background", BinaryData::background_png, BinaryData::background_pngSize, EditorLayout::width, EditorLayout::height, 2 },
+        { "green", BinaryData::green_png, BinaryData::green_pngSize, frameSize, stripHeight, 6 },
+        { "blue", BinaryData::blue_png, BinaryData::blue_pngSize, frameSize, stripHeight, 6 },
+        { "vu_blue", BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize, frameSize, stripHeight, 6 },
+        { "red", BinaryData::red_png, BinaryData::red_pngSize, frameSize, stripHeight, 6 },
+        { "vu_red", BinaryData::vu_red_png, BinaryData::vu_red_pngSize, frameSize, stripHeight, 6 },
+        { "vu_green", BinaryData::vu_green_png, BinaryData::vu_green_pngSize, frameSize, stripHeight, 6 },
+        { "x2button", BinaryData::x2button_png, BinaryData::x2button_pngSize, EditorLayout::toggleWidth, EditorLayout::toggleHeight * 2, 6 },
     };
 
     juce::Image decode (const char* data, int size)
@@ -174,22 +178,25 @@ protected:
 TEST_F (BackgroundImage, DisplayWindowIsExactlyTheHistoryPanelsBounds)
 {
     const juce::Colour window (51, 51, 51);
+    const auto inside = EditorLayout::displayWindow;
 
-    for (int y = 35; y <= 184; ++y)
-        for (int x = 31; x <= 418; ++x)
+    for (int y = inside.getY(); y < inside.getBottom(); ++y)
+        for (int x = inside.getX(); x < inside.getRight(); ++x)
             ASSERT_EQ (image.getPixelAt (x, y), window) << "at " << x << ", " << y;
 
     // The ring of pixels just outside belongs to the bevel.
-    for (int x = 30; x <= 419; ++x)
+    const auto ring = inside.expanded (1);
+
+    for (int x = ring.getX(); x < ring.getRight(); ++x)
     {
-        EXPECT_NE (image.getPixelAt (x, 34), window) << "above, at x " << x;
-        EXPECT_NE (image.getPixelAt (x, 185), window) << "below, at x " << x;
+        EXPECT_NE (image.getPixelAt (x, ring.getY()), window) << "above, at x " << x;
+        EXPECT_NE (image.getPixelAt (x, ring.getBottom() - 1), window) << "below, at x " << x;
     }
 
-    for (int y = 34; y <= 185; ++y)
+    for (int y = ring.getY(); y < ring.getBottom(); ++y)
     {
-        EXPECT_NE (image.getPixelAt (30, y), window) << "left, at y " << y;
-        EXPECT_NE (image.getPixelAt (419, y), window) << "right, at y " << y;
+        EXPECT_NE (image.getPixelAt (ring.getX(), y), window) << "left, at y " << y;
+        EXPECT_NE (image.getPixelAt (ring.getRight() - 1, y), window) << "right, at y " << y;
     }
 }
 
@@ -239,19 +246,26 @@ TEST_F (BackgroundImage, LogosLeaveTheTogglesPlaceFree)
     EXPECT_GT (makerInk, 40);
     EXPECT_GT (productInk, 60);
 
-    for (int y = 7; y <= 22; ++y)
-        for (int x = 209; x <= 240; ++x)
-            EXPECT_NEAR (brightness (x, y), brightness (225, 15), 8) << "at " << x << ", " << y;
+    const auto toggle = EditorLayout::x2Toggle;
+    const auto plain = brightness (toggle.getCentreX(), toggle.getCentreY());
+
+    for (int y = toggle.getY(); y < toggle.getBottom(); ++y)
+        for (int x = toggle.getX(); x < toggle.getRight(); ++x)
+            EXPECT_NEAR (brightness (x, y), plain, 8) << "at " << x << ", " << y;
 }
 
 TEST_F (BackgroundImage, KnobPanelIsRoundedWithLightTopAndDarkBottom)
 {
-    EXPECT_GT (brightness (225, 201), 150);
-    EXPECT_LT (brightness (225, 293), 45);
-    EXPECT_LT (brightness (225, 198), brightness (225, 201) - 60) << "dark outline along the top";
-    EXPECT_LT (brightness (25, 250), brightness (22, 250) - 60) << "dark outline along the left";
+    const auto panel = EditorLayout::knobPanel;
+    const int middle = panel.getCentreX();
+    const int side = 250; // about half-way down the panel
+
+    EXPECT_GT (brightness (middle, panel.getY() + 3), 150);
+    EXPECT_LT (brightness (middle, panel.getBottom() - 3), 45);
+    EXPECT_LT (brightness (middle, panel.getY()), brightness (middle, panel.getY() + 3) - 60) << "dark outline along the top";
+    EXPECT_LT (brightness (panel.getX(), side), brightness (panel.getX() - 3, side) - 60) << "dark outline along the left";
     // Rounded: the very corner pixel shows the grey panel behind, not the outline.
-    EXPECT_GT (brightness (25, 198), brightness (25, 250) + 40);
+    EXPECT_GT (brightness (panel.getX(), panel.getY()), brightness (panel.getX(), side) + 40);
 }
 
 TEST_F (BackgroundImage, StageLabelsAreCentredOverTheKnobsInTheirColours)
@@ -262,7 +276,9 @@ TEST_F (BackgroundImage, StageLabelsAreCentredOverTheKnobsInTheirColours)
         int channel; // 0 red, 1 green, 2 blue
     };
 
-    for (const auto label : { Label { 97, 0 }, Label { 225, 1 }, Label { 353, 2 } })
+    const auto& knobs = EditorLayout::knobs;
+
+    for (const auto label : { Label { knobs[0].getCentreX(), 0 }, Label { knobs[1].getCentreX(), 1 }, Label { knobs[2].getCentreX(), 2 } })
     {
         float sumX = 0.0f;
         int count = 0, inLabelRows = 0;

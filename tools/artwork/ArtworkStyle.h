@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/EditorLayout.h"
+
 #include <juce_graphics/juce_graphics.h>
 
 #include <cmath>
@@ -13,7 +15,7 @@
 */
 namespace ArtworkStyle
 {
-    constexpr int frameSize = 64;
+    constexpr int frameSize = EditorLayout::knobSize;
     constexpr int frameCount = 15;
     constexpr int lastFrame = frameCount - 1;
 

@@ -1,6 +1,7 @@
 #include "BackgroundPainter.h"
 
 #include "ArtworkStyle.h"
+#include "editor/EditorLayout.h"
 
 namespace
 {
@@ -12,7 +13,7 @@ namespace
     /** The base tone of the panel at a row: a straight fall from top to bottom. */
     float panelLevel (int y)
     {
-        return panelTopLevel + (panelBottomLevel - panelTopLevel) * static_cast<float> (y) / static_cast<float> (BackgroundPainter::height - 1);
+        return panelTopLevel + (panelBottomLevel - panelTopLevel) * static_cast<float> (y) / static_cast<float> (EditorLayout::height - 1);
     }
 
     void paintPanelGradient (juce::Image& image)
@@ -62,7 +63,7 @@ namespace
         const auto ink = grey (54);
 
         // The maker's mark at the left, the product's name at the right; the strip
-        // between them stays plain for the x2 toggle (x 209 .. 240, y 7 .. 22).
+        // between them stays plain for the x2 toggle.
         fillEngraved (g, fitWord (lettering, "wemb", 0.02f, 0.8f, { 49.0f, 3.0f, 44.0f, 24.0f }), ink, 0.30f);
         fillEngraved (g, fitWord (lettering, "Tavine", 0.04f, 1.0f, { 323.0f, 3.0f, 78.0f, 24.0f }), ink, 0.30f);
     }
@@ -84,7 +85,7 @@ namespace
     void paintDisplayWindow (juce::Graphics& g)
     {
         constexpr int bevel = 6;
-        const auto inner = BackgroundPainter::displayWindow.toFloat();
+        const auto inner = EditorLayout::displayWindow.toFloat();
         const auto outer = inner.expanded (static_cast<float> (bevel));
 
         // A light chamfer line around the recess.
@@ -108,12 +109,12 @@ namespace
         // The window itself is flat and exact: the history panel paints over it
         // pixel for pixel, so no anti-aliasing may leak into or out of it.
         g.setColour (grey (51));
-        g.fillRect (BackgroundPainter::displayWindow);
+        g.fillRect (EditorLayout::displayWindow);
     }
 
     void paintKnobPanel (juce::Graphics& g, const Lettering& lettering)
     {
-        const juce::Rectangle<float> panel { 25.0f, 198.0f, 400.0f, 98.0f };
+        const auto panel = EditorLayout::knobPanel.toFloat();
         constexpr float corner = 8.0f;
 
         // Soft shadow on the rows below the panel.
@@ -140,14 +141,14 @@ namespace
         struct Label
         {
             const char* word;
-            float centreX;
+            juce::Rectangle<int> knob;
             juce::Colour ink;
         };
 
         const Label labels[] = {
-            { "warm", 97.0f, juce::Colour (158, 50, 62) },
-            { "space", 225.0f, juce::Colour (48, 118, 66) },
-            { "punch", 353.0f, juce::Colour (50, 84, 150) },
+            { "warm", EditorLayout::redKnob, juce::Colour (158, 50, 62) },
+            { "space", EditorLayout::greenKnob, juce::Colour (48, 118, 66) },
+            { "punch", EditorLayout::blueKnob, juce::Colour (50, 84, 150) },
         };
 
         // DejaVu's ascender is about 0.76 of the font height: 9 pixels of ascender.
@@ -158,7 +159,8 @@ namespace
         {
             auto word = lettering.outline (label.word, labelHeight, 0.03f);
             const auto width = word.getBounds().getWidth();
-            word.applyTransform (juce::AffineTransform::translation (label.centreX - word.getBounds().getX() - width * 0.5f, baseline));
+            const auto centreX = static_cast<float> (label.knob.getCentreX());
+            word.applyTransform (juce::AffineTransform::translation (centreX - word.getBounds().getX() - width * 0.5f, baseline));
             fillEngraved (g, word, label.ink, 0.35f);
         }
     }
@@ -198,7 +200,7 @@ namespace
         {
             for (int x = 0; x < image.getWidth(); ++x)
             {
-                if (BackgroundPainter::displayWindow.contains (x, y))
+                if (EditorLayout::displayWindow.contains (x, y))
                     continue;
 
                 const auto offset = juce::roundToInt (grain (x, y, 7u) * 1.4f);
@@ -211,7 +213,7 @@ namespace
 
 juce::Image BackgroundPainter::paint (const Lettering& lettering)
 {
-    juce::Image image (juce::Image::RGB, width, height, true, juce::SoftwareImageType());
+    juce::Image image (juce::Image::RGB, EditorLayout::width, EditorLayout::height, true, juce::SoftwareImageType());
     paintPanelGradient (image);
 
     {

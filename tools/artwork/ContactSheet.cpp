@@ -1,6 +1,7 @@
 #include "ContactSheet.h"
 
 #include "ArtworkStyle.h"
+#include "editor/EditorLayout.h"
 
 namespace
 {
@@ -11,22 +12,19 @@ namespace
     constexpr int stripScale = 2;
     constexpr int titleHeight = 22;
 
-    /** Where the editor places each knob, and the toggle. */
+    /** Each knob's images and where the editor places them. */
     struct KnobPlacement
     {
         const char* knob;
         const char* ring;
-        int x;
+        juce::Rectangle<int> bounds;
     };
 
     const KnobPlacement knobs[] = {
-        { "red.png", "vu_red.png", 65 },
-        { "green.png", "vu_green.png", 193 },
-        { "blue.png", "vu_blue.png", 321 },
+        { "red.png", "vu_red.png", EditorLayout::redKnob },
+        { "green.png", "vu_green.png", EditorLayout::greenKnob },
+        { "blue.png", "vu_blue.png", EditorLayout::blueKnob },
     };
-
-    constexpr int knobY = 221;
-    const juce::Rectangle<int> toggleBounds { 209, 7, 32, 16 };
 
     juce::Image find (const std::vector<ArtworkImage>& artwork, const juce::String& name)
     {
@@ -76,12 +74,13 @@ namespace
 
         for (size_t i = 0; i < std::size (knobs); ++i)
         {
-            g.drawImageAt (frameOf (find (artwork, knobs[i].knob), knobFrames[i]), knobs[i].x, knobY);
-            g.drawImageAt (frameOf (find (artwork, knobs[i].ring), ringFrames[i]), knobs[i].x, knobY);
+            const auto at = knobs[i].bounds.getPosition();
+            g.drawImageAt (frameOf (find (artwork, knobs[i].knob), knobFrames[i]), at.x, at.y);
+            g.drawImageAt (frameOf (find (artwork, knobs[i].ring), ringFrames[i]), at.x, at.y);
         }
 
         const auto toggle = find (artwork, "x2button.png");
-        g.drawImageAt (toggle.getClippedImage ({ 0, 16, 32, 16 }), toggleBounds.getX(), toggleBounds.getY());
+        g.drawImageAt (toggle.getClippedImage ({ 0, 16, 32, 16 }), EditorLayout::x2Toggle.getX(), EditorLayout::x2Toggle.getY());
         return editor;
     }
 } // namespace
@@ -92,7 +91,7 @@ juce::Image ContactSheet::compose (const std::vector<ArtworkImage>& artwork, con
     constexpr int stripWidth = frameCount * cell + (frameCount - 1) * gap;
     constexpr int width = margin * 2 + stripWidth;
     constexpr int editorScale = 2;
-    constexpr int topRowHeight = 300 * editorScale;
+    constexpr int topRowHeight = EditorLayout::height * editorScale;
     constexpr int stripRows = 9;
     constexpr int height = margin * 2 + titleHeight + topRowHeight + stripRows * (titleHeight + cell + gap);
 
@@ -107,22 +106,22 @@ juce::Image ContactSheet::compose (const std::vector<ArtworkImage>& artwork, con
 
     int y = margin;
     drawTitle (g, lettering, "editor (x2)", margin, y);
-    drawTitle (g, lettering, "background (x1)", margin + 450 * editorScale + 3 * gap, y);
-    drawTitle (g, lettering, "x2 toggle (x6), bare and on the background", margin + 450 * editorScale + 3 * gap + 450 + 3 * gap, y);
+    const auto rawX = margin + EditorLayout::width * editorScale + 3 * gap;
+    constexpr int toggleScale = 6;
+    const auto toggleX = rawX + EditorLayout::width + 3 * gap;
+    drawTitle (g, lettering, "background (x1)", rawX, y);
+    drawTitle (g, lettering, "x2 toggle (x6), bare and on the background", toggleX, y);
     y += titleHeight;
 
     drawEnlarged (g, assembleEditor (artwork), margin, y, editorScale);
-    const auto rawX = margin + 450 * editorScale + 3 * gap;
     drawEnlarged (g, background, rawX, y, 1);
 
-    constexpr int toggleScale = 6;
-    const auto toggleX = rawX + 450 + 3 * gap;
     fillCheckerboard (g, { toggleX, y, toggle.getWidth() * toggleScale, toggle.getHeight() * toggleScale });
     drawEnlarged (g, toggle, toggleX, y, toggleScale);
 
     for (int state = 0; state < 2; ++state)
     {
-        auto onPanel = background.getClippedImage (toggleBounds.expanded (4)).createCopy();
+        auto onPanel = background.getClippedImage (EditorLayout::x2Toggle.expanded (4)).createCopy();
         juce::Graphics panel (onPanel);
         panel.drawImageAt (toggle.getClippedImage ({ 0, state * 16, 32, 16 }), 4, 4);
         drawEnlarged (g, onPanel, toggleX, y + toggle.getHeight() * toggleScale + gap + state * (onPanel.getHeight() * toggleScale + gap), toggleScale);
@@ -155,7 +154,7 @@ juce::Image ContactSheet::compose (const std::vector<ArtworkImage>& artwork, con
 
         for (int frame = 0; frame < frameCount; ++frame)
         {
-            auto onPanel = background.getClippedImage ({ placement.x, knobY, frameSize, frameSize }).createCopy();
+            auto onPanel = background.getClippedImage (placement.bounds).createCopy();
             juce::Graphics panel (onPanel);
             panel.drawImageAt (frameOf (find (artwork, placement.knob), frame), 0, 0);
             panel.drawImageAt (frameOf (find (artwork, placement.ring), frame), 0, 0);

@@ -1,9 +1,7 @@
 #include "ArgumentParser.h"
 
+#include "CommandLineNumbers.h"
 #include "SoundFile.h"
-
-#include <charconv>
-#include <cmath>
 
 namespace ArgumentParser
 {
@@ -26,23 +24,6 @@ namespace ArgumentParser
             return { argument.substring (0, equals), argument.substring (equals + 1) };
         }
 
-        /** The whole text as a number, or nothing. std::from_chars ignores the locale, so
-            "0,5" is refused everywhere alike instead of being read as 0 in some languages. */
-        template <typename Number>
-        std::optional<Number> parseWhole (const juce::String& text)
-        {
-            const auto utf8 = text.toStdString();
-            Number value {};
-            const auto [end, error] = std::from_chars (utf8.data(), utf8.data() + utf8.size(), value);
-
-            if (utf8.empty() || error != std::errc() || end != utf8.data() + utf8.size())
-                return std::nullopt;
-
-            return value;
-        }
-
-        std::optional<int> parseInteger (const juce::String& text) { return parseWhole<int> (text); }
-
         std::optional<float> parseToggle (const juce::String& text)
         {
             if (text.equalsIgnoreCase ("on"))
@@ -51,19 +32,9 @@ namespace ArgumentParser
             if (text.equalsIgnoreCase ("off"))
                 return 0.0f;
 
-            return parseUnitNumber (text);
+            return CommandLineNumbers::parseUnitNumber (text);
         }
     } // namespace
-
-    std::optional<float> parseUnitNumber (const juce::String& text)
-    {
-        const auto value = parseWhole<double> (text);
-
-        if (! value || ! std::isfinite (*value) || *value < 0.0 || *value > 1.0)
-            return std::nullopt;
-
-        return (float) *value;
-    }
 
     Result parse (const juce::StringArray& arguments,
                   const juce::File& workingDirectory,
@@ -128,7 +99,7 @@ namespace ArgumentParser
             }
             else if (name == "--red" || name == "--green" || name == "--blue")
             {
-                const auto number = parseUnitNumber (value);
+                const auto number = CommandLineNumbers::parseUnitNumber (value);
 
                 if (! number.has_value())
                     return fail (name + " takes a number from 0 to 1, not \"" + value + "\"");
@@ -155,7 +126,7 @@ namespace ArgumentParser
             }
             else if (name == "--block")
             {
-                const auto number = parseInteger (value);
+                const auto number = CommandLineNumbers::parseInteger (value);
 
                 if (! number.has_value() || *number < 1 || *number > 65536)
                     return fail ("--block takes a whole number of samples from 1 to 65536, not \"" + value + "\"");
@@ -164,7 +135,7 @@ namespace ArgumentParser
             }
             else if (name == "--bits")
             {
-                const auto number = parseInteger (value);
+                const auto number = CommandLineNumbers::parseInteger (value);
 
                 if (! number.has_value() || (*number != 16 && *number != 24 && *number != 32))
                     return fail ("--bits takes 16, 24 or 32, not \"" + value + "\"");
@@ -192,7 +163,7 @@ namespace ArgumentParser
             }
             else if (name == "--jobs")
             {
-                const auto number = parseInteger (value);
+                const auto number = CommandLineNumbers::parseInteger (value);
 
                 if (! number.has_value() || *number < 1 || *number > 256)
                     return fail ("--jobs takes a whole number of threads from 1 to 256, not \"" + value + "\"");

@@ -20,9 +20,6 @@ namespace ArgumentParser
                   const juce::File& workingDirectory,
                   const juce::String& demoFolderVariable);
 
-    /** A number from 0 to 1, written in full ("0.5", "1", "2.5e-1"); nothing else. */
-    std::optional<float> parseUnitNumber (const juce::String& text);
-
     /** The text of --help. */
     juce::String helpText();
 

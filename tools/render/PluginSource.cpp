@@ -2,6 +2,7 @@
 
 #include "BuiltInSource.h"
 #include "HostedSource.h"
+#include "plugin/ParameterIds.h"
 
 std::unique_ptr<PluginSource> PluginSource::createBuiltIn()
 {
@@ -15,11 +16,12 @@ std::unique_ptr<PluginSource> PluginSource::createHosted (const juce::String& lo
 
 juce::Result PluginSource::setParameters (const ParameterValues& values)
 {
-    const std::pair<const char*, float> settings[] = { { "red", values.red }, { "green", values.green }, { "blue", values.blue }, { "x2", values.x2 } };
+    const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
     for (const auto& [name, value] : settings)
     {
-        // By name, not by index: an LV2 host lists the parameters in an order of its own.
+        // By the name a host lists, which is the ID, not by index: an LV2 host lists the
+        // parameters in an order of its own, and a VST 2 host knows no IDs.
         juce::AudioProcessorParameter* parameter = nullptr;
 
         for (auto* candidate : getProcessor().getParameters())

@@ -8,6 +8,7 @@
 #include "ProgressBar.h"
 #include "Quantiser.h"
 #include "SoundFile.h"
+#include "plugin/ParameterIds.h"
 #include "plugin/StateBlock.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
@@ -185,14 +186,14 @@ juce::Result RenderJob::resolveSetting (const RenderOptions& options, ParameterV
         settings.setStateInformation (bytes.getData(), (int) bytes.getSize());
     }
 
-    const std::pair<const char*, std::optional<float>> given[] = { { "red", options.red }, { "green", options.green }, { "blue", options.blue }, { "x2", options.x2 } };
+    const std::pair<const char*, std::optional<float>> given[] = { { ParameterIds::red, options.red }, { ParameterIds::green, options.green }, { ParameterIds::blue, options.blue }, { ParameterIds::x2, options.x2 } };
 
     for (const auto& [id, value] : given)
         if (value.has_value())
             settings.parameters->getParameter (id)->setValueNotifyingHost (*value);
 
     const auto read = [&settings] (const char* id) { return settings.parameters->getParameter (id)->getValue(); };
-    values = { read ("red"), read ("green"), read ("blue"), read ("x2") };
+    values = { read (ParameterIds::red), read (ParameterIds::green), read (ParameterIds::blue), read (ParameterIds::x2) };
     settings.getStateInformation (stateBlock);
     return juce::Result::ok();
 }
@@ -438,6 +439,8 @@ juce::Result RenderJob::run (const Progress& reportProgress)
 
     if (picture != nullptr)
     {
+        // One more tick for the audio since the last: the picture shows the file's very end.
+        picture->tick();
         const auto png = EditorPicture::toPng (picture->draw());
 
         if (auto result = pictureFile->write (png.getData(), png.getSize()); result.failed())

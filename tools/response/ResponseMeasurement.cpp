@@ -1,5 +1,6 @@
 #include "ResponseMeasurement.h"
 
+#include "plugin/ParameterIds.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
 #include <cmath>
@@ -50,12 +51,10 @@ std::vector<double> ResponseMeasurement::gainsInDecibels (const Setting& setting
     processor.prepareToPlay (sampleRate, blockSize);
     processor.engine.setNoiseSeed (1);
 
-    const char* ids[] = { "red", "green", "blue" };
-
     for (int k = 0; k < 3; ++k)
-        processor.parameters->getParameter (ids[k])->setValueNotifyingHost (k == setting.knob ? setting.amount : 0.0f);
+        processor.parameters->getParameter (ParameterIds::knobs[(size_t) k])->setValueNotifyingHost (k == setting.knob ? setting.amount : 0.0f);
 
-    processor.parameters->getParameter ("x2")->setValueNotifyingHost (setting.x2 ? 1.0f : 0.0f);
+    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (setting.x2 ? 1.0f : 0.0f);
 
     // What comes out at sample n + latency went in at sample n.
     const int latency = processor.getLatencySamples();

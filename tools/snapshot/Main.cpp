@@ -1,13 +1,18 @@
-// Renders Tavine's window, as it looks after processing a stretch of audio with a given
-// setting, to a PNG: for the README's screenshot and for checking the editor by eye.
+// Renders Tavine's window, as it looks after processing a stretch of the demo phrase with a
+// given setting, to a PNG: for the README's screenshot and for checking the editor by eye.
 //
 //   tavine_snapshot OUT.png [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S]
+//
+// X is a number from 0 to 1 and S one from 0 to 600, each written in full as tavine-render
+// takes its numbers ("0.5", "1", "2.5e-1").
 //
 // With --locate SCREEN.png instead of an output file it looks for that exact picture of the
 // window in a screenshot and prints where it found it ("x y"), or fails: the window tests
 // use it to check what a real window shows.
+#include "CommandLineNumbers.h"
 #include "DemoPhrase.h"
-#include "editor/ZarivirAudioProcessorEditor.h"
+#include "EditorPicture.h"
+#include "plugin/ParameterIds.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
 #include <iostream>
@@ -64,13 +69,12 @@ int main (int argc, char** argv)
 
         if (arg == "--red" || arg == "--green" || arg == "--blue")
         {
-            const auto value = needsValue();
-            const float number = value.getFloatValue();
+            const auto number = CommandLineNumbers::parseUnitNumber (needsValue());
 
-            if (! value.containsOnly ("0123456789.") || number < 0.0f || number > 1.0f)
+            if (! number.has_value())
                 return fail (arg + " takes a number from 0 to 1");
 
-            knobs[arg == "--red" ? 0 : (arg == "--green" ? 1 : 2)] = number;
+            knobs[arg == "--red" ? 0 : (arg == "--green" ? 1 : 2)] = *number;
         }
         else if (arg == "--x2")
         {
@@ -83,10 +87,12 @@ int main (int argc, char** argv)
         }
         else if (arg == "--seconds")
         {
-            seconds = needsValue().getDoubleValue();
+            const auto number = CommandLineNumbers::parseDecimal (needsValue());
 
-            if (! (seconds >= 0.0 && seconds <= 600.0))
+            if (! number.has_value() || *number < 0.0 || *number > 600.0)
                 return fail ("--seconds takes a duration from 0 to 600");
+
+            seconds = *number;
         }
         else if (arg == "--locate")
         {
@@ -107,37 +113,29 @@ int main (int argc, char** argv)
 
     ZarivirAudioProcessor processor;
     const double rate = 44100.0;
-    processor.prepareToPlay (rate, 512);
+    const int block = 441;
+    processor.setRateAndBufferSizeDetails (rate, block);
+    processor.prepareToPlay (rate, block);
 
-    const char* ids[] = { "red", "green", "blue" };
+    for (size_t k = 0; k < 3; ++k)
+        processor.parameters->getParameter (ParameterIds::knobs[k])->setValueNotifyingHost (knobs[k]);
 
-    for (int k = 0; k < 3; ++k)
-        processor.parameters->getParameter (ids[k])->setValueNotifyingHost (knobs[k]);
+    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
 
-    processor.parameters->getParameter ("x2")->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
-
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
-    auto& window = dynamic_cast<ZarivirAudioProcessorEditor&> (*editor);
-
-    // Process the phrase block by block, ticking the editor's timers every 100 ms of audio as
-    // they would tick while it plays.
+    // The phrase in whole blocks of 10 ms, so that the last tick falls right after the last
+    // block and the picture shows the window as that tick left it.
+    EditorPicture picture (processor);
     auto audio = makeDemoPhrase (rate, seconds);
     juce::MidiBuffer midi;
-    const int block = 441;
 
     for (int start = 0; start + block <= audio.getNumSamples(); start += block)
     {
         juce::AudioBuffer<float> view (audio.getArrayOfWritePointers(), 2, start, block);
         processor.processBlock (view, midi);
-
-        if ((start / block) % 10 == 9)
-        {
-            window.timerCallback();
-            window.visualisation.timerCallback();
-        }
+        picture.advance (block);
     }
 
-    const auto image = window.createComponentSnapshot (window.getLocalBounds());
+    const auto image = picture.draw();
 
     if (screenshotPath.isNotEmpty())
     {
@@ -158,12 +156,10 @@ int main (int argc, char** argv)
         return 0;
     }
 
-    juce::File file (juce::File::getCurrentWorkingDirectory().getChildFile (outputPath));
-    file.deleteFile();
-    juce::FileOutputStream stream (file);
-    juce::PNGImageFormat png;
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (outputPath);
+    const auto png = EditorPicture::toPng (image);
 
-    if (! stream.openedOk() || ! png.writeImageToStream (image, stream))
+    if (png.isEmpty() || ! file.replaceWithData (png.getData(), png.getSize()))
         return fail ("cannot write " + file.getFullPathName());
 
     std::cout << file.getFullPathName() << "\n";

@@ -32,7 +32,6 @@ void EditorPicture::advance (int numSamples)
 
 juce::Image EditorPicture::draw()
 {
-    tick();
     return editor->createComponentSnapshot (editor->getLocalBounds());
 }
 
