@@ -36,75 +36,204 @@ namespace ArgumentParser
         }
     } // namespace
 
+    namespace
+    {
+        /** What the command line said, before the combination is checked. */
+        struct Reading
+        {
+            RenderOptions& options;
+            const juce::File& workingDirectory;
+            juce::StringArray positional;
+            juce::String demoFolderOption;
+
+            juce::File fileFrom (const juce::String& path) const { return workingDirectory.getChildFile (path); }
+        };
+
+        /** Takes one option of those that have a value; returns what is wrong with it, or
+            nothing. */
+        juce::String readValueOption (const juce::String& name, const juce::String& value, Reading& reading)
+        {
+            auto& options = reading.options;
+
+            if (name == "--red" || name == "--green" || name == "--blue")
+            {
+                const auto number = CommandLineNumbers::parseUnitNumber (value);
+
+                if (! number.has_value())
+                    return name + " takes a number from 0 to 1, not \"" + value + "\"";
+
+                (name == "--red" ? options.red : (name == "--green" ? options.green : options.blue)) = number;
+            }
+            else if (name == "--block")
+            {
+                const auto number = CommandLineNumbers::parseInteger (value);
+
+                if (! number.has_value() || *number < 1 || *number > 65536)
+                    return "--block takes a whole number of samples from 1 to 65536, not \"" + value + "\"";
+
+                options.blockSize = *number;
+            }
+            else if (name == "--bits")
+            {
+                const auto number = CommandLineNumbers::parseInteger (value);
+
+                if (! number.has_value() || (*number != 16 && *number != 24 && *number != 32))
+                    return "--bits takes 16, 24 or 32, not \"" + value + "\"";
+
+                options.bitsPerSample = *number;
+            }
+            else if (name == "--out-dir")
+            {
+                options.outputFolder = reading.fileFrom (value);
+            }
+            else if (name == "--format")
+            {
+                if (SoundFile::formatForExtension (value) == nullptr)
+                    return "--format takes one of " + SoundFile::knownExtensions() + ", not \"" + value + "\"";
+
+                options.outputFormat = value.trimCharactersAtStart (".").toLowerCase();
+            }
+            else if (name == "--jobs")
+            {
+                const auto number = CommandLineNumbers::parseInteger (value);
+
+                if (! number.has_value() || *number < 1 || *number > 256)
+                    return "--jobs takes a whole number of threads from 1 to 256, not \"" + value + "\"";
+
+                options.jobs = *number;
+            }
+            else if (name == "--state")
+            {
+                options.stateFile = reading.fileFrom (value);
+            }
+            else if (name == "--save-state")
+            {
+                options.saveStateFile = reading.fileFrom (value);
+            }
+            else if (name == "--meters")
+            {
+                options.metersFile = reading.fileFrom (value);
+            }
+            else if (name == "--picture")
+            {
+                options.pictureFile = reading.fileFrom (value);
+            }
+            else if (name == "--plugin")
+            {
+                // An LV2 URI stays as it is; anything else is a path.
+                options.pluginPath = value.contains ("://") || value.startsWith ("urn:") ? value : reading.fileFrom (value).getFullPathName();
+            }
+            else if (name == "--demo-dir")
+            {
+                reading.demoFolderOption = value;
+            }
+
+            return {};
+        }
+
+        /** Takes one switch, an option without a value; returns false for a name that is none. */
+        bool readSwitch (const juce::String& name, RenderOptions& options)
+        {
+            if (name == "--help" || name == "-h")
+                options.showHelp = true;
+            else if (name == "--version")
+                options.showVersion = true;
+            else if (name == "--no-dither")
+                options.dither = false;
+            else if (name == "--overwrite" || name == "-y")
+                options.overwrite = true;
+            else if (name == "--no-latency-compensation")
+                options.compensateLatency = false;
+            else if (name == "--quiet" || name == "-q")
+                options.quiet = true;
+            else if (name == "--demo")
+                options.demo = true;
+            else
+                return false;
+
+            return true;
+        }
+
+        /** Checks that the options go together and names the files; returns what is wrong, or
+            nothing. */
+        juce::String finish (Reading& reading, const juce::String& demoFolderVariable)
+        {
+            auto& options = reading.options;
+            const auto& positional = reading.positional;
+
+            if (options.showHelp || options.showVersion)
+                return {};
+
+            const bool batch = options.outputFolder != juce::File();
+
+            if (! batch && (options.outputFormat.isNotEmpty() || options.jobs != 0))
+                return juce::String (options.jobs != 0 ? "--jobs" : "--format") + " goes with --out-dir; a single output's name gives its format";
+
+            if (options.demo)
+            {
+                if (batch)
+                    return "--demo makes its own input and output; it does not go with --out-dir";
+
+                if (! positional.isEmpty())
+                    return "--demo makes its own input and output; \"" + positional[0] + "\" is one file too many";
+
+                const auto folder = reading.demoFolderOption.isNotEmpty() ? reading.demoFolderOption : demoFolderVariable;
+                options.demoFolder = folder.isNotEmpty() ? reading.fileFrom (folder)
+                                                         : juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("tavine-demo");
+                return {};
+            }
+
+            if (reading.demoFolderOption.isNotEmpty())
+                return "--demo-dir only goes with --demo";
+
+            if (batch)
+            {
+                if (options.metersFile != juce::File() || options.pictureFile != juce::File() || options.saveStateFile != juce::File())
+                    return "--meters, --picture and --save-state each name one file; they do not go with --out-dir";
+
+                if (positional.isEmpty())
+                    return "no input files given for --out-dir";
+
+                for (const auto& path : positional)
+                    options.inputs.add (reading.fileFrom (path));
+
+                return {};
+            }
+
+            if (positional.size() < 2)
+                return positional.isEmpty() ? "no input and output files given" : "no output file given";
+
+            if (positional.size() > 2)
+                return "one input and one output file, not " + juce::String (positional.size()) + " files (many inputs go with --out-dir)";
+
+            options.input = reading.fileFrom (positional[0]);
+            options.output = reading.fileFrom (positional[1]);
+            return {};
+        }
+    } // namespace
+
     Result parse (const juce::StringArray& arguments,
                   const juce::File& workingDirectory,
                   const juce::String& demoFolderVariable)
     {
         Result result;
         auto& options = result.options;
-        juce::StringArray positional;
-        juce::String demoFolderOption;
-
-        const auto fail = [&result] (const juce::String& message) {
-            result.error = message;
-            return result;
-        };
-
-        const auto fileFrom = [&workingDirectory] (const juce::String& path) {
-            return workingDirectory.getChildFile (path);
-        };
+        Reading reading { options, workingDirectory, {}, {} };
+        const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--plugin", "--demo-dir", "--out-dir", "--format", "--jobs" };
 
         for (int i = 0; i < arguments.size(); ++i)
         {
             const auto [name, attachedValue] = splitOption (arguments[i]);
-            juce::String value;
-
-            // Options that take a value take it attached with '=' or as the next argument.
-            const auto takeValue = [&, name = name, attachedValue = attachedValue]() -> bool {
-                if (attachedValue.has_value())
-                {
-                    value = *attachedValue;
-                    return true;
-                }
-
-                if (i + 1 >= arguments.size())
-                    return false;
-
-                value = arguments[++i];
-                return true;
-            };
-
-            const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--plugin", "--demo-dir", "--out-dir", "--format", "--jobs" };
 
             if (valueOptions.contains (name))
             {
-                if (! takeValue())
-                    return fail (name + " needs a value");
+                // Options that take a value take it attached with '=' or as the next argument.
+                const auto value = attachedValue.has_value() ? *attachedValue : (i + 1 < arguments.size() ? arguments[++i] : juce::String());
 
                 if (value.isEmpty())
-                    return fail (name + " needs a value");
-            }
-            else if (attachedValue.has_value() && name != "--x2")
-            {
-                return fail (name + " takes no value");
-            }
-
-            if (name == "--help" || name == "-h")
-            {
-                options.showHelp = true;
-            }
-            else if (name == "--version")
-            {
-                options.showVersion = true;
-            }
-            else if (name == "--red" || name == "--green" || name == "--blue")
-            {
-                const auto number = CommandLineNumbers::parseUnitNumber (value);
-
-                if (! number.has_value())
-                    return fail (name + " takes a number from 0 to 1, not \"" + value + "\"");
-
-                (name == "--red" ? options.red : (name == "--green" ? options.green : options.blue)) = number;
+                    result.error = name + " needs a value";
+                else
+                    result.error = readValueOption (name, value, reading);
             }
             else if (name == "--x2")
             {
@@ -122,153 +251,34 @@ namespace ArgumentParser
                     options.x2 = 1.0f;
 
                 if (! options.x2.has_value())
-                    return fail ("--x2 takes on, off or a number from 0 to 1, not \"" + *attachedValue + "\"");
+                    result.error = "--x2 takes on, off or a number from 0 to 1, not \"" + *attachedValue + "\"";
             }
-            else if (name == "--block")
+            else if (attachedValue.has_value())
             {
-                const auto number = CommandLineNumbers::parseInteger (value);
-
-                if (! number.has_value() || *number < 1 || *number > 65536)
-                    return fail ("--block takes a whole number of samples from 1 to 65536, not \"" + value + "\"");
-
-                options.blockSize = *number;
+                result.error = name + " takes no value";
             }
-            else if (name == "--bits")
+            else if (readSwitch (name, options))
             {
-                const auto number = CommandLineNumbers::parseInteger (value);
-
-                if (! number.has_value() || (*number != 16 && *number != 24 && *number != 32))
-                    return fail ("--bits takes 16, 24 or 32, not \"" + value + "\"");
-
-                options.bitsPerSample = *number;
-            }
-            else if (name == "--no-dither")
-            {
-                options.dither = false;
-            }
-            else if (name == "--overwrite" || name == "-y")
-            {
-                options.overwrite = true;
-            }
-            else if (name == "--out-dir")
-            {
-                options.outputFolder = fileFrom (value);
-            }
-            else if (name == "--format")
-            {
-                if (SoundFile::formatForExtension (value) == nullptr)
-                    return fail ("--format takes one of " + SoundFile::knownExtensions() + ", not \"" + value + "\"");
-
-                options.outputFormat = value.trimCharactersAtStart (".").toLowerCase();
-            }
-            else if (name == "--jobs")
-            {
-                const auto number = CommandLineNumbers::parseInteger (value);
-
-                if (! number.has_value() || *number < 1 || *number > 256)
-                    return fail ("--jobs takes a whole number of threads from 1 to 256, not \"" + value + "\"");
-
-                options.jobs = *number;
-            }
-            else if (name == "--state")
-            {
-                options.stateFile = fileFrom (value);
-            }
-            else if (name == "--save-state")
-            {
-                options.saveStateFile = fileFrom (value);
-            }
-            else if (name == "--meters")
-            {
-                options.metersFile = fileFrom (value);
-            }
-            else if (name == "--picture")
-            {
-                options.pictureFile = fileFrom (value);
-            }
-            else if (name == "--plugin")
-            {
-                // An LV2 URI stays as it is; anything else is a path.
-                options.pluginPath = value.contains ("://") || value.startsWith ("urn:") ? value : fileFrom (value).getFullPathName();
-            }
-            else if (name == "--no-latency-compensation")
-            {
-                options.compensateLatency = false;
-            }
-            else if (name == "--quiet" || name == "-q")
-            {
-                options.quiet = true;
-            }
-            else if (name == "--demo")
-            {
-                options.demo = true;
-            }
-            else if (name == "--demo-dir")
-            {
-                demoFolderOption = value;
             }
             else if (name == "--")
             {
                 for (++i; i < arguments.size(); ++i)
-                    positional.add (arguments[i]);
+                    reading.positional.add (arguments[i]);
             }
             else if (name.startsWith ("-") && name != "-")
             {
-                return fail ("unknown option " + name);
+                result.error = "unknown option " + name;
             }
             else
             {
-                positional.add (arguments[i]);
+                reading.positional.add (arguments[i]);
             }
+
+            if (result.error.isNotEmpty())
+                return result;
         }
 
-        if (options.showHelp || options.showVersion)
-            return result;
-
-        const bool batch = options.outputFolder != juce::File();
-
-        if (! batch && (options.outputFormat.isNotEmpty() || options.jobs != 0))
-            return fail (juce::String (options.jobs != 0 ? "--jobs" : "--format") + " goes with --out-dir; a single output's name gives its format");
-
-        if (options.demo)
-        {
-            if (batch)
-                return fail ("--demo makes its own input and output; it does not go with --out-dir");
-
-            if (! positional.isEmpty())
-                return fail ("--demo makes its own input and output; \"" + positional[0] + "\" is one file too many");
-
-            const auto folder = demoFolderOption.isNotEmpty() ? demoFolderOption : demoFolderVariable;
-            options.demoFolder = folder.isNotEmpty() ? fileFrom (folder)
-                                                     : juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("tavine-demo");
-            return result;
-        }
-
-        if (demoFolderOption.isNotEmpty())
-            return fail ("--demo-dir only goes with --demo");
-
-        if (batch)
-        {
-            if (options.metersFile != juce::File() || options.pictureFile != juce::File() || options.saveStateFile != juce::File())
-                return fail ("--meters, --picture and --save-state each name one file; they do not go with --out-dir");
-
-            if (positional.isEmpty())
-                return fail ("no input files given for --out-dir");
-
-            for (const auto& path : positional)
-                options.inputs.add (fileFrom (path));
-
-            return result;
-        }
-
-        if (positional.size() < 2)
-            return fail (positional.isEmpty() ? "no input and output files given" : "no output file given");
-
-        if (positional.size() > 2)
-            return fail ("one input and one output file, not " + juce::String (positional.size()) + " files (many inputs go with --out-dir)");
-
-        options.input = fileFrom (positional[0]);
-        options.output = fileFrom (positional[1]);
+        result.error = finish (reading, demoFolderVariable);
         return result;
     }
 
