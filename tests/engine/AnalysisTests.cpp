@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <optional>
 #include <random>
@@ -386,7 +387,7 @@ TEST (Concurrency, PrepareForANewRateWhileTheMessageThreadCopiesTheHistory)
     // the panel's timer copies it. ThreadSanitizer sees every access of both sides here.
     EffectEngine engine;
     std::atomic<bool> done { false };
-    std::atomic<int> prepares { 0 };
+    std::atomic<int> prepares { 0 }, copies { 0 };
 
     std::thread host ([&] {
         const double rates[] = { 48000.0, 22050.0, 96000.0, 44100.0, 11025.0, 192000.0 };
@@ -394,9 +395,18 @@ TEST (Concurrency, PrepareForANewRateWhileTheMessageThreadCopiesTheHistory)
 
         for (int turn = 0; turn < 60; ++turn)
         {
+            const int copiesBefore = copies.load();
             engine.prepare (rates[turn % 6]);
             ++prepares;
             test::processBlock (engine, { 0.5f, 0.5f, 0.5f, false }, left.data(), right.data(), (int) left.size());
+
+            // On a busy machine this thread could otherwise finish all its turns before the
+            // message side is scheduled at all: each turn waits (a while at most) for a copy
+            // to get through in between.
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds (2);
+
+            while (copies.load() == copiesBefore && std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::yield();
         }
 
         done = true;
@@ -406,12 +416,11 @@ TEST (Concurrency, PrepareForANewRateWhileTheMessageThreadCopiesTheHistory)
     juce::Array<int> colours;
     levels.resize (388);
     colours.resize (388);
-    int copies = 0;
 
     while (! done)
         copies += engine.copyHistory (levels, colours) ? 1 : 0;
 
     host.join();
     EXPECT_EQ (prepares.load(), 60);
-    EXPECT_GT (copies, 0);
+    EXPECT_GT (copies.load(), 0);
 }
