@@ -1,6 +1,7 @@
 #include "DemoPhrase.h"
 #include "EditorPicture.h"
 #include "editor/EditorLayout.h"
+#include "support/Images.h"
 
 #include <gtest/gtest.h>
 
@@ -42,18 +43,6 @@ namespace
         }
     };
 
-    bool sameImage (const juce::Image& a, const juce::Image& b)
-    {
-        if (a.getBounds() != b.getBounds())
-            return false;
-
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                    return false;
-
-        return true;
-    }
 } // namespace
 
 TEST (EditorPicture, TicksWhenATenthOfASecondOfAudioHasGoneBy)
@@ -65,10 +54,10 @@ TEST (EditorPicture, TicksWhenATenthOfASecondOfAudioHasGoneBy)
         watched.playAndAdvance (441);
 
     watched.playAndAdvance (440);
-    EXPECT_TRUE (sameImage (watched.picture.draw(), untouched.picture.draw())) << "ticked a sample early";
+    EXPECT_TRUE (test::sameImage (watched.picture.draw(), untouched.picture.draw())) << "ticked a sample early";
 
     watched.playAndAdvance (1);
-    EXPECT_FALSE (sameImage (watched.picture.draw(), untouched.picture.draw())) << "no tick after 100 ms of a loud phrase";
+    EXPECT_FALSE (test::sameImage (watched.picture.draw(), untouched.picture.draw())) << "no tick after 100 ms of a loud phrase";
 }
 
 TEST (EditorPicture, ALongBlockGivesOneTickAndTheCountCarriesOver)
@@ -81,8 +70,8 @@ TEST (EditorPicture, ALongBlockGivesOneTickAndTheCountCarriesOver)
     tickedTwice.playAndAdvance (samplesPerTick);
     tickedTwice.playAndAdvance (samplesPerTick);
 
-    EXPECT_TRUE (sameImage (longBlock.picture.draw(), tickedByHand.picture.draw()));
-    EXPECT_FALSE (sameImage (longBlock.picture.draw(), tickedTwice.picture.draw())) << "the history's range moves with every tick";
+    EXPECT_TRUE (test::sameImage (longBlock.picture.draw(), tickedByHand.picture.draw()));
+    EXPECT_FALSE (test::sameImage (longBlock.picture.draw(), tickedTwice.picture.draw())) << "the history's range moves with every tick";
 
     // What a long block leaves over its tick counts towards the next one.
     Watched carried, reference;
@@ -92,12 +81,12 @@ TEST (EditorPicture, ALongBlockGivesOneTickAndTheCountCarriesOver)
 
     carried.playAndAdvance (samplesPerTick - 3000 - 1);
     reference.play (samplesPerTick - 3000 - 1);
-    EXPECT_TRUE (sameImage (carried.picture.draw(), reference.picture.draw())) << "ticked before the leftover and the new audio made 100 ms";
+    EXPECT_TRUE (test::sameImage (carried.picture.draw(), reference.picture.draw())) << "ticked before the leftover and the new audio made 100 ms";
 
     carried.playAndAdvance (1);
     reference.play (1);
     reference.picture.tick();
-    EXPECT_TRUE (sameImage (carried.picture.draw(), reference.picture.draw())) << "no tick when they did";
+    EXPECT_TRUE (test::sameImage (carried.picture.draw(), reference.picture.draw())) << "no tick when they did";
 }
 
 TEST (EditorPicture, DrawsTheWholeWindowAsPng)

@@ -2,6 +2,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
 #include "plugin/ParameterIds.h"
+#include "support/Images.h"
 #include "support/RepaintCounter.h"
 
 #include <gtest/gtest.h>
@@ -27,18 +28,6 @@ namespace
         }
     }
 
-    bool sameImage (const juce::Image& a, const juce::Image& b)
-    {
-        if (a.getBounds() != b.getBounds())
-            return false;
-
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                    return false;
-
-        return true;
-    }
 } // namespace
 
 TEST (Editor, FixedSizeAndChildBounds)
@@ -115,8 +104,8 @@ TEST (Editor, ANanLevelRepaintsEveryTickAndShowsTheFirstRingFrame)
     const auto atZero = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
     editor.redKnob.ringLevel = 1.0f;
     const auto atOne = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
-    EXPECT_TRUE (sameImage (withNan, atZero));
-    EXPECT_FALSE (sameImage (withNan, atOne));
+    EXPECT_TRUE (test::sameImage (withNan, atZero));
+    EXPECT_FALSE (test::sameImage (withNan, atOne));
 
     auto& red = test::RepaintCounter::installOn (editor.redKnob);
     editor.redKnob.ringLevel = std::numeric_limits<float>::quiet_NaN();
@@ -163,7 +152,7 @@ TEST (Editor, OpensWithTheToggleShowingItsState)
         g.drawImageAt (lowerHalf, 0, 0);
     }
 
-    EXPECT_TRUE (sameImage (snapshot.getClippedImage (EditorLayout::x2Toggle).convertedToFormat (juce::Image::ARGB), expected));
+    EXPECT_TRUE (test::sameImage (snapshot.getClippedImage (EditorLayout::x2Toggle).convertedToFormat (juce::Image::ARGB), expected));
 }
 
 TEST (Editor, PaintsTheArtworkUnderTheChildren)

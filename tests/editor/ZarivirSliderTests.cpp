@@ -3,6 +3,7 @@
 #include "editor/ZarivirSlider.h"
 #include "plugin/ParameterIds.h"
 #include "plugin/ZarivirAudioProcessor.h"
+#include "support/Images.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +24,6 @@ namespace
         g.drawImage (knobStrip, 0, 0, 64, 64, 0, knobFrame * 64, 64, 64);
         g.drawImage (ringStrip, 0, 0, 64, 64, 0, ringFrame * 64, 64, 64);
         return expected;
-    }
-
-    int differingPixels (const juce::Image& a, const juce::Image& b)
-    {
-        int count = 0;
-
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
-
-        return count;
     }
 
     struct KnobFixture : testing::Test
@@ -90,11 +80,11 @@ TEST_F (KnobFixture, DrawsTheKnobFrameWithTheRingFrameOnTop)
         processor.parameters->getParameter (ParameterIds::green)->setValueNotifyingHost (c.position);
         knob.ringLevel = c.level;
         const auto rendered = render();
-        EXPECT_EQ (differingPixels (rendered, composite (knobStrip, c.knobFrame, ringStrip, c.ringFrame)), 0) << c.position;
+        EXPECT_EQ (test::differingPixels (rendered, composite (knobStrip, c.knobFrame, ringStrip, c.ringFrame)), 0) << c.position;
 
         // ... and not just any frame: the neighbouring knob frame looks different.
         const int neighbour = c.knobFrame == 14 ? 13 : c.knobFrame + 1;
-        EXPECT_GT (differingPixels (rendered, composite (knobStrip, neighbour, ringStrip, c.ringFrame)), 10);
+        EXPECT_GT (test::differingPixels (rendered, composite (knobStrip, neighbour, ringStrip, c.ringFrame)), 10);
     }
 }
 
@@ -125,7 +115,7 @@ TEST (KnobLookAndFeel, DrawsNothingForOtherSliders)
     const auto rendered = plain.createComponentSnapshot (plain.getLocalBounds());
     plain.setLookAndFeel (nullptr);
 
-    EXPECT_EQ (differingPixels (rendered, juce::Image (juce::Image::ARGB, 64, 64, true)), 0);
+    EXPECT_EQ (test::differingPixels (rendered, juce::Image (juce::Image::ARGB, 64, 64, true)), 0);
 }
 
 TEST (KnobLookAndFeel, SkipsAMissingRing)
@@ -142,5 +132,5 @@ TEST (KnobLookAndFeel, SkipsAMissingRing)
     juce::Image expected (juce::Image::ARGB, 64, 64, true);
     juce::Graphics g (expected);
     g.drawImage (knobStrip, 0, 0, 64, 64, 0, 0, 64, 64);
-    EXPECT_EQ (differingPixels (rendered, expected), 0);
+    EXPECT_EQ (test::differingPixels (rendered, expected), 0);
 }

@@ -3,6 +3,7 @@
 
 #include "RenderTestSupport.h"
 #include "editor/EditorLayout.h"
+#include "support/Images.h"
 
 namespace
 {
@@ -135,13 +136,7 @@ namespace
 
         // The history panel and the rings show the material; after silence they stay dark.
         const auto panel = EditorLayout::displayWindow;
-        int differing = 0;
-
-        for (int y = panel.getY(); y < panel.getBottom(); ++y)
-            for (int x = panel.getX(); x < panel.getRight(); ++x)
-                differing += loudPicture.getPixelAt (x, y) != silentPicture.getPixelAt (x, y) ? 1 : 0;
-
-        EXPECT_GT (differing, panel.getWidth() * panel.getHeight() / 10) << "the history panel should show the loud file";
+        EXPECT_GT (test::differingPixels (loudPicture, silentPicture, panel), panel.getWidth() * panel.getHeight() / 10) << "the history panel should show the loud file";
     }
 
     TEST (RenderProgram, StaysQuietWhenNotOnATerminal)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <juce_graphics/juce_graphics.h>
+
+namespace test
+{
+    /** How many pixels of an area differ between two images; the area defaults to the first
+        image's bounds, and a pixel outside either image reads as transparent black. */
+    inline int differingPixels (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area = {})
+    {
+        if (area.isEmpty())
+            area = a.getBounds();
+
+        int count = 0;
+
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
+
+        return count;
+    }
+
+    /** Two images of one size with the same pixels. */
+    inline bool sameImage (const juce::Image& a, const juce::Image& b)
+    {
+        return a.getBounds() == b.getBounds() && differingPixels (a, b) == 0;
+    }
+} // namespace test
