@@ -136,6 +136,110 @@ namespace
                 picture->advance (length);
         }
     }
+    /** Refuses an input that is missing, a folder or unreadable, before the reader tries it. */
+    juce::Result checkInput (const juce::File& input)
+    {
+        const auto path = input.getFullPathName();
+
+        if (! input.exists())
+            return juce::Result::fail ("cannot find the input " + path);
+
+        if (input.isDirectory())
+            return juce::Result::fail ("the input " + path + " is a folder, not an audio file");
+
+        if (! input.hasReadAccess() || juce::FileInputStream (input).failedToOpen())
+            return juce::Result::fail ("cannot read the input " + path + ": permission denied");
+
+        return juce::Result::ok();
+    }
+
+    /** The files a render writes besides the audio: the meters, the picture and the saved
+        state, each only when asked for. They are claimed before the work starts, so that an
+        unwritable path fails at once, and appear under their names only at the very end. */
+    struct SideFiles
+    {
+        std::unique_ptr<OutputFile> meters, picture, state;
+
+        juce::Result open (const RenderOptions& options)
+        {
+            for (auto [target, file] : { std::pair (options.metersFile, &meters), std::pair (options.pictureFile, &picture), std::pair (options.saveStateFile, &state) })
+            {
+                if (target == juce::File())
+                    continue;
+
+                *file = std::make_unique<OutputFile> (target, options.overwrite);
+
+                if (auto result = (*file)->open(); result.failed())
+                    return result;
+            }
+
+            return juce::Result::ok();
+        }
+
+        /** Whether the meters or the window are wanted, which means watching a processor. */
+        bool needWatching() const noexcept { return meters != nullptr || picture != nullptr; }
+    };
+
+    /** The processor whose meters and window a render records: the one it renders through
+        when that is the built-in processor; otherwise, since a hosted binary's insides are out
+        of reach, a built-in processor run alongside on the same audio (the observer). */
+    struct Watchers
+    {
+        std::unique_ptr<PluginSource> observer;
+        std::unique_ptr<MeterRecorder> recorder;
+        std::unique_ptr<EditorPicture> picture;
+
+        juce::Result watch (PluginSource& source, const SideFiles& files, const ParameterValues& values, double sampleRate, int blockSize, int numChannels)
+        {
+            if (! files.needWatching())
+                return juce::Result::ok();
+
+            PluginSource* watched = source.getBuiltInProcessor() != nullptr ? &source : nullptr;
+
+            if (watched == nullptr)
+            {
+                observer = PluginSource::createBuiltIn();
+                observer->setParameters (values);
+
+                if (auto result = observer->prepare (sampleRate, blockSize, numChannels); result.failed())
+                    return result;
+
+                watched = observer.get();
+            }
+
+            if (files.meters != nullptr)
+                recorder = std::make_unique<MeterRecorder> (watched->getBuiltInProcessor()->engine, watched->getLatency());
+
+            if (files.picture != nullptr)
+                picture = std::make_unique<EditorPicture> (*watched->getBuiltInProcessor());
+
+            return juce::Result::ok();
+        }
+
+        /** Once the audio is done: the meters' table, and the window as the file's end left it. */
+        juce::Result writeInto (SideFiles& files)
+        {
+            if (recorder != nullptr)
+            {
+                const auto csv = recorder->toCsv();
+
+                if (auto result = files.meters->write (csv.toRawUTF8(), csv.getNumBytesAsUTF8()); result.failed())
+                    return result;
+            }
+
+            if (picture != nullptr)
+            {
+                // One more tick for the audio since the last: the picture shows the file's very end.
+                picture->tick();
+                const auto png = EditorPicture::toPng (picture->draw());
+
+                if (auto result = files.picture->write (png.getData(), png.getSize()); result.failed())
+                    return result;
+            }
+
+            return juce::Result::ok();
+        }
+    };
 } // namespace
 
 RenderJob::RenderJob (const RenderOptions& renderOptions)
@@ -287,16 +391,8 @@ juce::Result RenderJob::run (const Progress& reportProgress)
     if (auto result = SoundFile::chooseBits (*format, options.bitsPerSample, bits); result.failed())
         return result;
 
-    const auto inputPath = options.input.getFullPathName();
-
-    if (! options.input.exists())
-        return juce::Result::fail ("cannot find the input " + inputPath);
-
-    if (options.input.isDirectory())
-        return juce::Result::fail ("the input " + inputPath + " is a folder, not an audio file");
-
-    if (! options.input.hasReadAccess() || juce::FileInputStream (options.input).failedToOpen())
-        return juce::Result::fail ("cannot read the input " + inputPath + ": permission denied");
+    if (auto result = checkInput (options.input); result.failed())
+        return result;
 
     SoundFile::Reader reader;
 
@@ -313,21 +409,13 @@ juce::Result RenderJob::run (const Progress& reportProgress)
     // Every output is claimed before the work starts, so an unwritable path fails at once.
     OutputFile audioFile (options.output, options.overwrite);
     AudioOutput output (*format, bits, options.dither);
-    std::unique_ptr<OutputFile> metersFile, pictureFile, stateFile;
+    SideFiles sideFiles;
 
     if (auto result = output.open (audioFile, sampleRate, numChannels, numSamples); result.failed())
         return result;
 
-    for (auto [target, file] : { std::pair (options.metersFile, &metersFile), std::pair (options.pictureFile, &pictureFile), std::pair (options.saveStateFile, &stateFile) })
-    {
-        if (target == juce::File())
-            continue;
-
-        *file = std::make_unique<OutputFile> (target, options.overwrite);
-
-        if (auto result = (*file)->open(); result.failed())
-            return result;
-    }
+    if (auto result = sideFiles.open (options); result.failed())
+        return result;
 
     juce::String sourceError;
     auto source = createSource (sourceError);
@@ -346,31 +434,14 @@ juce::Result RenderJob::run (const Progress& reportProgress)
     latency = source->getLatency();
     const int compensation = options.compensateLatency ? latency : 0;
 
-    // The meters and the window belong to the compiled-in processor. A hosted binary's insides
-    // are out of reach, so then the built-in processor runs alongside on the same audio.
-    const bool watching = metersFile != nullptr || pictureFile != nullptr;
-    std::unique_ptr<PluginSource> observer;
-    PluginSource* watched = source->getBuiltInProcessor() != nullptr ? source.get() : nullptr;
+    Watchers watchers;
 
-    if (watching && watched == nullptr)
-    {
-        observer = PluginSource::createBuiltIn();
-        observer->setParameters (values);
+    if (auto result = watchers.watch (*source, sideFiles, values, sampleRate, options.blockSize, numChannels); result.failed())
+        return result;
 
-        if (auto result = observer->prepare (sampleRate, options.blockSize, numChannels); result.failed())
-            return result;
-
-        watched = observer.get();
-    }
-
-    std::unique_ptr<MeterRecorder> recorder;
-    std::unique_ptr<EditorPicture> picture;
-
-    if (metersFile != nullptr)
-        recorder = std::make_unique<MeterRecorder> (watched->getBuiltInProcessor()->engine, watched->getLatency());
-
-    if (pictureFile != nullptr)
-        picture = std::make_unique<EditorPicture> (*watched->getBuiltInProcessor());
+    auto* const observer = watchers.observer.get();
+    auto* const recorder = watchers.recorder.get();
+    auto* const picture = watchers.picture.get();
 
     // The input runs on by the latency in silence, and the output drops as many samples at its
     // start: what remains lines up with the input and has its length.
@@ -390,17 +461,17 @@ juce::Result RenderJob::run (const Progress& reportProgress)
         block.clear();
 
         if (fromFile > 0 && ! reader.read (block, 0, fromFile))
-            return juce::Result::fail ("cannot read " + inputPath + " at sample " + juce::String (position));
+            return juce::Result::fail ("cannot read " + options.input.getFullPathName() + " at sample " + juce::String (position));
 
         if (observer != nullptr)
         {
             observerBlock.makeCopyOf (block, true);
-            processWatched (*observer, observerBlock, recorder.get(), picture.get());
+            processWatched (*observer, observerBlock, recorder, picture);
             source->process (block);
         }
         else
         {
-            processWatched (*source, block, recorder.get(), picture.get());
+            processWatched (*source, block, recorder, picture);
         }
 
         // The part of this block that falls after the dropped start.
@@ -429,33 +500,18 @@ juce::Result RenderJob::run (const Progress& reportProgress)
     if (auto result = output.close(); result.failed())
         return result;
 
-    if (recorder != nullptr)
-    {
-        const auto csv = recorder->toCsv();
+    if (auto result = watchers.writeInto (sideFiles); result.failed())
+        return result;
 
-        if (auto result = metersFile->write (csv.toRawUTF8(), csv.getNumBytesAsUTF8()); result.failed())
-            return result;
-    }
-
-    if (picture != nullptr)
-    {
-        // One more tick for the audio since the last: the picture shows the file's very end.
-        picture->tick();
-        const auto png = EditorPicture::toPng (picture->draw());
-
-        if (auto result = pictureFile->write (png.getData(), png.getSize()); result.failed())
-            return result;
-    }
-
-    if (stateFile != nullptr)
-        if (auto result = stateFile->write (stateBlock.getData(), stateBlock.getSize()); result.failed())
+    if (sideFiles.state != nullptr)
+        if (auto result = sideFiles.state->write (stateBlock.getData(), stateBlock.getSize()); result.failed())
             return result;
 
     // The last chance to stop before anything appears under its real name.
     if (auto result = Interruption::check(); result.failed())
         return result;
 
-    for (auto* file : { metersFile.get(), pictureFile.get(), stateFile.get(), &audioFile })
+    for (auto* file : { sideFiles.meters.get(), sideFiles.picture.get(), sideFiles.state.get(), &audioFile })
         if (file != nullptr)
             if (auto result = file->commit(); result.failed())
                 return result;
