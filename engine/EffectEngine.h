@@ -61,9 +61,6 @@ public:
         larger than the history allows (at most 400 colours and 399 levels). */
     bool copyHistory (juce::Array<float>& levels, juce::Array<int>& colours);
 
-    /** The colour code for three meter sums: each sum's share of their total, in 0..255. */
-    static int packColourCode (float blueSum, float redSum, float greenSum) noexcept { return SignalAnalysis::packColourCode (blueSum, redSum, greenSum); }
-
     float getRedMeter() const noexcept { return analysis.getRedMeter(); }
     float getGreenMeter() const noexcept { return analysis.getGreenMeter(); }
     float getBlueMeter() const noexcept { return analysis.getBlueMeter(); }

@@ -239,16 +239,16 @@ TEST (History, SineLevelsThroughTheEngine)
 
 TEST (History, ColourCodePacking)
 {
-    EXPECT_EQ (EffectEngine::packColourCode (1.0f, 0.0f, 0.0f), 0x00FF0000);
-    EXPECT_EQ (EffectEngine::packColourCode (0.0f, 1.0f, 0.0f), 0x0000FF00);
-    EXPECT_EQ (EffectEngine::packColourCode (0.0f, 0.0f, 1.0f), 0x000000FF);
-    EXPECT_EQ (EffectEngine::packColourCode (0.0f, 0.0f, 0.0f), 0);
-    EXPECT_EQ (EffectEngine::packColourCode (1.0f, 1.0f, 1.0f), 0x00555555);
+    EXPECT_EQ (SignalAnalysis::packColourCode (1.0f, 0.0f, 0.0f), 0x00FF0000);
+    EXPECT_EQ (SignalAnalysis::packColourCode (0.0f, 1.0f, 0.0f), 0x0000FF00);
+    EXPECT_EQ (SignalAnalysis::packColourCode (0.0f, 0.0f, 1.0f), 0x000000FF);
+    EXPECT_EQ (SignalAnalysis::packColourCode (0.0f, 0.0f, 0.0f), 0);
+    EXPECT_EQ (SignalAnalysis::packColourCode (1.0f, 1.0f, 1.0f), 0x00555555);
 
     // Truncation of the float shares can give 84 instead of 85 for other equal sums.
     for (float sum : { 0.1f, 3.0f, 1102.0f, 0.7f })
     {
-        const int code = EffectEngine::packColourCode (sum, sum, sum);
+        const int code = SignalAnalysis::packColourCode (sum, sum, sum);
         EXPECT_TRUE (code == 0x00555555 || code == 0x00545454) << std::hex << code;
     }
 
