@@ -168,6 +168,303 @@ set (lv2InterfaceAsFeature [=[              "\t\t" << resizeFeatureString << " ,
               "\t\topts:interface ,\n"]=])
 set (lv2ResizeFeature [=[              "\t\t" << resizeFeatureString << " ,\n"]=])
 
+# LV2, for the hosts that users open and that ask less of a plug-in than JUCE's wrapper expects:
+# - Instantiation with whatever the host gives. Audacity writes the maximum block length as its
+#   native 8-byte size under atom:Int (which LV2 defines as 4 bytes); lv2apply gives no features
+#   at all, no URID map among them. The wrapper refused both. Now an 8-byte integer is read as
+#   one, a host without a map gets a map of the plug-in's own (nothing the plug-in maps then
+#   reaches the host, so any consistent numbering does), and without a usable bound the
+#   processor is prepared for a generous block. The three features become optional.
+# - Blocks longer than the processor was prepared for (a host that gave no bound, or broke
+#   the one it gave) are processed in slices of the prepared length rather than by growing
+#   buffers on the audio thread.
+# - The parameters are also control input ports, after the existing ports so that no index
+#   moves: Audacity and lv2apply set an effect's parameters only through control ports. Hosts
+#   that know parameters as properties (and saved sessions that automate them) keep them so;
+#   the ports are marked neither for their generic windows nor for automation, so that such
+#   hosts need not list every parameter twice. A port's value is applied when it changes,
+#   never every block, so a host that leaves a port alone does not pull back what the editor,
+#   a patch message or a restored state set.
+# - The atom ports are optional: a host without atom support (lv2apply) leaves them
+#   unconnected, and what the plug-in would write there goes to a buffer of its own.
+set (lv2MatchingOption [=[static const LV2_Options_Option* findMatchingOption (const LV2_Options_Option* options, LV2_URID urid)
+{
+    for (auto option = options; option->value != nullptr; ++option)
+        if (option->key == urid)
+            return option;
+
+    return nullptr;
+}]=])
+set (lv2MatchingOptionAndHostSupport [=[static const LV2_Options_Option* findMatchingOption (const LV2_Options_Option* options, LV2_URID urid)
+{
+    for (auto option = options; option->value != nullptr; ++option)
+        if (option->key == urid)
+            return option;
+
+    return nullptr;
+}
+
+// The block length a host that sets no bound gets prepared for, and the most any host gets:
+// longer blocks are processed in slices of this length.
+constexpr int64_t tavineDefaultBlockLength = 8192;
+constexpr int64_t tavineLongestBlock = 65536;
+
+static LV2_URID_Map tavineOwnUridMap()
+{
+    return { nullptr, [] (LV2_URID_Map_Handle, const char* uri) -> LV2_URID
+    {
+        static std::mutex mutex;
+        static std::map<std::string, LV2_URID> urids;
+        const std::lock_guard<std::mutex> lock (mutex);
+        return urids.emplace (uri, (LV2_URID) urids.size() + 1).first->second;
+    } };
+}
+
+static int64_t tavineMaxBlockLength (const LV2_Feature* const* features, LV2_URID_Map map)
+{
+    const auto* options = findMatchingFeatureData<const LV2_Options_Option*> (features, LV2_OPTIONS__options);
+
+    if (options == nullptr || ! hasFeature (features, LV2_BUF_SIZE__boundedBlockLength))
+        return tavineDefaultBlockLength;
+
+    const lv2_shared::NumericAtomParser parser { map };
+    const auto* option = findMatchingOption (options, parser.map (LV2_BUF_SIZE__maxBlockLength));
+    auto length = parser.parseNumericOption<int64_t> (option);
+
+    if (! length.hasValue() && option != nullptr && option->type == parser.mLV2_ATOM__Int && option->size == sizeof (int64_t))
+        length = readUnaligned<int64_t> (option->value);
+
+    if (! length.hasValue() || *length < 1)
+        return tavineDefaultBlockLength;
+
+    return jmin (*length, tavineLongestBlock);
+}]=])
+set (lv2Instantiation [=[            const auto* mapFeature = findMatchingFeatureData<const LV2_URID_Map*> (features, LV2_URID__map);
+
+            if (mapFeature == nullptr)
+            {
+                // The host doesn't provide the 'urid map' feature
+                jassertfalse;
+                return nullptr;
+            }
+
+            const auto boundedBlockLength = hasFeature (features, LV2_BUF_SIZE__boundedBlockLength);
+
+            if (! boundedBlockLength)
+            {
+                // The host doesn't provide the 'bounded block length' feature
+                jassertfalse;
+                return nullptr;
+            }
+
+            const auto* options = findMatchingFeatureData<const LV2_Options_Option*> (features, LV2_OPTIONS__options);
+
+            if (options == nullptr)
+            {
+                // The host doesn't provide the 'options' feature
+                jassertfalse;
+                return nullptr;
+            }
+
+            const lv2_shared::NumericAtomParser parser { *mapFeature };
+            const auto blockLengthUrid = mapFeature->map (mapFeature->handle, LV2_BUF_SIZE__maxBlockLength);
+            const auto blockSize = parser.parseNumericOption<int64_t> (findMatchingOption (options, blockLengthUrid));
+
+            if (! blockSize.hasValue())
+            {
+                // The host doesn't specify a maximum block size
+                jassertfalse;
+                return nullptr;
+            }
+
+            return new LV2PluginInstance { sampleRate, *blockSize, pathToBundle, *mapFeature };]=])
+set (lv2TolerantInstantiation [=[            const auto* hostMap = findMatchingFeatureData<const LV2_URID_Map*> (features, LV2_URID__map);
+            const auto map = hostMap != nullptr ? *hostMap : tavineOwnUridMap();
+
+            return new LV2PluginInstance { sampleRate, tavineMaxBlockLength (features, map), pathToBundle, map };]=])
+set (lv2RequiredFeatures [=[              "\tlv2:optionalFeature\n"
+              "\t\tlv2:hardRTCapable ;\n"
+              "\tlv2:extensionData\n"
+              "\t\tstate:interface ;\n"
+              "\tlv2:requiredFeature\n"
+              "\t\turid:map ,\n"
+              "\t\topts:options ,\n"
+              "\t\tbufs:boundedBlockLength ;\n";]=])
+set (lv2OptionalFeatures [=[              "\tlv2:optionalFeature\n"
+              "\t\tlv2:hardRTCapable ,\n"
+              "\t\turid:map ,\n"
+              "\t\topts:options ,\n"
+              "\t\tbufs:boundedBlockLength ;\n"
+              "\tlv2:extensionData\n"
+              "\t\tstate:interface ;\n";]=])
+set (lv2RunCallback "            static_cast<LV2PluginInstance*> (instance)->run (sampleCount);")
+set (lv2SlicedRunCallback "            static_cast<LV2PluginInstance*> (instance)->runInSlices (sampleCount);")
+set (lv2RunStart [=[    void run (uint32_t numSteps)
+    {
+        // If this is hit, the host is trying to process more samples than it told us to prepare
+        jassert (static_cast<int> (numSteps) <= processor->getBlockSize());
+
+        midi.clear();
+        playHead.invalidate();]=])
+set (lv2SlicedRunStart [=[    void runInSlices (uint32_t numSteps)
+    {
+        // Each slice reads the input events again and writes the output events anew; hosts
+        // that run longer blocks than they announced give the plug-in no atom ports anyway.
+        const auto sliceLength = (uint32_t) jmax (1, processor->getBlockSize());
+        uint32_t done = 0;
+
+        for (; numSteps - done > sliceLength; done += sliceLength)
+        {
+            run (sliceLength);
+            ports.moveAudioBuffers ((int) sliceLength);
+        }
+
+        run (numSteps - done);
+        ports.moveAudioBuffers (-(int) done);
+    }
+
+    void run (uint32_t numSteps)
+    {
+        // If this is hit, the host is trying to process more samples than it told us to prepare
+        jassert (static_cast<int> (numSteps) <= processor->getBlockSize());
+
+        midi.clear();
+        playHead.invalidate();
+
+        for (size_t index = 0; index < ports.parameterPorts.size(); ++index)
+        {
+            const auto* port = ports.parameterPorts[index];
+
+            if (port != nullptr && std::isfinite (*port) && *port != ports.lastParameterPortValues[index])
+            {
+                ports.lastParameterPortValues[index] = *port;
+                parameters.setValueFromPort (index, *port);
+            }
+        }]=])
+set (lv2ParameterStorageOptions [=[    struct Options
+    {
+        bool parameterValue, gestureBegin, gestureEnd;
+    };]=])
+set (lv2ParameterStorageOptionsAndPorts [=[    void setValueFromPort (size_t index, float value) noexcept
+    {
+        if (index < indexToUridMap.size())
+            setValueFromHost (indexToUridMap[index], value);
+    }
+
+    struct Options
+    {
+        bool parameterValue, gestureBegin, gestureEnd;
+    };]=])
+set (lv2InstanceStart [=[        processor->addListener (this);
+        processor->setPlayHead (&playHead);
+        prepare (sampleRate, (int) maxBlockSize);]=])
+set (lv2InstanceStartWithPorts [=[        processor->addListener (this);
+        processor->setPlayHead (&playHead);
+        prepare (sampleRate, (int) maxBlockSize);
+
+        const LegacyAudioParametersWrapper parameterList (*processor, false);
+        std::vector<float> defaults;
+
+        for (const auto* param : parameterList)
+        {
+            const auto* ranged = dynamic_cast<const RangedAudioParameter*> (param);
+            defaults.push_back (ranged != nullptr ? ranged->convertFrom0to1 (ranged->getDefaultValue()) : param->getDefaultValue());
+        }
+
+        ports.prepareParameterPorts (defaults);]=])
+set (lv2AudioPortConnection [=[        else if (isPositiveAndBelow (port, indices.getMaxAudioPortIndex()))
+        {
+            audioBuffers[(size_t) port] = static_cast<float*> (data);
+        }]=])
+set (lv2AudioAndParameterPortConnection [=[        else if (isPositiveAndBelow (port, indices.getMaxAudioPortIndex()))
+        {
+            audioBuffers[(size_t) port] = static_cast<float*> (data);
+        }
+        else if (isPositiveAndBelow (port - firstParameterPort(), (int) parameterPorts.size()))
+        {
+            parameterPorts[(size_t) (port - firstParameterPort())] = static_cast<const float*> (data);
+        }]=])
+set (lv2OutputForge "        forge.setBuffer (reinterpret_cast<char*> (outputData), outputData->atom.size);")
+set (lv2OptionalOutputForge [=[        if (outputData != nullptr)
+            forge.setBuffer (reinterpret_cast<char*> (outputData), outputData->atom.size);
+        else
+            forge.setBuffer (discardedOutput.data(), discardedOutput.size() * sizeof (discardedOutput[0]));]=])
+set (lv2PortsPublicEnd [=[    lv2_shared::AtomForge forge;
+    PortIndices indices;]=])
+set (lv2PortsPublicEndWithParameters [=[    int firstParameterPort() const noexcept { return indices.getPortIndexFor (PortKind::enabledInput) + 1; }
+
+    void prepareParameterPorts (const std::vector<float>& defaults)
+    {
+        parameterPorts.assign (defaults.size(), nullptr);
+        lastParameterPortValues = defaults;
+
+        // Room for a message per parameter and more, as the description asks of hosts.
+        discardedOutput.assign ((defaults.size() * 72 + 8192) / sizeof (uint64_t) + 1, 0);
+    }
+
+    void moveAudioBuffers (int frames) noexcept
+    {
+        for (auto& buffer : audioBuffers)
+            if (buffer != nullptr)
+                buffer += frames;
+    }
+
+    std::vector<const float*> parameterPorts;
+    std::vector<float> lastParameterPortValues;
+    std::vector<uint64_t> discardedOutput;
+
+    lv2_shared::AtomForge forge;
+    PortIndices indices;]=])
+set (lv2AtomInputSymbol [=[              "\t\tlv2:symbol \"in\" ;\n"]=])
+set (lv2OptionalAtomInputSymbol [=[              "\t\tlv2:symbol \"in\" ;\n"
+              "\t\tlv2:portProperty lv2:connectionOptional ;\n"]=])
+set (lv2AtomOutputSymbol [=[              "\t\tlv2:symbol \"out\" ;\n"]=])
+set (lv2OptionalAtomOutputSymbol [=[              "\t\tlv2:symbol \"out\" ;\n"
+              "\t\tlv2:portProperty lv2:connectionOptional ;\n"]=])
+set (lv2PortListEnd [=[              "\t] ;\n"
+              "\topts:supportedOption\n"
+              "\t\tbufs:maxBlockLength .\n";]=])
+set (lv2PortListWithParameterPorts [=[              "\t]";
+
+        auto parameterPortIndex = indices.getPortIndexFor (PortKind::enabledInput);
+
+        for (const auto* param : legacyParameters)
+        {
+            const auto* ranged = dynamic_cast<const RangedAudioParameter*> (param);
+            const auto low = ranged != nullptr ? ranged->getNormalisableRange().start : 0.0f;
+            const auto high = ranged != nullptr ? ranged->getNormalisableRange().end : 1.0f;
+            const auto byDefault = ranged != nullptr ? ranged->convertFrom0to1 (ranged->getDefaultValue()) : param->getDefaultValue();
+            const auto lowText = param->getText (0.0f, 1024), highText = param->getText (1.0f, 1024);
+
+            os << " , [\n"
+                  "\t\ta lv2:InputPort , lv2:ControlPort ;\n"
+                  "\t\tlv2:index " << ++parameterPortIndex << " ;\n"
+                  "\t\tlv2:symbol \"" << ParameterStorage::getIri (*param) << "\" ;\n"
+                  "\t\tlv2:name \"" << param->getName (1024) << "\" ;\n"
+                  "\t\tlv2:default " << String ((double) byDefault, 6) << " ;\n"
+                  "\t\tlv2:minimum " << String ((double) low, 6) << " ;\n"
+                  "\t\tlv2:maximum " << String ((double) high, 6) << " ;\n";
+
+            if (! param->isDiscrete() && lowText != highText
+                && ! lowText.containsAnyOf ("0123456789") && ! highText.containsAnyOf ("0123456789"))
+            {
+                os << "\t\tlv2:scalePoint [\n"
+                      "\t\t\trdfs:label \"" << lowText << "\" ;\n"
+                      "\t\t\trdf:value " << String ((double) low, 6) << " ;\n"
+                      "\t\t] , [\n"
+                      "\t\t\trdfs:label \"" << highText << "\" ;\n"
+                      "\t\t\trdf:value " << String ((double) high, 6) << " ;\n"
+                      "\t\t] ;\n";
+            }
+
+            os << "\t\tlv2:portProperty lv2:connectionOptional , pprop:notOnGUI , pprop:notAutomatic ;\n"
+                  "\t]";
+        }
+
+        os << " ;\n"
+              "\topts:supportedOption\n"
+              "\t\tbufs:maxBlockLength .\n";]=])
+
 tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2InputCopy lv2SafeInputCopy
     lv2SilenceFill lv2SafeSilenceFill
@@ -183,7 +480,20 @@ tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2OptionalPorts lv2ConnectedPorts
     lv2Preset lv2NamedPreset
     lv2NoUserResizeAsExtension nothing
-    lv2InterfaceAsFeature lv2ResizeFeature)
+    lv2InterfaceAsFeature lv2ResizeFeature
+    lv2MatchingOption lv2MatchingOptionAndHostSupport
+    lv2Instantiation lv2TolerantInstantiation
+    lv2RequiredFeatures lv2OptionalFeatures
+    lv2RunCallback lv2SlicedRunCallback
+    lv2RunStart lv2SlicedRunStart
+    lv2ParameterStorageOptions lv2ParameterStorageOptionsAndPorts
+    lv2InstanceStart lv2InstanceStartWithPorts
+    lv2AudioPortConnection lv2AudioAndParameterPortConnection
+    lv2OutputForge lv2OptionalOutputForge
+    lv2PortsPublicEnd lv2PortsPublicEndWithParameters
+    lv2AtomInputSymbol lv2OptionalAtomInputSymbol
+    lv2AtomOutputSymbol lv2OptionalAtomOutputSymbol
+    lv2PortListEnd lv2PortListWithParameterPorts)
 
 # VST2:
 # - The version fields: hosts and saved projects know this plug-in by the decimal reading of

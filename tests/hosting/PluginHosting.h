@@ -36,13 +36,26 @@ namespace test
     }
 
     /** A parameter by its name. LV2 hosts list parameters in an order of their own and find
-        them by URI, so the name, not the index, is what all three formats have in common. */
+        them by URI, so the name, not the index, is what all three formats have in common.
+
+        An LV2 host that knows parameters as properties lists each knob twice: the property
+        (its ID a URI), which such hosts automate and save, and the control port kept for hosts
+        without properties (its ID the port's symbol). The property is the one returned. */
     inline juce::AudioProcessorParameter* findParameter (juce::AudioProcessor& processor, const juce::String& name)
     {
-        for (auto* candidate : processor.getParameters())
-            if (candidate->getName (64) == name)
-                return candidate;
+        juce::AudioProcessorParameter* found = nullptr;
 
-        return nullptr;
+        for (auto* candidate : processor.getParameters())
+        {
+            if (candidate->getName (64) != name)
+                continue;
+
+            const auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (candidate);
+
+            if (found == nullptr || (hosted != nullptr && hosted->getParameterID().contains (":")))
+                found = candidate;
+        }
+
+        return found;
     }
 } // namespace test
