@@ -55,3 +55,11 @@ TAVINE_WINDOWS_PACKAGES=(
     wine64 wine
     dpkg-dev
 )
+
+# What tools/host-check.sh needs: the hosts it drives, and a display for Audacity.
+TAVINE_HOST_CHECK_PACKAGES=(
+    lilv-utils               # lv2apply
+    ardour                   # ardour7-lua, Ardour's headless Lua session
+    audacity                 # with its scripting module, mod-script-pipe
+    xvfb xauth
+)

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Tavine in the Linux hosts that users open, driven headless with the built plug-ins:
+#   lv2apply   the LV2 in Debian's simplest LV2 host, file in, file out
+#   ardour     VST3, VST2 and LV2 in Ardour sessions (ardour7-lua): rendered, saved, reopened
+#              and rendered again
+#   audacity   LV2 and VST2 through Audacity's plug-in scan and its scripting pipe, on Xvfb
+# Each compares what the host made with what tavine-render makes of the same input with the
+# same knobs, and with the input's timing.
+#
+#   tools/host-check.sh [lv2apply|ardour|audacity]...     (default: all three)
+#
+# Installs the hosts with apt-get, builds what the checks need in $TAVINE_BUILD_DIR (default
+# build) and never touches the user's own settings or plug-in folders: every host runs with a
+# private HOME in a scratch folder.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+source tools/dependencies.sh
+
+checks=("$@")
+
+if [ "${#checks[@]}" -eq 0 ]; then
+    checks=(lv2apply ardour audacity)
+fi
+
+for check in "${checks[@]}"; do
+    if [ ! -f "tools/hosts/$check.sh" ]; then
+        echo "usage: tools/host-check.sh [lv2apply|ardour|audacity]..." >&2
+        exit 2
+    fi
+done
+
+TAVINE_PACKAGES+=("${TAVINE_HOST_CHECK_PACKAGES[@]}")
+tavine_install_dependencies
+
+build=${TAVINE_BUILD_DIR:-build}
+
+# An existing build keeps the options it was configured with (CI's has warnings as errors).
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+
+cmake --build "$build" --target Tavine_VST3 Tavine_VST Tavine_LV2 tavine_render tavine_host_check_audio
+
+passed=0
+failed=0
+failures=()
+
+for check in "${checks[@]}"; do
+    echo
+    echo "=== $check"
+    start=$(date +%s)
+
+    if TAVINE_BUILD_DIR="$build" bash "tools/hosts/$check.sh"; then
+        passed=$((passed + 1))
+        echo "=== $check passed in $(($(date +%s) - start)) s"
+    else
+        failed=$((failed + 1))
+        failures+=("$check")
+        echo "=== $check FAILED after $(($(date +%s) - start)) s"
+    fi
+done
+
+echo
+[ "$failed" -eq 0 ] || echo "failed: ${failures[*]}"
+echo "host check: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
