@@ -507,13 +507,38 @@ set (vst2DecimalVendorVersion "return JucePlugin_VSTChunkStructureVersion;")
 set (vst2NoSoundInStop "        if (processor->getTailLengthSeconds() == 0.0)
             vstEffect.flags |= Vst2::effFlagsNoSoundInStop;")
 
+# - A rate set while the plug-in is resumed waits, in the wrapper, for the next resume. Audacity
+#   resumes every new instance at 44.1 kHz and then sets the clip's rate without suspending: the
+#   plug-in would process 48 and 96 kHz audio with its 44.1 kHz filters and latency. A new rate
+#   while resumed now suspends and resumes around it, under the processing lock, as a host
+#   that follows the rules would have done.
+set (vst2SetSampleRate [=[    pointer_sized_int handleSetSampleRate (VstOpCodeArguments args)
+    {
+        sampleRate = args.opt;
+        return 0;
+    }]=])
+set (vst2SetSampleRateWhileResumed [=[    pointer_sized_int handleSetSampleRate (VstOpCodeArguments args)
+    {
+        if (isProcessing && processor != nullptr && (double) args.opt != sampleRate)
+        {
+            const ScopedLock lock (processor->getCallbackLock());
+            suspend();
+            sampleRate = args.opt;
+            resume();
+            return 0;
+        }
+
+        sampleRate = args.opt;
+        return 0;
+    }]=])
 set (vst2BlankCdecl "#if ! JUCE_MSVC\n #define __cdecl\n#endif")
 set (vst2BlankCdeclUnlessDefined "#if ! JUCE_MSVC && ! defined (__cdecl)\n #define __cdecl\n#endif")
 
 tavine_mend_wrapper (VST VST/juce_VST_Wrapper.cpp
     vst2VendorVersion vst2DecimalVendorVersion
     vst2NoSoundInStop nothing
-    vst2BlankCdecl vst2BlankCdeclUnlessDefined)
+    vst2BlankCdecl vst2BlankCdeclUnlessDefined
+    vst2SetSampleRate vst2SetSampleRateWhileResumed)
 
 # VST3:
 # - The latency depends on the sample rate, which a VST 3 host hands over in setupProcessing;

@@ -253,6 +253,36 @@ namespace
         }
     }
 
+    TEST_F (Vst2Interface, TakesARateSetWhileResumed)
+    {
+        // Audacity resumes a new instance at 44.1 kHz and then sets the clip's rate without
+        // suspending it first. At 96 kHz the delay is 1024 frames, not 512.
+        constexpr int blockSize = 512;
+
+        dispatch (effOpen);
+        dispatch (effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        dispatch (effSetBlockSize, 0, blockSize);
+        dispatch (effMainsChanged, 0, 1);
+        dispatch (effSetSampleRate, 0, 0, nullptr, 96000.0f);
+
+        EXPECT_EQ (effect->initialDelay, 1024);
+
+        std::vector<float> input (4 * blockSize, 0.0f), output (4 * blockSize, 1.0e6f);
+        input[0] = 1.0f;
+
+        for (int start = 0; start < 4 * blockSize; start += blockSize)
+        {
+            float* ins[] = { input.data() + start, input.data() + start };
+            float* outs[] = { output.data() + start, output.data() + start };
+            effect->processReplacing (effect, ins, outs, blockSize);
+        }
+
+        dispatch (effMainsChanged, 0, 0);
+
+        const auto peak = std::max_element (output.begin(), output.end(), [] (float a, float b) { return std::abs (a) < std::abs (b); });
+        EXPECT_EQ (peak - output.begin(), 1024);
+    }
+
     struct CanDoCase
     {
         const char* query;
