@@ -4,10 +4,12 @@
 #   ardour     VST3, VST2 and LV2 in Ardour sessions (ardour7-lua): rendered, saved, reopened
 #              and rendered again
 #   audacity   LV2 and VST2 through Audacity's plug-in scan and its scripting pipe, on Xvfb
+#   audacity-selftest   the Audacity check itself fails, and says why, on plug-ins the scan
+#              rejects
 # Each compares what the host made with what tavine-render makes of the same input with the
 # same knobs, and with the input's timing.
 #
-#   tools/host-check.sh [lv2apply|ardour|audacity]...     (default: all three)
+#   tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest]...   (default: all)
 #
 # Installs the hosts with apt-get, builds what the checks need in $TAVINE_BUILD_DIR (default
 # build) and never touches the user's own settings or plug-in folders: every host runs with a
@@ -20,12 +22,12 @@ source tools/dependencies.sh
 checks=("$@")
 
 if [ "${#checks[@]}" -eq 0 ]; then
-    checks=(lv2apply ardour audacity)
+    checks=(lv2apply ardour audacity audacity-selftest)
 fi
 
 for check in "${checks[@]}"; do
     if [ ! -f "tools/hosts/$check.sh" ]; then
-        echo "usage: tools/host-check.sh [lv2apply|ardour|audacity]..." >&2
+        echo "usage: tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest]..." >&2
         exit 2
     fi
 done
