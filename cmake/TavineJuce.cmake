@@ -136,23 +136,9 @@ set (lv2MinimumFloat [=[<< String ((double) rangedParam->getNormalisableRange().
 set (lv2MaximumValue [=[<< rangedParam->getNormalisableRange().end;]=])
 set (lv2MaximumFloat [=[<< String ((double) rangedParam->getNormalisableRange().end, 6);]=])
 set (lv2DiscreteOnly [=[            if (param.isDiscrete() && 2 <= numSteps && numSteps < stepLimit)]=])
-set (lv2NamedEnds [=[            const auto lowText = param.getText (0.0f, 1024), highText = param.getText (1.0f, 1024);
-
-            if (! param.isDiscrete() && lowText != highText
-                && ! lowText.containsAnyOf ("0123456789") && ! highText.containsAnyOf ("0123456789"))
+set (lv2NamedEnds [=[            if (const auto namedEnds = tavineNamedEnds (param, "\t"); namedEnds.isNotEmpty())
             {
-                const auto* ranged = dynamic_cast<const RangedAudioParameter*> (&param);
-                const auto low = ranged != nullptr ? ranged->getNormalisableRange().start : 0.0f;
-                const auto high = ranged != nullptr ? ranged->getNormalisableRange().end : 1.0f;
-
-                os << "\t ;\n"
-                      "\tlv2:scalePoint [\n"
-                      "\t\trdfs:label \"" << lowText << "\" ;\n"
-                      "\t\trdf:value " << String ((double) low, 6) << " ;\n"
-                      "\t] , [\n"
-                      "\t\trdfs:label \"" << highText << "\" ;\n"
-                      "\t\trdf:value " << String ((double) high, 6) << " ;\n"
-                      "\t]";
+                os << "\t ;\n" << namedEnds;
             }
             else if (param.isDiscrete() && 2 <= numSteps && numSteps < stepLimit)]=])
 set (lv2OptionalPorts "                    const auto optionalBus = ! bus->isEnabledByDefault();")
@@ -208,6 +194,29 @@ set (lv2MatchingOptionAndHostSupport [=[static const LV2_Options_Option* findMat
 // longer blocks are processed in slices of this length.
 constexpr int64_t tavineDefaultBlockLength = 8192;
 constexpr int64_t tavineLongestBlock = 65536;
+
+// Scale points for a continuous parameter whose two ends read as words, not numbers (x2: "Off",
+// "On"), so that hosts can show its state: JUCE writes scale points only for parameters with
+// steps. Empty for any other parameter.
+static String tavineNamedEnds (const AudioProcessorParameter& param, const String& indent)
+{
+    const auto lowText = param.getText (0.0f, 1024), highText = param.getText (1.0f, 1024);
+
+    if (param.isDiscrete() || lowText == highText || lowText.containsAnyOf ("0123456789") || highText.containsAnyOf ("0123456789"))
+        return {};
+
+    const auto* ranged = dynamic_cast<const RangedAudioParameter*> (&param);
+    const auto low = ranged != nullptr ? ranged->getNormalisableRange().start : 0.0f;
+    const auto high = ranged != nullptr ? ranged->getNormalisableRange().end : 1.0f;
+
+    return indent + "lv2:scalePoint [\n"
+         + indent + "\trdfs:label \"" + lowText + "\" ;\n"
+         + indent + "\trdf:value " + String ((double) low, 6) + " ;\n"
+         + indent + "] , [\n"
+         + indent + "\trdfs:label \"" + highText + "\" ;\n"
+         + indent + "\trdf:value " + String ((double) high, 6) + " ;\n"
+         + indent + "]";
+}
 
 static LV2_URID_Map tavineOwnUridMap()
 {
@@ -434,7 +443,6 @@ set (lv2PortListWithParameterPorts [=[              "\t]";
             const auto low = ranged != nullptr ? ranged->getNormalisableRange().start : 0.0f;
             const auto high = ranged != nullptr ? ranged->getNormalisableRange().end : 1.0f;
             const auto byDefault = ranged != nullptr ? ranged->convertFrom0to1 (ranged->getDefaultValue()) : param->getDefaultValue();
-            const auto lowText = param->getText (0.0f, 1024), highText = param->getText (1.0f, 1024);
 
             os << " , [\n"
                   "\t\ta lv2:InputPort , lv2:ControlPort ;\n"
@@ -445,17 +453,8 @@ set (lv2PortListWithParameterPorts [=[              "\t]";
                   "\t\tlv2:minimum " << String ((double) low, 6) << " ;\n"
                   "\t\tlv2:maximum " << String ((double) high, 6) << " ;\n";
 
-            if (! param->isDiscrete() && lowText != highText
-                && ! lowText.containsAnyOf ("0123456789") && ! highText.containsAnyOf ("0123456789"))
-            {
-                os << "\t\tlv2:scalePoint [\n"
-                      "\t\t\trdfs:label \"" << lowText << "\" ;\n"
-                      "\t\t\trdf:value " << String ((double) low, 6) << " ;\n"
-                      "\t\t] , [\n"
-                      "\t\t\trdfs:label \"" << highText << "\" ;\n"
-                      "\t\t\trdf:value " << String ((double) high, 6) << " ;\n"
-                      "\t\t] ;\n";
-            }
+            if (const auto namedEnds = tavineNamedEnds (*param, "\t\t"); namedEnds.isNotEmpty())
+                os << namedEnds << " ;\n";
 
             os << "\t\tlv2:portProperty lv2:connectionOptional , pprop:notOnGUI , pprop:notAutomatic ;\n"
                   "\t]";
