@@ -30,9 +30,14 @@ target_compile_definitions (tavine_juce_options INTERFACE
     JUCE_MODAL_LOOPS_PERMITTED=0
     $<$<BOOL:${WIN32}>:JUCE_USE_FLAC=0>
     $<$<BOOL:${WIN32}>:JUCE_USE_OGGVORBIS=0>)
-target_link_libraries (tavine_juce_options INTERFACE
-    tavine_juce_system_libs
-    juce::juce_recommended_config_flags)
+target_link_libraries (tavine_juce_options INTERFACE tavine_juce_system_libs)
+
+# JUCE's recommended flags add -O3 to every Release compile, after CMAKE_CXX_FLAGS_RELEASE. The
+# sanitizer and fuzzing builds ask for light optimisation there (-O1); with -O3 on top, their
+# JUCE modules take twice as long to compile, for tests that gain nothing from it.
+if (NOT TAVINE_SANITIZE AND NOT TAVINE_FUZZ)
+    target_link_libraries (tavine_juce_options INTERFACE juce::juce_recommended_config_flags)
+endif()
 
 # The VST 2 interface comes from Debian's fst headers through our own include shim
 # (plugin/vst2shim), which also supplies the preset bank layout.

@@ -21,7 +21,7 @@ run_address ()
     cmake --build "$build"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         LSAN_OPTIONS="suppressions=$PWD/tools/sanitizers/lsan.supp:print_suppressions=0" \
-        ctest --test-dir "$build" --output-on-failure --timeout 900
+        ctest --test-dir "$build" --output-on-failure --timeout 900 --parallel "${TAVINE_TEST_JOBS:-$(nproc)}"
 }
 
 run_thread ()
@@ -31,7 +31,7 @@ run_thread ()
         -DTAVINE_SANITIZE=thread -DTAVINE_BUILD_BENCHMARKS=OFF
     cmake --build "$build" --target tavine_engine_tests
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-        ctest --test-dir "$build" --output-on-failure --timeout 900 -L engine
+        ctest --test-dir "$build" --output-on-failure --timeout 900 --parallel "${TAVINE_TEST_JOBS:-$(nproc)}" -L engine
 }
 
 case "${1:-all}" in

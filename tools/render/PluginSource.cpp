@@ -21,7 +21,9 @@ juce::Result PluginSource::setParameters (const ParameterValues& values)
     for (const auto& [name, value] : settings)
     {
         // By the name a host lists, which is the ID, not by index: an LV2 host lists the
-        // parameters in an order of its own, and a VST 2 host knows no IDs.
+        // parameters in an order of its own, and a VST 2 host knows no IDs. JUCE's LV2 host
+        // lists each knob twice, its control port and then its property: the last one found,
+        // the property, is the one such hosts automate and save.
         juce::AudioProcessorParameter* parameter = nullptr;
 
         for (auto* candidate : getProcessor().getParameters())
