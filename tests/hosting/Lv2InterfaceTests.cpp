@@ -5,6 +5,7 @@
 // ports. Tavine must run in each of them, and take its knobs from control ports.
 
 #include "SharedLibrary.h"
+#include "support/Signals.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
@@ -177,26 +178,6 @@ namespace
         return signal;
     }
 
-    std::vector<float> sine (size_t length, double hz)
-    {
-        std::vector<float> signal (length);
-
-        for (size_t i = 0; i < length; ++i)
-            signal[i] = (float) (0.25 * std::sin (2.0 * M_PI * hz * (double) i / sampleRate));
-
-        return signal;
-    }
-
-    double rms (const std::vector<float>& signal, size_t from)
-    {
-        double sum = 0.0;
-
-        for (auto i = from; i < signal.size(); ++i)
-            sum += (double) signal[i] * signal[i];
-
-        return std::sqrt (sum / (double) (signal.size() - from));
-    }
-
     double largestDifference (const std::vector<float>& a, const std::vector<float>& b)
     {
         double largest = 0.0;
@@ -267,7 +248,7 @@ namespace
     TEST_P (Lv2Interface, TakesItsKnobsFromTheControlPorts)
     {
         // Measured gains at 1 kHz with green alone at 1: +1.19 dB, with x2 +2.32 dB.
-        const auto input = sine (48000, 1000.0);
+        const auto input = test::sine (1000.0, sampleRate, 48000, 0.25f);
         const auto settled = (size_t) 24000;
 
         for (const auto& [doubled, expectedDb] : { std::pair { 0.0f, 1.19 }, std::pair { 1.0f, 2.32 } })
@@ -278,14 +259,14 @@ namespace
             instance->setControl (x2, doubled);
 
             const auto output = instance->process (input, 512);
-            const auto gainDb = 20.0 * std::log10 (rms (output, settled) / rms (input, settled));
+            const auto gainDb = test::decibels (test::rms (output, settled, output.size()) / test::rms (input, settled, input.size()));
             EXPECT_NEAR (gainDb, expectedDb, 0.01) << "x2 at " << doubled;
         }
     }
 
     TEST_P (Lv2Interface, IgnoresANonFiniteControlValue)
     {
-        const auto input = sine (9600, 80.0);
+        const auto input = test::sine (80.0, sampleRate, 9600, 0.25f);
 
         auto reference = instantiate();
         auto instance = instantiate();
@@ -301,7 +282,7 @@ namespace
     {
         // A host that sets no bound (lv2apply) or breaks the one it set: the plug-in gets more
         // frames in one call than it was prepared for, and must give what short blocks give.
-        const auto input = sine (30000, 1000.0);
+        const auto input = test::sine (1000.0, sampleRate, 30000, 0.25f);
 
         auto whole = instantiate (256);
         auto sliced = instantiate (256);

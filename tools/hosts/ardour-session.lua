@@ -237,6 +237,11 @@ local function done (marker)
     close_session ()
 end
 
+local function save_and_finish (session, marker)
+    if session:save_state ("", false, false, false, false, false) ~= 0 then fail ("cannot save the session") end
+    done (marker)
+end
+
 if step == "create" then
     local dir, name = arg[2], arg[3]
     local session = create_session (dir, name, 48000) or fail ("cannot create a session in", dir)
@@ -247,8 +252,7 @@ if step == "create" then
         -- count through its plug-ins.
         tracks:front ():set_strict_io (true)
     end
-    if session:save_state ("", false, false, false, false, false) ~= 0 then fail ("cannot save the session") end
-    done (dir .. "/create.done")
+    save_and_finish (session, dir .. "/create.done")
 
 elseif step == "first" then
     local dir, name, format = arg[2], arg[3], arg[4]
@@ -308,8 +312,7 @@ elseif step == "first" then
         if wrong then fail ("right after setting them,", wrong) end
         render (session, track, out .. "/" .. track_name .. ".wav")
     end
-    if session:save_state ("", false, false, false, false, false) ~= 0 then fail ("cannot save the session") end
-    done (out .. "/first.done")
+    save_and_finish (session, out .. "/first.done")
 
 elseif step == "again" then
     local dir, name, out = arg[2], arg[3], arg[4]
