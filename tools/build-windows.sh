@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds Tavine for 64-bit Windows (the VST3 and VST2 plug-ins and the standalone program)
-# with MinGW-w64, tests the results under Wine, and packs the zip a Windows user installs from.
+# with MinGW-w64, builds the setup program with NSIS, tests the results under Wine (the setup
+# program included), and packs the zip for installing by hand.
 #
 #   tools/build-windows.sh            build, test and pack
 #   tools/build-windows.sh --no-test  build and pack only
@@ -180,6 +181,9 @@ if [ "$run_tests" -eq 1 ]; then
 
     cmake --build "$linux_build" --target tavine_plugin_render Tavine_VST3 Tavine_VST
 
+    # The tests install the setup program.
+    cmake --build "$build" --target tavine_windows_installer
+
     # The build's Wine prefix (the one the tests use) is made, or brought up to date, first
     # and in full, so that its setup does not run alongside the first tests. Then one Wine
     # server serves the whole run, instead of one started and stopped around every program:
@@ -198,6 +202,7 @@ if [ "$run_tests" -eq 1 ]; then
     ctest --test-dir "$build" --output-on-failure --timeout 900
 fi
 
-cmake --build "$build" --target tavine_windows_zip
+cmake --build "$build" --target tavine_windows_installer tavine_windows_zip
 echo
-echo "Windows build: $build/Tavine-*-windows-x64.zip, with INSTALL.txt inside"
+echo "Windows build: $build/Tavine-*-windows-x64-setup.exe, the setup program, and"
+echo "$build/Tavine-*-windows-x64.zip, for installing by hand"

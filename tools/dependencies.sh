@@ -49,11 +49,13 @@ tavine_install_dependencies ()
 }
 
 # What tools/build-windows.sh needs: MinGW-w64 (POSIX threads) to cross-build, Wine to run the
-# results, a display for the editor tests, and dpkg-dev for apt-get source.
+# results, a display for the editor tests and the setup wizard, dpkg-dev for apt-get source,
+# and NSIS for the setup program.
 TAVINE_WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine64 wine
     dpkg-dev
+    nsis
 )
 
 # What tools/host-check.sh needs: the hosts it drives, and a display for Audacity.
