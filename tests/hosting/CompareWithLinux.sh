@@ -30,10 +30,17 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Wine shows the machine's root folder as drive Z:.
+# Wine shows the machine's root folder as drive Z:. A path that is already a Windows one (the
+# installer's tests pass where setup installed the plug-ins) stays as it is.
 windows_path ()
 {
     local path
+
+    if [[ "$1" =~ ^[A-Za-z]:\\ ]]; then
+        echo "$1"
+        return
+    fi
+
     path=$(realpath -m "$1")
     echo "Z:${path//\//\\}"
 }

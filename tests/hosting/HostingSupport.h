@@ -5,6 +5,7 @@
 // loop to pump, and the impulse that shows the delay.
 
 #include "PluginHosting.h"
+#include "PluginPaths.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -83,12 +84,12 @@ namespace test
             // itself; on Windows (JUCE 7.0.5) only by the module.
             case Format::vst3:
 #if defined(_WIN32)
-                return TAVINE_VST3_MODULE;
+                return vst3ModulePath();
 #else
-                return juce::File (TAVINE_VST3_MODULE).getParentDirectory().getParentDirectory().getParentDirectory().getFullPathName();
+                return juce::File (vst3ModulePath()).getParentDirectory().getParentDirectory().getParentDirectory().getFullPathName();
 #endif
             case Format::vst2:
-                return TAVINE_VST2_LIBRARY;
+                return vst2LibraryPath();
             case Format::lv2:
                 return lv2Uri;
         }

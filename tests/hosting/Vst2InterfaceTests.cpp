@@ -2,6 +2,7 @@
 // record and dispatcher, with no framework in between. What a host reads here is what saved
 // projects, plug-in scanners and preset files depend on.
 
+#include "PluginPaths.h"
 #include "SharedLibrary.h"
 
 #include <pluginterfaces/vst2.x/aeffectx.h>
@@ -51,7 +52,7 @@ namespace
         static void SetUpTestSuite()
         {
             if (library == nullptr)
-                library = std::make_unique<test::SharedLibrary> (TAVINE_VST2_LIBRARY);
+                library = std::make_unique<test::SharedLibrary> (test::vst2LibraryPath());
         }
 
         void SetUp() override

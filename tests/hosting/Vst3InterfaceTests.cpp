@@ -3,6 +3,7 @@
 // VST2 build's place in saved projects; they are not copied from the framework's code, so a
 // change of name, code or rule in the build shows up here.
 
+#include "PluginPaths.h"
 #include "Vst3Module.h"
 
 #include <pluginterfaces/base/ipluginbase.h>
@@ -86,7 +87,7 @@ namespace
         // library itself stays loaded, as hosts keep scanned modules.
         static void SetUpTestSuite()
         {
-            module = std::make_unique<test::Vst3Module> (TAVINE_VST3_MODULE);
+            module = std::make_unique<test::Vst3Module> (test::vst3ModulePath());
             entryAccepted = module->enter();
             factory = module->getFactory();
         }
