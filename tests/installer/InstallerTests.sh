@@ -222,18 +222,32 @@ expect_same_file "$stage/VST2/Tavine.dll" "$moved_vst2/Tavine.dll"
 expect_no_file "$default_vst2/Tavine.dll"
 expect_value "$settings_key" Vst2Folder 'C:\My Plug-ins\VST2'
 
+# Keeps the installed Tavine.dll loaded in a Wine process, as a host that has it open does,
+# until release_vst2.
+hold_vst2 ()
+{
+    rm -f "$drive_c/release-library"
+    "$wine" "$hold_library" 'C:\My Plug-ins\VST2\Tavine.dll' 'C:\release-library' > "$prefix/hold.log" 2>&1 &
+    holder=$!
+    for _ in $(seq 1 100); do
+        grep -q loaded "$prefix/hold.log" 2> /dev/null && return 0
+        sleep 0.2
+    done
+    fail "the helper could not load the installed Tavine.dll: $(cat "$prefix/hold.log")"
+}
+
+release_vst2 ()
+{
+    touch "$drive_c/release-library"
+    wait "$holder" || fail "the helper holding Tavine.dll failed"
+    "$wineserver" -w
+}
+
 phase "an upgrade while a host holds Tavine.dll"
 # What an older installation recorded, to see that a refused upgrade leaves it alone.
 "$wine" reg add "$settings_key" /v Version /d 1.0.0 /f /reg:64 > /dev/null
 "$wine" reg add "$uninstall_key" /v DisplayVersion /d 1.0.0 /f /reg:64 > /dev/null
-rm -f "$drive_c/release-library"
-"$wine" "$hold_library" 'C:\My Plug-ins\VST2\Tavine.dll' 'C:\release-library' > "$prefix/hold.log" 2>&1 &
-holder=$!
-for _ in $(seq 1 100); do
-    grep -q loaded "$prefix/hold.log" 2> /dev/null && break
-    sleep 0.2
-done
-grep -q loaded "$prefix/hold.log" || fail "the helper could not load the installed Tavine.dll: $(cat "$prefix/hold.log")"
+hold_vst2
 
 before=$(fingerprint)
 status=0
@@ -246,28 +260,19 @@ fi
 leftovers=$(find "$drive_c" -name '*.new' | head -n 5)
 [ -z "$leftovers" ] || fail "a refused upgrade left files unpacked beside their targets: $leftovers"
 
-touch "$drive_c/release-library"
-wait "$holder" || fail "the helper holding Tavine.dll failed"
-"$wineserver" -w
+release_vst2
 
 # The same with the uninstaller, run where it lies so that its exit code comes back. A batch
 # file passes the command line as an administrator types it: the _?= folder must not be quoted.
 printf '%s\r\n' '@"C:\Program Files\Tavine\Uninstall.exe" /S _?=C:\Program Files\Tavine' '@exit /b %errorlevel%' > "$drive_c/uninstall-in-place.bat"
-"$wine" "$hold_library" 'C:\My Plug-ins\VST2\Tavine.dll' 'C:\release-library-2' > "$prefix/hold.log" 2>&1 &
-holder=$!
-for _ in $(seq 1 100); do
-    grep -q loaded "$prefix/hold.log" 2> /dev/null && break
-    sleep 0.2
-done
+hold_vst2
 before=$(fingerprint)
 status=0
 "$wine" cmd /c 'C:\uninstall-in-place.bat' || status=$?
 [ "$status" -eq 3 ] || fail "the uninstaller exited with $status while Tavine.dll was held, not 3 (files in use)"
 after=$(fingerprint)
 [ "$before" = "$after" ] || fail "a refused uninstall changed the installation"
-touch "$drive_c/release-library-2"
-wait "$holder" || fail "the helper holding Tavine.dll failed"
-"$wineserver" -w
+release_vst2
 
 phase "a command line setup does not understand"
 before=$(fingerprint)
