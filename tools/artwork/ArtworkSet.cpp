@@ -8,18 +8,25 @@
 
 std::vector<ArtworkImage> ArtworkSet::draw (const Lettering& lettering)
 {
-    // The knob tints are the ring colours, strongly muted by the low opacity at
-    // which KnobPainter lays them over the black base.
-    return {
-        { "background.png", BackgroundPainter::paint (lettering) },
-        { "green.png", KnobPainter::paintStrip (ArtworkStyle::ringGreen) },
-        { "blue.png", KnobPainter::paintStrip (ArtworkStyle::ringBlue) },
-        { "vu_blue.png", RingPainter::paintStrip (ArtworkStyle::ringBlue) },
-        { "red.png", KnobPainter::paintStrip (ArtworkStyle::ringRed) },
-        { "vu_red.png", RingPainter::paintStrip (ArtworkStyle::ringRed) },
-        { "vu_green.png", RingPainter::paintStrip (ArtworkStyle::ringGreen) },
-        { "x2button.png", TogglePainter::paint (lettering) },
-    };
+    std::vector<ArtworkImage> artwork;
+
+    for (const int scale : scales)
+    {
+        const juce::String suffix = scale == 1 ? ".png" : "_" + juce::String (scale) + "x.png";
+
+        // The knob tints are the ring colours, strongly muted by the low opacity at
+        // which KnobPainter lays them over the black base.
+        artwork.push_back ({ "background" + suffix, BackgroundPainter::paint (lettering, scale) });
+        artwork.push_back ({ "green" + suffix, KnobPainter::paintStrip (ArtworkStyle::ringGreen, scale) });
+        artwork.push_back ({ "blue" + suffix, KnobPainter::paintStrip (ArtworkStyle::ringBlue, scale) });
+        artwork.push_back ({ "vu_blue" + suffix, RingPainter::paintStrip (ArtworkStyle::ringBlue, scale) });
+        artwork.push_back ({ "red" + suffix, KnobPainter::paintStrip (ArtworkStyle::ringRed, scale) });
+        artwork.push_back ({ "vu_red" + suffix, RingPainter::paintStrip (ArtworkStyle::ringRed, scale) });
+        artwork.push_back ({ "vu_green" + suffix, RingPainter::paintStrip (ArtworkStyle::ringGreen, scale) });
+        artwork.push_back ({ "x2button" + suffix, TogglePainter::paint (lettering, scale) });
+    }
+
+    return artwork;
 }
 
 juce::MemoryBlock ArtworkSet::encodePng (const juce::Image& image)

@@ -14,7 +14,11 @@ struct ArtworkImage
 /** Draws the complete artwork of the editor and turns it into PNG files. */
 namespace ArtworkSet
 {
-    /** All eight images, in the order the resource list names them. */
+    /** The scales the artwork is drawn at: the window's own pixels, and twice as
+        many each way for high-density displays ("background_2x.png"). */
+    inline constexpr int scales[] = { 1, 2 };
+
+    /** All eight images at every scale, in the order the resource list names them. */
     std::vector<ArtworkImage> draw (const Lettering& lettering);
 
     /** PNG bytes of an image: RGB for opaque images, RGBA for images with alpha. */

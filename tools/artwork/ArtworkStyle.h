@@ -84,4 +84,13 @@ namespace ArtworkStyle
     const juce::Colour ringRed { 233, 63, 111 };
     const juce::Colour ringGreen { 63, 233, 107 };
     const juce::Colour ringBlue { 63, 159, 233 };
+
+    /** Makes what follows, drawn in the window's pixels, land on an image `scale`
+        times larger (the artwork for high-density displays). At scale 1 the
+        context is left alone, so the 1x images stay exactly as they were. */
+    inline void scaleDrawing (juce::Graphics& g, int scale)
+    {
+        if (scale != 1)
+            g.addTransform (juce::AffineTransform::scale (static_cast<float> (scale)));
+    }
 } // namespace ArtworkStyle

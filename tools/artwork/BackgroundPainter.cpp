@@ -10,19 +10,22 @@ namespace
     constexpr float panelTopLevel = 153.0f;
     constexpr float panelBottomLevel = 104.0f;
 
-    /** The base tone of the panel at a row: a straight fall from top to bottom. */
-    float panelLevel (int y)
+    /** The base tone of the panel at a row (in the window's pixels, the centre of a
+        row at y + 0.5): a straight fall from top to bottom. */
+    float panelLevel (float y)
     {
-        return panelTopLevel + (panelBottomLevel - panelTopLevel) * static_cast<float> (y) / static_cast<float> (EditorLayout::height - 1);
+        return panelTopLevel + (panelBottomLevel - panelTopLevel) * y / static_cast<float> (EditorLayout::height - 1);
     }
 
-    void paintPanelGradient (juce::Image& image)
+    void paintPanelGradient (juce::Image& image, int scale)
     {
         juce::Image::BitmapData pixels (image, juce::Image::BitmapData::writeOnly);
 
         for (int y = 0; y < image.getHeight(); ++y)
         {
-            const auto level = juce::roundToInt (panelLevel (y));
+            // The centre of an image row, in the window's rows: row y itself at scale 1.
+            const auto windowRow = (static_cast<float> (y) + 0.5f) / static_cast<float> (scale) - 0.5f;
+            const auto level = juce::roundToInt (panelLevel (windowRow));
 
             for (int x = 0; x < image.getWidth(); ++x)
                 pixels.setPixelColour (x, y, grey (level));
@@ -31,10 +34,11 @@ namespace
         // The panel's edges are cut square: the top edge catches the light, the
         // bottom edge is in shade.
         juce::Graphics g (image);
+        scaleDrawing (g, scale);
         g.setColour (juce::Colours::white.withAlpha (0.22f));
-        g.fillRect (0, 0, image.getWidth(), 1);
+        g.fillRect (0, 0, EditorLayout::width, 1);
         g.setColour (juce::Colours::black.withAlpha (0.22f));
-        g.fillRect (0, image.getHeight() - 1, image.getWidth(), 1);
+        g.fillRect (0, EditorLayout::height - 1, EditorLayout::width, 1);
     }
 
     /** Fills lettering as if pressed into the surface: a faint light edge below
@@ -192,15 +196,16 @@ namespace
     /** Fine grain over the finished surface, like powder coating; it also breaks
         up the banding of the long, gentle gradients. The display window is left
         untouched because its tone must be exact. */
-    void addSurfaceGrain (juce::Image& image)
+    void addSurfaceGrain (juce::Image& image, int scale)
     {
         juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
+        const auto window = EditorLayout::displayWindow * scale;
 
         for (int y = 0; y < image.getHeight(); ++y)
         {
             for (int x = 0; x < image.getWidth(); ++x)
             {
-                if (EditorLayout::displayWindow.contains (x, y))
+                if (window.contains (x, y))
                     continue;
 
                 const auto offset = juce::roundToInt (grain (x, y, 7u) * 1.4f);
@@ -211,13 +216,14 @@ namespace
     }
 } // namespace
 
-juce::Image BackgroundPainter::paint (const Lettering& lettering)
+juce::Image BackgroundPainter::paint (const Lettering& lettering, int scale)
 {
-    juce::Image image (juce::Image::RGB, EditorLayout::width, EditorLayout::height, true, juce::SoftwareImageType());
-    paintPanelGradient (image);
+    juce::Image image (juce::Image::RGB, EditorLayout::width * scale, EditorLayout::height * scale, true, juce::SoftwareImageType());
+    paintPanelGradient (image, scale);
 
     {
         juce::Graphics g (image);
+        scaleDrawing (g, scale);
         paintLogos (g, lettering);
         paintDisplayWindow (g);
         paintKnobPanel (g, lettering);
@@ -228,6 +234,6 @@ juce::Image BackgroundPainter::paint (const Lettering& lettering)
         paintScrew (g, { 438.0f, 285.0f }, 0.2f);
     }
 
-    addSurfaceGrain (image);
+    addSurfaceGrain (image, scale);
     return image;
 }

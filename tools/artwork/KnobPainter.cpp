@@ -68,18 +68,21 @@ namespace
     /** The cap is rendered per pixel with 4 x 4 supersampling: the brushing and
         the reflections depend on the angle and radius of every point, which no
         gradient fill can express. It is the same in every frame: a spun cap
-        looks the same however far it is turned. */
-    juce::Image paintCap()
+        looks the same however far it is turned. At a larger scale it is sampled
+        at every one of the finer pixels. */
+    juce::Image paintCap (int scale)
     {
-        juce::Image cap (juce::Image::ARGB, frameSize, frameSize, true, juce::SoftwareImageType());
+        const int size = frameSize * scale;
+        juce::Image cap (juce::Image::ARGB, size, size, true, juce::SoftwareImageType());
         juce::Image::BitmapData pixels (cap, juce::Image::BitmapData::writeOnly);
 
         constexpr int subSamples = 4;
-        constexpr float subStep = 1.0f / static_cast<float> (subSamples);
+        const float subStep = 1.0f / static_cast<float> (subSamples * scale);
+        const float pixelSize = 1.0f / static_cast<float> (scale);
 
-        for (int y = 0; y < frameSize; ++y)
+        for (int y = 0; y < size; ++y)
         {
-            for (int x = 0; x < frameSize; ++x)
+            for (int x = 0; x < size; ++x)
             {
                 float sum = 0.0f;
                 int covered = 0;
@@ -88,8 +91,8 @@ namespace
                 {
                     for (int sx = 0; sx < subSamples; ++sx)
                     {
-                        const auto dx = static_cast<float> (x) + (static_cast<float> (sx) + 0.5f) * subStep - knobCentre;
-                        const auto dy = static_cast<float> (y) + (static_cast<float> (sy) + 0.5f) * subStep - knobCentre;
+                        const auto dx = static_cast<float> (x) * pixelSize + (static_cast<float> (sx) + 0.5f) * subStep - knobCentre;
+                        const auto dy = static_cast<float> (y) * pixelSize + (static_cast<float> (sy) + 0.5f) * subStep - knobCentre;
                         const auto radius = std::sqrt (dx * dx + dy * dy);
 
                         if (radius <= capRadius)
@@ -190,25 +193,34 @@ namespace
     }
 } // namespace
 
-juce::Image KnobPainter::paintStrip (juce::Colour tint)
+juce::Image KnobPainter::paintStrip (juce::Colour tint, int scale)
 {
-    const auto cap = paintCap();
-    juce::Image strip (juce::Image::ARGB, frameSize, frameSize * frameCount, true, juce::SoftwareImageType());
+    const auto cap = paintCap (scale);
+    const int size = frameSize * scale;
+    juce::Image strip (juce::Image::ARGB, size, size * frameCount, true, juce::SoftwareImageType());
     juce::Graphics g (strip);
 
     for (int frame = 0; frame < frameCount; ++frame)
     {
         juce::Graphics::ScopedSaveState state (g);
-        g.reduceClipRegion (0, frame * frameSize, frameSize, frameSize);
-        g.setOrigin (0, frame * frameSize);
+        g.reduceClipRegion (0, frame * size, size, size);
+        g.setOrigin (0, frame * size);
 
-        paintBase (g, tint);
+        {
+            juce::Graphics::ScopedSaveState scaled (g);
+            scaleDrawing (g, scale);
+            paintBase (g, tint);
 
-        for (int lamp = 0; lamp < frameCount; ++lamp)
-            paintLamp (g, pointerAngle (lamp), lamp <= frame);
+            for (int lamp = 0; lamp < frameCount; ++lamp)
+                paintLamp (g, pointerAngle (lamp), lamp <= frame);
 
-        paintCapShadow (g);
+            paintCapShadow (g);
+        }
+
+        // The cap is already drawn at the strip's own pixels.
         g.drawImageAt (cap, 0, 0);
+
+        scaleDrawing (g, scale);
         paintPointer (g, pointerAngle (frame));
     }
 

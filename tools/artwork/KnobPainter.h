@@ -12,6 +12,8 @@
 namespace KnobPainter
 {
     /** tint colours the lower part of the knob's base faintly, so the three knobs
-        can be told apart even before the rings light up. */
-    juce::Image paintStrip (juce::Colour tint);
+        can be told apart even before the rings light up. At a scale above 1 the
+        strip is drawn that many times larger, for high-density displays: the same
+        drawing with every length multiplied, not an enlargement. */
+    juce::Image paintStrip (juce::Colour tint, int scale = 1);
 } // namespace KnobPainter

@@ -12,7 +12,7 @@ namespace
 {
     void printUsage()
     {
-        std::cerr << "usage: tavine_artwork OUTPUT_DIR              write the eight PNG images\n"
+        std::cerr << "usage: tavine_artwork OUTPUT_DIR              write the eight PNG images at 1x and 2x\n"
                      "       tavine_artwork --check DIR             compare DIR's PNGs byte for byte with a fresh drawing\n"
                      "       tavine_artwork --contact-sheet OUT.png write an enlarged overview of all images and frames\n";
     }

@@ -50,16 +50,18 @@ namespace
     }
 } // namespace
 
-juce::Image RingPainter::paintStrip (juce::Colour colour)
+juce::Image RingPainter::paintStrip (juce::Colour colour, int scale)
 {
-    juce::Image strip (juce::Image::ARGB, frameSize, frameSize * frameCount, true, juce::SoftwareImageType());
+    const int size = frameSize * scale;
+    juce::Image strip (juce::Image::ARGB, size, size * frameCount, true, juce::SoftwareImageType());
     juce::Graphics g (strip);
 
     for (int frame = 0; frame < frameCount; ++frame)
     {
         juce::Graphics::ScopedSaveState state (g);
-        g.reduceClipRegion (0, frame * frameSize, frameSize, frameSize);
-        g.setOrigin (0, frame * frameSize);
+        g.reduceClipRegion (0, frame * size, size, size);
+        g.setOrigin (0, frame * size);
+        scaleDrawing (g, scale);
 
         const auto headDot = frame * dotsPerFrame;
 

@@ -14,5 +14,6 @@ namespace RingPainter
     /** Number of dot positions along the full arc (frame 14 shows all of them). */
     constexpr int dotCount = 29;
 
-    juce::Image paintStrip (juce::Colour colour);
+    /** At a scale above 1, the same strip drawn that many times larger. */
+    juce::Image paintStrip (juce::Colour colour, int scale = 1);
 } // namespace RingPainter

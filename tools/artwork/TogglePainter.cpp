@@ -73,10 +73,11 @@ namespace
     }
 } // namespace
 
-juce::Image TogglePainter::paint (const Lettering& lettering)
+juce::Image TogglePainter::paint (const Lettering& lettering, int scale)
 {
-    juce::Image image (juce::Image::ARGB, width, stateHeight * 2, true, juce::SoftwareImageType());
+    juce::Image image (juce::Image::ARGB, width * scale, stateHeight * 2 * scale, true, juce::SoftwareImageType());
     juce::Graphics g (image);
+    scaleDrawing (g, scale);
     const auto letters = legend (lettering);
 
     const PlateLook off { grey (222), grey (190), juce::Colours::white.withAlpha (0.9f), juce::Colours::black.withAlpha (0.14f), grey (40) };

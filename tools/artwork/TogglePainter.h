@@ -11,5 +11,6 @@ namespace TogglePainter
     constexpr int width = EditorLayout::toggleWidth;
     constexpr int stateHeight = EditorLayout::toggleHeight;
 
-    juce::Image paint (const Lettering& lettering);
+    /** At a scale above 1, the same image drawn that many times larger. */
+    juce::Image paint (const Lettering& lettering, int scale = 1);
 } // namespace TogglePainter
