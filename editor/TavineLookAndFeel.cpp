@@ -1,5 +1,6 @@
 #include "TavineLookAndFeel.h"
 
+#include "ScaledArtwork.h"
 #include "ZarivirSlider.h"
 
 #include <cmath>
@@ -31,13 +32,13 @@ void TavineLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int w
     if (lastFrame < 0)
         return;
 
-    const auto drawFrame = [&] (const juce::Image& strip, int frame) {
-        g.drawImage (strip, x, y, width, height, 0, frame * frameSize, frameSize, frameSize, false);
+    const auto drawFrame = [&] (const juce::Image& strip, const juce::Image& strip2x, int frame) {
+        ScaledArtwork::draw (g, strip, strip2x, { 0, frame * frameSize, frameSize, frameSize }, { x, y, width, height });
     };
 
-    drawFrame (knob->knobStrip, frameFor (sliderPosProportional, lastFrame));
+    drawFrame (knob->knobStrip, knob->knobStrip2x, frameFor (sliderPosProportional, lastFrame));
 
     // The ring strip is cut with the knob strip's geometry.
     if (knob->ringStrip.isValid())
-        drawFrame (knob->ringStrip, frameFor (knob->ringLevel, lastFrame));
+        drawFrame (knob->ringStrip, knob->ringStrip2x, frameFor (knob->ringLevel, lastFrame));
 }

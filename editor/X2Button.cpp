@@ -1,10 +1,12 @@
 #include "X2Button.h"
 
 #include "BinaryData.h"
+#include "ScaledArtwork.h"
 
 X2Button::X2Button (juce::AudioProcessorValueTreeState& state, const juce::String& parameterID)
     : juce::Button ("X2Button")
     , buttonImage (juce::ImageCache::getFromMemory (BinaryData::x2button_png, BinaryData::x2button_pngSize))
+    , buttonImage2x (juce::ImageCache::getFromMemory (BinaryData::x2button_2x_png, BinaryData::x2button_2x_pngSize))
 {
     // The attachment turns the button on from a parameter value of one half, and makes each
     // click set the parameter to exactly 1 or 0 as one gesture.
@@ -23,5 +25,5 @@ void X2Button::paintButton (juce::Graphics& g, bool, bool isButtonDown)
     const int width = buttonImage.getWidth();
     const int halfHeight = buttonImage.getHeight() / 2;
 
-    g.drawImageAt (buttonImage.getClippedImage ({ 0, lit ? halfHeight : 0, width, halfHeight }), 0, 0);
+    ScaledArtwork::draw (g, buttonImage, buttonImage2x, { 0, lit ? halfHeight : 0, width, halfHeight }, { 0, 0, width, halfHeight });
 }

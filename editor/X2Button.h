@@ -17,6 +17,7 @@ public:
 private:
     std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment> attachment;
     juce::Image buttonImage;
+    juce::Image buttonImage2x;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (X2Button)
 };

@@ -2,6 +2,7 @@
 
 #include "BinaryData.h"
 #include "EditorLayout.h"
+#include "ScaledArtwork.h"
 #include "plugin/ParameterIds.h"
 
 namespace
@@ -17,18 +18,25 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     : juce::AudioProcessorEditor (owner)
     , processor (owner)
     , backgroundImage (imageFrom (BinaryData::background_png, BinaryData::background_pngSize))
+    , backgroundImage2x (imageFrom (BinaryData::background_2x_png, BinaryData::background_2x_pngSize))
     , redKnob (imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
                imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
                *owner.parameters,
-               ParameterIds::red)
+               ParameterIds::red,
+               imageFrom (BinaryData::red_2x_png, BinaryData::red_2x_pngSize),
+               imageFrom (BinaryData::vu_red_2x_png, BinaryData::vu_red_2x_pngSize))
     , greenKnob (imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
                  imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
                  *owner.parameters,
-                 ParameterIds::green)
+                 ParameterIds::green,
+                 imageFrom (BinaryData::green_2x_png, BinaryData::green_2x_pngSize),
+                 imageFrom (BinaryData::vu_green_2x_png, BinaryData::vu_green_2x_pngSize))
     , blueKnob (imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
                 imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
                 *owner.parameters,
-                ParameterIds::blue)
+                ParameterIds::blue,
+                imageFrom (BinaryData::blue_2x_png, BinaryData::blue_2x_pngSize),
+                imageFrom (BinaryData::vu_blue_2x_png, BinaryData::vu_blue_2x_pngSize))
     , x2Button (*owner.parameters, ParameterIds::x2)
     , visualisation (owner.engine)
 {
@@ -58,8 +66,8 @@ void ZarivirAudioProcessorEditor::paint (juce::Graphics& g)
     // Opaque, so the artwork is drawn at full opacity; it covers the whole window.
     g.setColour (juce::Colours::black);
 
-    if (backgroundImage.isValid())
-        g.drawImageAt (backgroundImage, 0, 0);
+    // From the larger image on a high-density display, at the full resolution.
+    ScaledArtwork::draw (g, backgroundImage, backgroundImage2x, backgroundImage.getBounds(), { 0, 0, EditorLayout::width, EditorLayout::height });
 }
 
 void ZarivirAudioProcessorEditor::resized()

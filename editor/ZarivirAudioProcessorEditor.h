@@ -22,6 +22,7 @@ public:
     // Members in the order they must be built; destruction runs in reverse.
     ZarivirAudioProcessor& processor;
     juce::Image backgroundImage;
+    juce::Image backgroundImage2x;
     ZarivirSlider redKnob;
     ZarivirSlider greenKnob;
     ZarivirSlider blueKnob;
