@@ -77,6 +77,20 @@ namespace
         EXPECT_NE (parse ({ "--out-dir", "x", "--demo" }).error, "");
     }
 
+    TEST (ArgumentParser, TakesADisplayScaleForThePicture)
+    {
+        EXPECT_EQ (parse ({ "a", "b", "--picture", "p.png", "--scale", "2" }).options.pictureScale, 2.0f);
+        EXPECT_EQ (parse ({ "a", "b", "--picture", "p.png", "--scale=1.25" }).options.pictureScale, 1.25f);
+        EXPECT_EQ (parse ({ "--demo", "--scale", "3" }).options.pictureScale, 3.0f);
+        EXPECT_FALSE (parse ({ "a", "b", "--picture", "p.png" }).options.pictureScale.has_value());
+
+        for (const char* scale : { "0.5", "3.5", "2x", "nan", "" })
+            EXPECT_NE (parse ({ "a", "b", "--picture", "p.png", "--scale", scale }).error, "") << scale;
+
+        // Without a picture there is nothing to scale.
+        EXPECT_NE (parse ({ "a", "b", "--scale", "2" }).error, "");
+    }
+
     TEST (ArgumentParser, TreatsEverythingAfterADoubleDashAsFiles)
     {
         const auto result = parse ({ "--", "--odd name.wav", "-out.wav" });

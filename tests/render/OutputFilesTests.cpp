@@ -137,6 +137,13 @@ namespace
         // The history panel and the rings show the material; after silence they stay dark.
         const auto panel = EditorLayout::displayWindow;
         EXPECT_GT (test::differingPixels (loudPicture, silentPicture, panel), panel.getWidth() * panel.getHeight() / 10) << "the history panel should show the loud file";
+
+        // At a display scale the same window, drawn larger from the high-density artwork.
+        ASSERT_EQ (test::render (folder, { "loud.wav", "c.wav", "--picture", "large.png", "--scale", "1.5", "--red", "0.5", "--green", "0.5", "--blue", "0.5" }), "");
+        const auto largePicture = juce::ImageFileFormat::loadFrom (folder["large.png"]);
+        ASSERT_TRUE (largePicture.isValid());
+        EXPECT_EQ (largePicture.getWidth(), 675);
+        EXPECT_EQ (largePicture.getHeight(), 450);
     }
 
     TEST (RenderProgram, StaysQuietWhenNotOnATerminal)

@@ -42,6 +42,9 @@ refused --green nan
 refused --seconds 601
 refused --seconds inf
 refused --x2 yes
+refused --scale 0.5
+refused --scale 4
+refused --scale 2x
 
 "$snapshot" first.png --red 2.5e-1 --green 1 --blue .5 --x2 on --seconds 0.5 > /dev/null
 "$snapshot" second.png --red 0.25 --green 1.0 --blue 0.5 --x2 on --seconds 5e-1 > /dev/null
@@ -51,4 +54,17 @@ if ! cmp -s first.png second.png; then
     exit 1
 fi
 
-echo "numbers are read whole, and the same setting draws the same picture"
+# A PNG's width and height, from its header.
+png_size ()
+{
+    od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 "x" $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'
+}
+
+"$snapshot" large.png --seconds 0.5 --scale 2 > /dev/null
+
+if [ "$(png_size large.png)" != "900x600" ]; then
+    echo "FAIL: --scale 2 drew a picture of $(png_size large.png), not 900x600"
+    exit 1
+fi
+
+echo "numbers are read whole, the same setting draws the same picture, and --scale 2 draws 900 x 600"

@@ -30,9 +30,9 @@ void EditorPicture::advance (int numSamples)
     tick();
 }
 
-juce::Image EditorPicture::draw()
+juce::Image EditorPicture::draw (float scale)
 {
-    return editor->createComponentSnapshot (editor->getLocalBounds());
+    return editor->createComponentSnapshot (editor->getLocalBounds(), true, juce::jlimit (smallestScale, largestScale, scale));
 }
 
 juce::MemoryBlock EditorPicture::toPng (const juce::Image& image)

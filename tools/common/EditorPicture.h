@@ -24,8 +24,13 @@ public:
     /** Ticks the timers once, whatever advance() has counted. */
     void tick();
 
-    /** The window as the last tick left it. */
-    juce::Image draw();
+    /** The window as the last tick left it, drawn at a display scale from 1 to 3: 2 gives
+        the 900 x 600 picture a display at 200 % shows, from the 2x artwork. */
+    juce::Image draw (float scale = 1.0f);
+
+    /** The display scales draw() takes. */
+    static constexpr float smallestScale = 1.0f;
+    static constexpr float largestScale = 3.0f;
 
     /** The picture as PNG data. */
     static juce::MemoryBlock toPng (const juce::Image& image);

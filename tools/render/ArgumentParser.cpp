@@ -1,6 +1,7 @@
 #include "ArgumentParser.h"
 
 #include "CommandLineNumbers.h"
+#include "EditorPicture.h"
 #include "SoundFile.h"
 
 namespace ArgumentParser
@@ -118,6 +119,15 @@ namespace ArgumentParser
             {
                 options.pictureFile = reading.fileFrom (value);
             }
+            else if (name == "--scale")
+            {
+                const auto number = CommandLineNumbers::parseDecimal (value);
+
+                if (! number.has_value() || *number < EditorPicture::smallestScale || *number > EditorPicture::largestScale)
+                    return "--scale takes a display scale from 1 to 3, not \"" + value + "\"";
+
+                options.pictureScale = (float) *number;
+            }
             else if (name == "--plugin")
             {
                 // An LV2 URI stays as it is; anything else is a path.
@@ -169,6 +179,10 @@ namespace ArgumentParser
             if (! batch && (options.outputFormat.isNotEmpty() || options.jobs != 0))
                 return juce::String (options.jobs != 0 ? "--jobs" : "--format") + " goes with --out-dir; a single output's name gives its format";
 
+            // --demo draws a picture of its own.
+            if (options.pictureScale.has_value() && options.pictureFile == juce::File() && ! options.demo)
+                return "--scale goes with --picture: it sets the scale the picture is drawn at";
+
             if (options.demo)
             {
                 if (batch)
@@ -219,7 +233,7 @@ namespace ArgumentParser
         Result result;
         auto& options = result.options;
         Reading reading { options, workingDirectory, {}, {} };
-        const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--plugin", "--demo-dir", "--out-dir", "--format", "--jobs" };
+        const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--scale", "--plugin", "--demo-dir", "--out-dir", "--format", "--jobs" };
 
         for (int i = 0; i < arguments.size(); ++i)
         {
@@ -336,6 +350,8 @@ Output:
                       the material, coloured by the shares: steadiness in green, density in
                       red, transients in blue.
   --picture FILE.png  draw the plug-in's window (450 x 300) as it looks at the end of the file
+  --scale K           draw the picture at display scale K, from 1 to 3: 2 draws it as a
+                      display at 200 % shows it, 900 x 600, from the high-density artwork
   --quiet, -q         no progress bar (one is shown on a terminal for files over 5 seconds)
 
 Many files:

@@ -162,6 +162,8 @@ namespace
 
         juce::Result open (const RenderOptions& options)
         {
+            pictureScale = options.pictureScale.value_or (1.0f);
+
             for (auto [target, file] : { std::pair (options.metersFile, &meters), std::pair (options.pictureFile, &picture), std::pair (options.saveStateFile, &state) })
             {
                 if (target == juce::File())
@@ -178,6 +180,9 @@ namespace
 
         /** Whether the meters or the window are wanted, which means watching a processor. */
         bool needWatching() const noexcept { return meters != nullptr || picture != nullptr; }
+
+        /** The display scale the picture is drawn at. */
+        float pictureScale = 1.0f;
     };
 
     /** The processor whose meters and window a render records: the one it renders through
@@ -231,7 +236,7 @@ namespace
             {
                 // One more tick for the audio since the last: the picture shows the file's very end.
                 picture->tick();
-                const auto png = EditorPicture::toPng (picture->draw());
+                const auto png = EditorPicture::toPng (picture->draw (files.pictureScale));
 
                 if (auto result = files.picture->write (png.getData(), png.getSize()); result.failed())
                     return result;

@@ -28,6 +28,7 @@ struct RenderOptions
     juce::File saveStateFile;
     juce::File metersFile;
     juce::File pictureFile;
+    std::optional<float> pictureScale; // the display scale --picture draws at; unset: 1
 
     /** A VST3 bundle, a VST2 library, an LV2 bundle or an LV2 URI; empty for the built-in
         processor. */

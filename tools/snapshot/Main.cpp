@@ -1,10 +1,11 @@
 // Renders Tavine's window, as it looks after processing a stretch of the demo phrase with a
 // given setting, to a PNG: for the README's screenshot and for checking the editor by eye.
 //
-//   tavine_snapshot OUT.png [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S]
+//   tavine_snapshot OUT.png [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S] [--scale K]
 //
-// X is a number from 0 to 1 and S one from 0 to 600, each written in full as tavine-render
-// takes its numbers ("0.5", "1", "2.5e-1").
+// X is a number from 0 to 1, S one from 0 to 600 and K, the display scale (2 draws the window
+// as a display at 200 % shows it, 900 x 600), one from 1 to 3, each written in full as
+// tavine-render takes its numbers ("0.5", "1", "2.5e-1").
 //
 // With --locate SCREEN.png instead of an output file it looks for that exact picture of the
 // window in a screenshot and prints where it found it ("x y"), or fails: the window tests
@@ -23,7 +24,7 @@ namespace
     int fail (const juce::String& message)
     {
         std::cerr << "tavine_snapshot: " << message << "\n"
-                  << "usage: tavine_snapshot (OUT.png | --locate SCREEN.png) [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S]\n";
+                  << "usage: tavine_snapshot (OUT.png | --locate SCREEN.png) [--red X] [--green X] [--blue X] [--x2 on|off] [--seconds S] [--scale K]\n";
         return 1;
     }
 
@@ -61,6 +62,7 @@ int main (int argc, char** argv)
     float knobs[3] = { 0.6f, 0.5f, 0.7f };
     bool x2 = false;
     double seconds = 10.0;
+    float scale = 1.0f;
 
     for (int i = 1; i < argc; ++i)
     {
@@ -93,6 +95,15 @@ int main (int argc, char** argv)
                 return fail ("--seconds takes a duration from 0 to 600");
 
             seconds = *number;
+        }
+        else if (arg == "--scale")
+        {
+            const auto number = CommandLineNumbers::parseDecimal (needsValue());
+
+            if (! number.has_value() || *number < EditorPicture::smallestScale || *number > EditorPicture::largestScale)
+                return fail ("--scale takes a display scale from 1 to 3");
+
+            scale = (float) *number;
         }
         else if (arg == "--locate")
         {
@@ -135,7 +146,7 @@ int main (int argc, char** argv)
         picture.advance (block);
     }
 
-    const auto image = picture.draw();
+    const auto image = picture.draw (scale);
 
     if (screenshotPath.isNotEmpty())
     {
