@@ -6,7 +6,14 @@ Visualisation::Visualisation (EffectEngine& engineToShow)
     : engine (&engineToShow)
 {
     setOpaque (true);
+    setTitle ("history of the signal's level");
+    setDescription ("the last ten seconds of level, coloured by how steady, dense and sharp the sound was");
     startTimer (100);
+}
+
+std::unique_ptr<juce::AccessibilityHandler> Visualisation::createAccessibilityHandler()
+{
+    return std::make_unique<juce::AccessibilityHandler> (*this, juce::AccessibilityRole::image);
 }
 
 Visualisation::~Visualisation() = default;

@@ -21,6 +21,10 @@ public:
     void resized() override;
     void timerCallback() override;
 
+    /** A picture to screen readers, described once: it changes ten times a second, and
+        announcing that would drown everything else. */
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+
     /** The opaque ARGB colour in which a point with this colour code is drawn. */
     static juce::uint32 colourForCode (int code) noexcept;
 

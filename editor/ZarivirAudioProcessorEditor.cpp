@@ -49,6 +49,23 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     addAndMakeVisible (blueKnob);
     addAndMakeVisible (x2Button);
     addAndMakeVisible (visualisation);
+    addChildComponent (valueBubble);
+
+    // Tab and Shift-Tab go round the three knobs and x2, in that order, and stay in the
+    // window; screen readers hear each control by what it does, and the knob's colour.
+    setFocusContainerType (FocusContainerType::keyboardFocusContainer);
+    setTitle ("Tavine");
+    const std::pair<ZarivirSlider*, const char*> knobs[] = { { &redKnob, "warm (red)" }, { &greenKnob, "space (green)" }, { &blueKnob, "punch (blue)" } };
+    int focusOrder = 0;
+
+    for (auto [knob, title] : knobs)
+    {
+        knob->setTitle (title);
+        knob->setExplicitFocusOrder (++focusOrder);
+        knob->onUserChange = [this, knob = knob] { valueBubble.show (knob->getTextFromValue (knob->getValue()), knob->getBounds(), knob->isMouseButtonDown()); };
+    }
+
+    x2Button.setExplicitFocusOrder (++focusOrder);
 
     setSize (EditorLayout::width, EditorLayout::height);
     startTimer (100);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TavineLookAndFeel.h"
+#include "ValueBubble.h"
 #include "Visualisation.h"
 #include "X2Button.h"
 #include "ZarivirSlider.h"
@@ -28,6 +29,7 @@ public:
     ZarivirSlider blueKnob;
     X2Button x2Button;
     Visualisation visualisation;
+    ValueBubble valueBubble;
     juce::SharedResourcePointer<TavineLookAndFeel> sharedLookAndFeel;
 
 private:

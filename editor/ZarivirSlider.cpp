@@ -1,17 +1,111 @@
 #include "ZarivirSlider.h"
 
+#include "FocusMark.h"
+
 ZarivirSlider::ZarivirSlider (juce::Image knob, juce::Image ring, juce::AudioProcessorValueTreeState& state, const juce::String& parameterID, juce::Image knob2x, juce::Image ring2x)
     : knobStrip (std::move (knob))
     , ringStrip (std::move (ring))
     , knobStrip2x (std::move (knob2x))
     , ringStrip2x (std::move (ring2x))
 {
-    // The attachment gives the knob its range, value and double-click default, and turns
-    // drags into parameter gestures.
+    // The attachment gives the knob its range, value, value texts and double-click default,
+    // and turns drags (and the keys' changes, see keyPressed) into parameter gestures.
     attachment = std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment> (state, parameterID, *this);
 
     setSliderStyle (juce::Slider::RotaryVerticalDrag);
     setTextBoxStyle (juce::Slider::NoTextBox, true, 0, 0);
+    setWantsKeyboardFocus (true);
 }
 
 ZarivirSlider::~ZarivirSlider() = default;
+
+std::optional<double> ZarivirSlider::valueForKey (const juce::KeyPress& key, double current)
+{
+    if (key.getModifiers().isAnyModifierKeyDown())
+        return {};
+
+    const auto code = key.getKeyCode();
+    double target;
+
+    if (code == juce::KeyPress::upKey || code == juce::KeyPress::rightKey)
+        target = current + 0.01;
+    else if (code == juce::KeyPress::downKey || code == juce::KeyPress::leftKey)
+        target = current - 0.01;
+    else if (code == juce::KeyPress::pageUpKey)
+        target = current + 0.1;
+    else if (code == juce::KeyPress::pageDownKey)
+        target = current - 0.1;
+    else if (code == juce::KeyPress::homeKey || code == juce::KeyPress::deleteKey || code == juce::KeyPress::backspaceKey)
+        target = 0.0;
+    else if (code == juce::KeyPress::endKey)
+        target = 1.0;
+    else
+        return {};
+
+    return juce::jlimit (0.0, 1.0, target);
+}
+
+bool ZarivirSlider::keyPressed (const juce::KeyPress& key)
+{
+    const auto target = valueForKey (key, getValue());
+
+    // Tab and anything else go on to the window, which moves the focus.
+    if (! target.has_value())
+        return false;
+
+    if (*target != getValue())
+    {
+        // One gesture a key press, as a host records one mouse drag.
+        const ScopedDragNotification gesture (*this);
+        const juce::ScopedValueSetter<bool> fromKey (changingFromKey, true);
+        setValue (*target, juce::sendNotificationSync);
+    }
+
+    return true;
+}
+
+void ZarivirSlider::valueChanged()
+{
+    if ((changingFromKey || isMouseButtonDown()) && onUserChange != nullptr)
+        onUserChange();
+}
+
+void ZarivirSlider::focusGained (FocusChangeType cause)
+{
+    focusFromKeyboard = cause == focusChangedByTabKey;
+    repaint();
+}
+
+void ZarivirSlider::focusLost (FocusChangeType)
+{
+    focusFromKeyboard = false;
+    repaint();
+}
+
+void ZarivirSlider::mouseDown (const juce::MouseEvent& event)
+{
+    // A click takes the mark away even when the focus stays.
+    if (focusFromKeyboard)
+    {
+        focusFromKeyboard = false;
+        repaint();
+    }
+
+    juce::Slider::mouseDown (event);
+}
+
+void ZarivirSlider::mouseUp (const juce::MouseEvent& event)
+{
+    juce::Slider::mouseUp (event);
+
+    if (onUserChange != nullptr)
+        onUserChange();
+}
+
+void ZarivirSlider::paint (juce::Graphics& g)
+{
+    juce::Slider::paint (g);
+
+    if (focusFromKeyboard)
+        FocusMark::drawAround (g, getLocalBounds().toFloat(), true);
+}

@@ -2,12 +2,19 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 /** A rotary knob bound to one parameter, drawn from two filmstrips by TavineLookAndFeel: the
     knob at its position, and over it a ring of dots whose length follows `ringLevel`. Each
     strip comes at the window's scale and, optionally, at twice it for high-density displays
-    (see ScaledArtwork). */
+    (see ScaledArtwork).
+
+    From the keyboard: up and right step by 0.01, down and left back, Page Up and Page Down by
+    0.1, Home and End go to 0 and 1, Delete and Backspace reset to 0 as a double click does.
+    Every change, by mouse or key, reaches the host as one gesture. A focus mark is drawn only
+    while focus came from the keyboard. */
 class ZarivirSlider : public juce::Slider
 {
 public:
@@ -24,16 +31,33 @@ public:
     const juce::Image knobStrip2x;
     const juce::Image ringStrip2x;
 
-private:
-    // Declared before ringLevel and after the strips: it is destroyed before the strips are
-    // released.
-    std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> attachment;
-
-public:
     /** The meter level the ring shows, nominally 0..1. Written only by the editor's timer,
         which repaints the knob after changing it. */
     float ringLevel = 0.0f;
 
+    /** Called on the message thread whenever the user changes the value, by mouse or key, and
+        when a drag ends (the editor shows the value meanwhile). */
+    std::function<void()> onUserChange;
+
+    /** The value a key leads to from `current`, or nothing for a key the knob does not take. */
+    static std::optional<double> valueForKey (const juce::KeyPress& key, double current);
+
+    /** True while focus came from the keyboard, so the focus mark shows. */
+    bool showsFocusMark() const noexcept { return focusFromKeyboard; }
+
+    bool keyPressed (const juce::KeyPress& key) override;
+    void focusGained (FocusChangeType cause) override;
+    void focusLost (FocusChangeType cause) override;
+    void mouseDown (const juce::MouseEvent& event) override;
+    void mouseUp (const juce::MouseEvent& event) override;
+    void valueChanged() override;
+    void paint (juce::Graphics& g) override;
+
 private:
+    // Declared after the strips: it is destroyed before the strips are released.
+    std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> attachment;
+    bool focusFromKeyboard = false;
+    bool changingFromKey = false;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZarivirSlider)
 };

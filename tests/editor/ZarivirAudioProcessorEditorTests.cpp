@@ -50,9 +50,12 @@ TEST (Editor, FixedSizeAndChildBounds)
     EXPECT_EQ (editor.redKnob.getBounds(), EditorLayout::redKnob);
     EXPECT_EQ (editor.visualisation.getBounds(), EditorLayout::displayWindow);
 
-    ASSERT_EQ (editor.getNumChildComponents(), 5);
+    // The value label comes last, over everything, and hidden until a knob is changed.
+    ASSERT_EQ (editor.getNumChildComponents(), 6);
     EXPECT_EQ (editor.getChildComponent (0), &editor.redKnob);
     EXPECT_EQ (editor.getChildComponent (4), &editor.visualisation);
+    EXPECT_EQ (editor.getChildComponent (5), &editor.valueBubble);
+    EXPECT_FALSE (editor.valueBubble.isVisible());
     EXPECT_EQ (editor.getTimerInterval(), 100);
     EXPECT_EQ (editor.visualisation.getTimerInterval(), 100);
 
