@@ -1,5 +1,6 @@
 // The editor's cost per tick of its 100 ms timers: the meter poll, the history panel's
-// copy and conversion, and painting the whole window once. Run: build/bench/tavine_editor_bench
+// copy and conversion, and painting the whole window once, at a display scale of 1 and of 2
+// (from the 2x artwork, four times the pixels). Run: build/bench/tavine_editor_bench
 #include "editor/ZarivirAudioProcessorEditor.h"
 
 #include <benchmark/benchmark.h>
@@ -46,17 +47,21 @@ namespace
         }
     }
 
+    // The argument is the display scale.
     void paintWindow (benchmark::State& state)
     {
         PlayedProcessor played;
         ZarivirAudioProcessorEditor editor (played.processor);
+        editor.setZoom (1.0f, false);
         editor.timerCallback();
         editor.visualisation.timerCallback();
-        juce::Image image (juce::Image::ARGB, editor.getWidth(), editor.getHeight(), true);
+        const auto scale = (int) state.range (0);
+        juce::Image image (juce::Image::ARGB, editor.getWidth() * scale, editor.getHeight() * scale, true);
 
         for (auto _ : state)
         {
             juce::Graphics g (image);
+            g.addTransform (juce::AffineTransform::scale ((float) scale));
             editor.paintEntireComponent (g, true);
             benchmark::DoNotOptimize (image.getPixelAt (100, 100));
         }
@@ -83,7 +88,7 @@ int main (int argc, char** argv)
     const juce::ScopedJuceInitialiser_GUI juce;
 
     benchmark::RegisterBenchmark ("editor/timerTick", timerTick)->Unit (benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark ("editor/paintWindow", paintWindow)->Unit (benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark ("editor/paintWindow", paintWindow)->Arg (1)->Arg (2)->Unit (benchmark::kMicrosecond);
     benchmark::RegisterBenchmark ("editor/paintHistoryPanel", paintHistoryPanel)->Unit (benchmark::kMicrosecond);
 
     benchmark::Initialize (&argc, argv);

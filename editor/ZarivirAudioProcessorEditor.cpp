@@ -2,8 +2,12 @@
 
 #include "BinaryData.h"
 #include "EditorLayout.h"
+#include "EditorSettings.h"
 #include "ScaledArtwork.h"
 #include "plugin/ParameterIds.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -19,6 +23,7 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     , processor (owner)
     , backgroundImage (imageFrom (BinaryData::background_png, BinaryData::background_pngSize))
     , backgroundImage2x (imageFrom (BinaryData::background_2x_png, BinaryData::background_2x_pngSize))
+    , face (*this)
     , redKnob (imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
                imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
                *owner.parameters,
@@ -44,12 +49,18 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     // knobs get their filmstrip drawing.
     setLookAndFeel (&sharedLookAndFeel.get());
 
-    addAndMakeVisible (redKnob);
-    addAndMakeVisible (greenKnob);
-    addAndMakeVisible (blueKnob);
-    addAndMakeVisible (x2Button);
-    addAndMakeVisible (visualisation);
-    addChildComponent (valueBubble);
+    addAndMakeVisible (face);
+    face.addAndMakeVisible (redKnob);
+    face.addAndMakeVisible (greenKnob);
+    face.addAndMakeVisible (blueKnob);
+    face.addAndMakeVisible (x2Button);
+    face.addAndMakeVisible (visualisation);
+    face.addChildComponent (valueBubble);
+
+    // A right-click anywhere but on a control opens the zoom menu: the background and the
+    // history panel pass their clicks on to the window.
+    face.setInterceptsMouseClicks (false, true);
+    visualisation.setInterceptsMouseClicks (false, false);
 
     // Tab and Shift-Tab go round the three knobs and x2, in that order, and stay in the
     // window; screen readers hear each control by what it does, and the knob's colour.
@@ -68,6 +79,7 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     x2Button.setExplicitFocusOrder (++focusOrder);
 
     setSize (EditorLayout::width, EditorLayout::height);
+    setZoom (EditorSettings::loadZoom(), false);
     startTimer (100);
 }
 
@@ -78,18 +90,31 @@ ZarivirAudioProcessorEditor::~ZarivirAudioProcessorEditor()
     setLookAndFeel (nullptr);
 }
 
+ZarivirAudioProcessorEditor::Face::Face (ZarivirAudioProcessorEditor& owner)
+    : editor (owner)
+{
+    setOpaque (true);
+}
+
+void ZarivirAudioProcessorEditor::Face::paint (juce::Graphics& g)
+{
+    // Opaque, so the artwork is drawn at full opacity; it covers the whole face. From the
+    // larger image on a high-density display or zoomed, at the full resolution.
+    g.setColour (juce::Colours::black);
+    ScaledArtwork::draw (g, editor.backgroundImage, editor.backgroundImage2x, editor.backgroundImage.getBounds(), { 0, 0, EditorLayout::width, EditorLayout::height });
+}
+
 void ZarivirAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    // Opaque, so the artwork is drawn at full opacity; it covers the whole window.
-    g.setColour (juce::Colours::black);
-
-    // From the larger image on a high-density display, at the full resolution.
-    ScaledArtwork::draw (g, backgroundImage, backgroundImage2x, backgroundImage.getBounds(), { 0, 0, EditorLayout::width, EditorLayout::height });
+    // The zoomed face can fall a fraction of a pixel short of the window's whole pixels.
+    if (zoom != 1.0f)
+        g.fillAll (juce::Colours::black);
 }
 
 void ZarivirAudioProcessorEditor::resized()
 {
     // Fixed places, whatever size a host asks for: the artwork is drawn for them.
+    face.setBounds (0, 0, EditorLayout::width, EditorLayout::height);
     redKnob.setBounds (EditorLayout::redKnob);
     greenKnob.setBounds (EditorLayout::greenKnob);
     blueKnob.setBounds (EditorLayout::blueKnob);
@@ -113,4 +138,44 @@ void ZarivirAudioProcessorEditor::timerCallback()
             knobs[i]->repaint();
         }
     }
+}
+
+void ZarivirAudioProcessorEditor::setZoom (float newZoom, bool remember)
+{
+    if (std::find (std::begin (EditorSettings::zooms), std::end (EditorSettings::zooms), newZoom) == std::end (EditorSettings::zooms))
+        return;
+
+    zoom = newZoom;
+    face.setTransform (zoom == 1.0f ? juce::AffineTransform() : juce::AffineTransform::scale (zoom));
+    // Whole pixels that hold all of the face (563 x 375 at 125 %).
+    setSize ((int) std::ceil ((float) EditorLayout::width * zoom), (int) std::ceil ((float) EditorLayout::height * zoom));
+    repaint();
+
+    if (remember)
+        EditorSettings::saveZoom (zoom);
+}
+
+juce::PopupMenu ZarivirAudioProcessorEditor::createZoomMenu()
+{
+    juce::PopupMenu menu;
+    menu.addSectionHeader ("Window size");
+
+    for (const auto option : EditorSettings::zooms)
+    {
+        juce::PopupMenu::Item item (juce::String (juce::roundToInt (option * 100.0f)) + " %");
+        item.setTicked (option == zoom);
+        item.setAction ([safe = juce::Component::SafePointer<ZarivirAudioProcessorEditor> (this), option] {
+            if (safe != nullptr)
+                safe->setZoom (option, true);
+        });
+        menu.addItem (std::move (item));
+    }
+
+    return menu;
+}
+
+void ZarivirAudioProcessorEditor::mouseDown (const juce::MouseEvent& event)
+{
+    if (event.mods.isPopupMenu())
+        createZoomMenu().showMenuAsync (juce::PopupMenu::Options().withTargetComponent (this).withMousePosition());
 }

@@ -1,3 +1,5 @@
+#include "support/ScopedSettingsFolder.h"
+
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
@@ -7,5 +9,6 @@ int main (int argc, char** argv)
 {
     testing::InitGoogleTest (&argc, argv);
     const juce::ScopedJuceInitialiser_GUI juce;
+    const test::ScopedSettingsFolder settings;
     return RUN_ALL_TESTS();
 }

@@ -50,11 +50,14 @@ TEST (Editor, FixedSizeAndChildBounds)
     EXPECT_EQ (editor.redKnob.getBounds(), EditorLayout::redKnob);
     EXPECT_EQ (editor.visualisation.getBounds(), EditorLayout::displayWindow);
 
-    // The value label comes last, over everything, and hidden until a knob is changed.
-    ASSERT_EQ (editor.getNumChildComponents(), 6);
-    EXPECT_EQ (editor.getChildComponent (0), &editor.redKnob);
-    EXPECT_EQ (editor.getChildComponent (4), &editor.visualisation);
-    EXPECT_EQ (editor.getChildComponent (5), &editor.valueBubble);
+    // Everything sits on the face, which the zoom enlarges; the value label comes last, over
+    // everything, and hidden until a knob is changed.
+    ASSERT_EQ (editor.getNumChildComponents(), 1);
+    EXPECT_EQ (editor.getChildComponent (0), &editor.face);
+    ASSERT_EQ (editor.face.getNumChildComponents(), 6);
+    EXPECT_EQ (editor.face.getChildComponent (0), &editor.redKnob);
+    EXPECT_EQ (editor.face.getChildComponent (4), &editor.visualisation);
+    EXPECT_EQ (editor.face.getChildComponent (5), &editor.valueBubble);
     EXPECT_FALSE (editor.valueBubble.isVisible());
     EXPECT_EQ (editor.getTimerInterval(), 100);
     EXPECT_EQ (editor.visualisation.getTimerInterval(), 100);

@@ -1,3 +1,5 @@
+#include "support/ScopedSettingsFolder.h"
+
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
@@ -29,6 +31,7 @@ int main (int argc, char** argv)
     int result;
     {
         const juce::ScopedJuceInitialiser_GUI juce;
+        const test::ScopedSettingsFolder settings;
         result = RUN_ALL_TESTS();
     }
 

@@ -4,6 +4,7 @@
 
 #include "HostingSupport.h"
 #include "ZarivirAudioProcessor.h"
+#include "editor/EditorSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -483,6 +484,32 @@ namespace
         ASSERT_NE (editor->getPeer(), nullptr);
         EXPECT_EQ (editor->getPeer()->getBounds().getWidth(), 450);
         EXPECT_EQ (editor->getPeer()->getBounds().getHeight(), 300);
+    }
+
+    // A zoom the user chose in another window (the settings file the tests' folder holds) opens
+    // the next one at that size, and the host's window takes it: the plug-in reports it to the
+    // host through the format's own resize request.
+    TEST_P (HostedEditor, OpensAtTheRememberedZoomAndTheHostsWindowFollows)
+    {
+        ASSERT_TRUE (EditorSettings::saveZoom (1.5f));
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr);
+
+        editor->addToDesktop (juce::ComponentPeer::windowHasTitleBar);
+        editor->setVisible (true);
+
+        const auto windowIs675By450 = [&] {
+            const auto* peer = editor->getPeer();
+            return peer != nullptr && peer->getBounds().getWidth() == 675 && peer->getBounds().getHeight() == 450;
+        };
+
+        pumpMessagesUntil (windowIs675By450);
+        EditorSettings::file().deleteFile();
+        EXPECT_EQ (editor->getWidth(), 675);
+        EXPECT_EQ (editor->getHeight(), 450);
+        ASSERT_NE (editor->getPeer(), nullptr);
+        EXPECT_EQ (editor->getPeer()->getBounds().getWidth(), 675);
+        EXPECT_EQ (editor->getPeer()->getBounds().getHeight(), 450);
     }
 #endif
 

@@ -4,6 +4,9 @@ EditorPicture::EditorPicture (ZarivirAudioProcessor& processor)
     : editor (std::make_unique<ZarivirAudioProcessorEditor> (processor))
     , samplesPerTick (juce::jmax ((juce::int64) 1, (juce::int64) (processor.getSampleRate() * 0.1)))
 {
+    // The window at its own size, whatever zoom the user chose for it: --scale sets the size.
+    editor->setZoom (1.0f, false);
+
     // The timers are ticked by hand, in step with the audio rather than the wall clock.
     editor->stopTimer();
     editor->visualisation.stopTimer();
