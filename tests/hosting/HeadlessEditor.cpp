@@ -7,6 +7,7 @@
 #include <pluginterfaces/base/funknown.h>
 #include <pluginterfaces/base/smartpointer.h>
 #include <pluginterfaces/gui/iplugview.h>
+#include <pluginterfaces/gui/iplugviewcontentscalesupport.h>
 #include <pluginterfaces/vst/ivstcomponent.h>
 #include <pluginterfaces/vst/ivsteditcontroller.h>
 #include <pluginterfaces/vst/ivstmessage.h>
@@ -87,6 +88,33 @@ namespace test
 
             void close() override { view = nullptr; }
 
+            juce::Rectangle<int> sizeForHost (float displayScale) override
+            {
+                if (view == nullptr)
+                    return {};
+
+                if (displayScale != 1.0f)
+                {
+                    Steinberg::IPlugViewContentScaleSupport* scaling = nullptr;
+
+                    if (view->queryInterface (Steinberg::IPlugViewContentScaleSupport::iid, reinterpret_cast<void**> (&scaling)) != Steinberg::kResultOk || scaling == nullptr)
+                        return {};
+
+                    const auto applied = scaling->setContentScaleFactor (displayScale);
+                    scaling->release();
+
+                    if (applied != Steinberg::kResultTrue)
+                        return {};
+                }
+
+                Steinberg::ViewRect rect;
+
+                if (view->getSize (&rect) != Steinberg::kResultOk)
+                    return {};
+
+                return { rect.left, rect.top, rect.getWidth(), rect.getHeight() };
+            }
+
         private:
             Steinberg::IPtr<Steinberg::Vst::IEditController> controller;
             Steinberg::IPtr<Steinberg::Vst::IConnectionPoint> componentPoint, controllerPoint;
@@ -122,6 +150,26 @@ namespace test
                 effect->dispatcher (effect, editGetRect, 0, 0, &bounds, 0.0f);
                 isOpen = bounds != nullptr;
                 return isOpen;
+            }
+
+            // VST2 has no display scale of its own to give.
+            juce::Rectangle<int> sizeForHost (float displayScale) override
+            {
+                if (! isOpen || displayScale != 1.0f)
+                    return {};
+
+                // The editor's rectangle: top, left, bottom, right, as 16-bit numbers.
+                struct Rect
+                {
+                    std::int16_t top, left, bottom, right;
+                };
+                Rect* bounds = nullptr;
+                effect->dispatcher (effect, editGetRect, 0, 0, &bounds, 0.0f);
+
+                if (bounds == nullptr)
+                    return {};
+
+                return { bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top };
             }
 
             void close() override

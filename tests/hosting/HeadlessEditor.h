@@ -25,6 +25,11 @@ namespace test
 
         /** Destroys the editor, if it is open. */
         virtual void close() = 0;
+
+        /** The size the open editor asks the host for, in the host's pixels, after the host has
+            given it a display scale where the format has one (VST3's content scale); empty when
+            it is not open, or the format cannot take the scale. */
+        virtual juce::Rectangle<int> sizeForHost (float displayScale) = 0;
     };
 
     /** The editor host for the hosted instance's format; null for LV2, whose editor is only
