@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_graphics/juce_graphics.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 /** The mark a control wears while it has the keyboard focus, given from the keyboard: a thin
     light outline with a dark edge, which shows on the light panel and on the dark knob skirt
@@ -9,4 +9,28 @@ namespace FocusMark
 {
     /** Outlines `bounds`: as a circle inscribed in them, or as a rounded rectangle. */
     void drawAround (juce::Graphics& g, juce::Rectangle<float> bounds, bool round);
+
+    /** Whether a control wears the mark: from focus given by the keyboard until the focus
+        goes or the control is clicked. The control passes on its focus and mouse calls. */
+    class State
+    {
+    public:
+        bool isShown() const noexcept { return shown; }
+
+        void focusGained (juce::Component& control, juce::Component::FocusChangeType cause) { show (control, cause == juce::Component::focusChangedByTabKey); }
+        void focusLost (juce::Component& control) { show (control, false); }
+        void clicked (juce::Component& control) { show (control, false); }
+
+    private:
+        void show (juce::Component& control, bool shouldShow)
+        {
+            if (shown != shouldShow)
+            {
+                shown = shouldShow;
+                control.repaint();
+            }
+        }
+
+        bool shown = false;
+    };
 } // namespace FocusMark

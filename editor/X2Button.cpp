@@ -76,7 +76,7 @@ void X2Button::paintButton (juce::Graphics& g, bool, bool isButtonDown)
 
     ScaledArtwork::draw (g, buttonImage, buttonImage2x, { 0, lit ? halfHeight : 0, width, halfHeight }, { 0, 0, width, halfHeight });
 
-    if (focusFromKeyboard)
+    if (focusMark.isShown())
         FocusMark::drawAround (g, getLocalBounds().toFloat(), false);
 }
 
@@ -109,24 +109,17 @@ bool X2Button::keyPressed (const juce::KeyPress& key)
 
 void X2Button::focusGained (FocusChangeType cause)
 {
-    focusFromKeyboard = cause == focusChangedByTabKey;
-    repaint();
+    focusMark.focusGained (*this, cause);
 }
 
 void X2Button::focusLost (FocusChangeType)
 {
-    focusFromKeyboard = false;
-    repaint();
+    focusMark.focusLost (*this);
 }
 
 void X2Button::mouseDown (const juce::MouseEvent& event)
 {
-    if (focusFromKeyboard)
-    {
-        focusFromKeyboard = false;
-        repaint();
-    }
-
+    focusMark.clicked (*this);
     juce::Button::mouseDown (event);
 }
 

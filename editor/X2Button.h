@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FocusMark.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
@@ -28,7 +30,7 @@ public:
     void setFromText (const juce::String& valueText);
 
     /** True while focus came from the keyboard, so the focus mark shows. */
-    bool showsFocusMark() const noexcept { return focusFromKeyboard; }
+    bool showsFocusMark() const noexcept { return focusMark.isShown(); }
 
     bool keyPressed (const juce::KeyPress& key) override;
     void focusGained (FocusChangeType cause) override;
@@ -41,7 +43,7 @@ private:
     std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment> attachment;
     juce::Image buttonImage;
     juce::Image buttonImage2x;
-    bool focusFromKeyboard = false;
+    FocusMark::State focusMark;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (X2Button)
 };

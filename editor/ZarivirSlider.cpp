@@ -72,25 +72,18 @@ void ZarivirSlider::valueChanged()
 
 void ZarivirSlider::focusGained (FocusChangeType cause)
 {
-    focusFromKeyboard = cause == focusChangedByTabKey;
-    repaint();
+    focusMark.focusGained (*this, cause);
 }
 
 void ZarivirSlider::focusLost (FocusChangeType)
 {
-    focusFromKeyboard = false;
-    repaint();
+    focusMark.focusLost (*this);
 }
 
 void ZarivirSlider::mouseDown (const juce::MouseEvent& event)
 {
     // A click takes the mark away even when the focus stays.
-    if (focusFromKeyboard)
-    {
-        focusFromKeyboard = false;
-        repaint();
-    }
-
+    focusMark.clicked (*this);
     juce::Slider::mouseDown (event);
 }
 
@@ -106,6 +99,6 @@ void ZarivirSlider::paint (juce::Graphics& g)
 {
     juce::Slider::paint (g);
 
-    if (focusFromKeyboard)
+    if (focusMark.isShown())
         FocusMark::drawAround (g, getLocalBounds().toFloat(), true);
 }

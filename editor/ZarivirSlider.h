@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FocusMark.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <functional>
@@ -43,7 +45,7 @@ public:
     static std::optional<double> valueForKey (const juce::KeyPress& key, double current);
 
     /** True while focus came from the keyboard, so the focus mark shows. */
-    bool showsFocusMark() const noexcept { return focusFromKeyboard; }
+    bool showsFocusMark() const noexcept { return focusMark.isShown(); }
 
     bool keyPressed (const juce::KeyPress& key) override;
     void focusGained (FocusChangeType cause) override;
@@ -56,7 +58,7 @@ public:
 private:
     // Declared after the strips: it is destroyed before the strips are released.
     std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> attachment;
-    bool focusFromKeyboard = false;
+    FocusMark::State focusMark;
     bool changingFromKey = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZarivirSlider)

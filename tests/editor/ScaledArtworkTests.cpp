@@ -67,26 +67,6 @@ namespace
         return image;
     }
 
-    /** The energy of the edges in an area: the sum of the squared differences of neighbouring
-        pixels' brightness, across and down. A soft, enlarged picture has less of it. */
-    double edgeEnergy (const juce::Image& image, juce::Rectangle<int> area)
-    {
-        double energy = 0.0;
-
-        for (int y = area.getY(); y < area.getBottom() - 1; ++y)
-        {
-            for (int x = area.getX(); x < area.getRight() - 1; ++x)
-            {
-                const auto here = image.getPixelAt (x, y).getPerceivedBrightness();
-                const auto across = image.getPixelAt (x + 1, y).getPerceivedBrightness() - here;
-                const auto down = image.getPixelAt (x, y + 1).getPerceivedBrightness() - here;
-                energy += (double) (across * across + down * down);
-            }
-        }
-
-        return energy;
-    }
-
     /** The artwork that lies outside the history panel, in the window's pixels: the knob
         panel with its knobs and words, and the top strip with the logos and the toggle. */
     const juce::Rectangle<int> knobArea = EditorLayout::knobPanel;
@@ -144,8 +124,8 @@ TEST_F (ScaledEditor, IsSharperThanTheNormalPictureEnlarged)
         for (const auto area : { knobArea, logoArea })
         {
             const auto physical = (area.toFloat() * scale).toNearestInt().reduced (2);
-            const auto sharp = edgeEnergy (picture, physical);
-            const auto soft = edgeEnergy (blown, physical);
+            const auto sharp = test::edgeEnergy (picture, physical);
+            const auto soft = test::edgeEnergy (blown, physical);
 
             // Measured: 1.9 (knob panel) and 2.0 (logos) times at 1.5, 2.6 and 3.2 times at 2.
             // An editor that drew from the 1x images would come out near 1.

@@ -11,25 +11,6 @@
 
 namespace
 {
-    /** Brightness differences of neighbouring pixels, squared and summed: how sharp an area is. */
-    double edgeEnergy (const juce::Image& image, juce::Rectangle<int> area)
-    {
-        double energy = 0.0;
-
-        for (int y = area.getY(); y < area.getBottom() - 1; ++y)
-        {
-            for (int x = area.getX(); x < area.getRight() - 1; ++x)
-            {
-                const auto here = image.getPixelAt (x, y).getPerceivedBrightness();
-                const auto across = image.getPixelAt (x + 1, y).getPerceivedBrightness() - here;
-                const auto down = image.getPixelAt (x, y + 1).getPerceivedBrightness() - here;
-                energy += (double) (across * across + down * down);
-            }
-        }
-
-        return energy;
-    }
-
     class Zoom : public testing::Test
     {
     protected:
@@ -98,7 +79,7 @@ TEST_F (Zoom, At150PercentTheWindowIsDrawnFromTheDoubledArtwork)
 
     // Measured: 1.9 times the edges of the 1x window enlarged, in the knob panel.
     const auto panel = (EditorLayout::knobPanel.toFloat() * 1.5f).toNearestInt().reduced (2);
-    EXPECT_GT (edgeEnergy (large, panel), 1.4 * edgeEnergy (blown, panel));
+    EXPECT_GT (test::edgeEnergy (large, panel), 1.4 * test::edgeEnergy (blown, panel));
 }
 
 TEST_F (Zoom, TheChoiceIsRememberedForTheNextWindowAndNotInTheProject)
