@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The standalone program in a real window (run inside a virtual X display): the window must
 # show exactly what the editor draws headlessly, a 250-pixel drag upwards must take a knob
-# from its minimum to its maximum, a press on x2 let go outside it must change nothing, and a
-# click on x2 must switch it on. Without any sound device (as in a build sandbox) the window's
+# from its minimum to its maximum, a press on x2 let go outside it must change nothing, a
+# click on x2 must switch it on, and 150 % from the right-click menu must grow the window and
+# be there again at the next start. Without any sound device (as in a build sandbox) the window's
 # title and standard error must say that no audio device could be opened.
 #
 # usage: StandaloneWindowTest.sh STANDALONE SNAPSHOT_TOOL
@@ -40,6 +41,13 @@ if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavine( - 
     cat "$work/standalone.log"
     exit 1
 fi
+
+window_width ()
+{
+    xdotool getwindowgeometry "$1" | sed -n 's/^ *Geometry: \([0-9]*\)x.*/\1/p'
+}
+
+width_at_100=$(window_width "$window")
 
 # The title and standard error agree on whether a device is playing; with no sound device in
 # the system at all, none can be.
@@ -108,3 +116,66 @@ sleep 0.3
 xdotool mousemove $((x + 5)) $((y + 5))
 expect_window --red 1 --green 0 --blue 0 --x2 on > /dev/null
 echo "a click on x2 switches it on"
+
+# The window at a zoom, where the editor was found at 100 %: it grows to the right and down.
+# A window scaled by a fractional zoom and a picture drawn at that scale may round a few pixels
+# one level apart, so this compares with a tolerance of 1 %.
+expect_zoomed_window ()
+{
+    local scale=$1 width=$2 height=$3
+    shift 3
+    "$snapshot" "$work/expected.png" --seconds 0 --scale "$scale" "$@" > /dev/null
+    convert "$work/expected.png" -alpha off "$work/expected-rgb.png"
+
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        import -window root "$work/screen.png"
+        convert "$work/screen.png" -crop "${width}x${height}+$x+$y" +repage "$work/seen.png"
+
+        if [ "$(compare -metric AE -fuzz 1% "$work/seen.png" "$work/expected-rgb.png" null: 2>&1)" = "0" ]; then
+            return 0
+        fi
+
+        sleep 0.5
+    done
+
+    echo "FAIL: the window does not show the editor at $scale with $*" >&2
+    return 1
+}
+
+# The zoom: a right-click on the background opens the window-size menu; 150 % makes the
+# window and what it shows half as large again, drawn as a display at 150 % shows it, and the
+# next start of the program opens at that size.
+xdotool mousemove $((x + 15)) $((y + 120)) click 3
+sleep 0.5
+xdotool key Down Down Down Return
+sleep 0.5
+xdotool mousemove $((x + 5)) $((y + 5))
+expect_zoomed_window 1.5 675 450 --red 1 --green 0 --blue 0 --x2 on
+echo "150 % from the right-click menu draws the window half as large again"
+
+if ! grep -q 'name="zoom" val="1.5"' "$work/.config/Tavine.editor.settings" 2> /dev/null; then
+    echo "FAIL: the zoom was not remembered in ~/.config/Tavine.editor.settings"
+    cat "$work/.config/Tavine.editor.settings" 2> /dev/null || true
+    exit 1
+fi
+
+kill "$pid"
+wait "$pid" 2> /dev/null || true
+"$standalone" > "$work/standalone.log" 2>&1 &
+pid=$!
+
+if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavine( - no audio device)?$' | head -n 1); then
+    echo "FAIL: the standalone window did not appear again"
+    exit 1
+fi
+
+# The program may open its window elsewhere, and with the setting it last saved: the window's
+# width says which zoom it opened at, 225 pixels wider than at 100 % (its frame and title bar
+# stay as they are).
+width=$(window_width "$window")
+if [ "$width" != $((width_at_100 + 225)) ]; then
+    echo "FAIL: the next start opened a window $width pixels wide, not $((width_at_100 + 225))"
+    exit 1
+fi
+
+echo "the next start opens at 150 % again"
