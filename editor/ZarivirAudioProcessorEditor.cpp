@@ -66,12 +66,23 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     // window; screen readers hear each control by what it does, and the knob's colour.
     setFocusContainerType (FocusContainerType::keyboardFocusContainer);
     setTitle ("Tavine");
-    const std::pair<ZarivirSlider*, const char*> knobs[] = { { &redKnob, "warm (red)" }, { &greenKnob, "space (green)" }, { &blueKnob, "punch (blue)" } };
+    // The rings are described once, with their knobs, and never announced as they move.
+    const struct
+    {
+        ZarivirSlider* knob;
+        const char* title;
+        const char* description;
+    } knobs[] = {
+        { &redKnob, "warm (red)", "the ring around it shows how steady the sound is" },
+        { &greenKnob, "space (green)", "the ring around it shows how dense the sound is" },
+        { &blueKnob, "punch (blue)", "the ring around it shows how strong the sound's transients are" },
+    };
     int focusOrder = 0;
 
-    for (auto [knob, title] : knobs)
+    for (auto [knob, title, description] : knobs)
     {
         knob->setTitle (title);
+        knob->setDescription (description);
         knob->setExplicitFocusOrder (++focusOrder);
         knob->onUserChange = [this, knob = knob] { valueBubble.show (knob->getTextFromValue (knob->getValue()), knob->getBounds(), knob->isMouseButtonDown()); };
     }

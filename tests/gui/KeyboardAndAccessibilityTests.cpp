@@ -221,6 +221,7 @@ TEST_F (KeyboardEditor, ScreenReadersFindNamedControlsWithTheHostsValueTexts)
         auto* handler = &handlerOf (*k.knob);
         EXPECT_EQ (handler->getRole(), juce::AccessibilityRole::slider);
         EXPECT_EQ (handler->getTitle(), k.title);
+        EXPECT_TRUE (handler->getDescription().startsWith ("the ring around it shows")) << handler->getDescription();
         ASSERT_NE (handler->getValueInterface(), nullptr);
         EXPECT_EQ (handler->getValueInterface()->getCurrentValueAsString(), "0.25");
 
