@@ -463,9 +463,10 @@ Function .onInit
     ${If} $0 != ""
         ${VersionCompare} $0 "${VERSION}" $1
         ${If} $1 == 1
-            MessageBox MB_YESNO|MB_ICONQUESTION "${PRODUCT} $0 is installed, a newer version than this one (${VERSION}). Replace it with ${VERSION}?" /SD IDYES IDYES +3
+            MessageBox MB_YESNO|MB_ICONQUESTION "${PRODUCT} $0 is installed, a newer version than this one (${VERSION}). Replace it with ${VERSION}?" /SD IDYES IDYES replaceNewer
             SetErrorLevel 1
             Quit
+            replaceNewer:
         ${EndIf}
     ${EndIf}
 FunctionEnd
