@@ -16,12 +16,12 @@ namespace
         options.storageFormat = juce::PropertiesFile::storeAsXML;
         return options;
     }
-
-    bool isOffered (float zoom)
-    {
-        return std::find (std::begin (EditorSettings::zooms), std::end (EditorSettings::zooms), zoom) != std::end (EditorSettings::zooms);
-    }
 } // namespace
+
+bool EditorSettings::isOffered (float zoom)
+{
+    return std::find (std::begin (zooms), std::end (zooms), zoom) != std::end (zooms);
+}
 
 juce::File EditorSettings::file()
 {

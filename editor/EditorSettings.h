@@ -15,6 +15,9 @@ namespace EditorSettings
     /** The zooms the window offers, smallest first; 1 is the window's own size. */
     inline constexpr float zooms[] = { 1.0f, 1.25f, 1.5f, 2.0f };
 
+    /** True for a zoom the window offers. */
+    bool isOffered (float zoom);
+
     /** The file the settings are kept in. */
     juce::File file();
 

@@ -6,7 +6,6 @@
 #include "ScaledArtwork.h"
 #include "plugin/ParameterIds.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace
@@ -153,7 +152,7 @@ void ZarivirAudioProcessorEditor::timerCallback()
 
 void ZarivirAudioProcessorEditor::setZoom (float newZoom, bool remember)
 {
-    if (std::find (std::begin (EditorSettings::zooms), std::end (EditorSettings::zooms), newZoom) == std::end (EditorSettings::zooms))
+    if (! EditorSettings::isOffered (newZoom))
         return;
 
     zoom = newZoom;

@@ -56,17 +56,6 @@ namespace
         return image;
     }
 
-    /** The 1x picture enlarged to a size by the best resampling JUCE offers: what a window
-        drawn only from the 1x images looks like on a high-density display. */
-    juce::Image enlarged (const juce::Image& picture, int width, int height)
-    {
-        juce::Image image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
-        juce::Graphics g (image);
-        g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
-        g.drawImage (picture, 0, 0, width, height, 0, 0, picture.getWidth(), picture.getHeight());
-        return image;
-    }
-
     /** The artwork that lies outside the history panel, in the window's pixels: the knob
         panel with its knobs and words, and the top strip with the logos and the toggle. */
     const juce::Rectangle<int> knobArea = EditorLayout::knobPanel;
@@ -119,7 +108,7 @@ TEST_F (ScaledEditor, IsSharperThanTheNormalPictureEnlarged)
     for (const float scale : { 1.5f, 2.0f })
     {
         const auto picture = snapshot (scale);
-        const auto blown = enlarged (normal, picture.getWidth(), picture.getHeight());
+        const auto blown = test::enlarged (normal, picture.getWidth(), picture.getHeight());
 
         for (const auto area : { knobArea, logoArea })
         {

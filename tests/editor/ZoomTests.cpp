@@ -70,12 +70,7 @@ TEST_F (Zoom, At150PercentTheWindowIsDrawnFromTheDoubledArtwork)
     ASSERT_EQ (large.getWidth(), 675);
     ASSERT_EQ (large.getHeight(), 450);
 
-    juce::Image blown (juce::Image::ARGB, 675, 450, true, juce::SoftwareImageType());
-    {
-        juce::Graphics g (blown);
-        g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
-        g.drawImage (small, 0, 0, 675, 450, 0, 0, 450, 300);
-    }
+    const auto blown = test::enlarged (small, 675, 450);
 
     // Measured: 1.9 times the edges of the 1x window enlarged, in the knob panel.
     const auto panel = (EditorLayout::knobPanel.toFloat() * 1.5f).toNearestInt().reduced (2);

@@ -456,6 +456,24 @@ namespace
 #if defined(_WIN32)
     class HostedEditor : public HostedPlugin
     {
+    protected:
+        /** Opens the plug-in's editor in a top-level window, as a host does, and waits until the
+            host's window is the given size (or the wait runs out). */
+        std::unique_ptr<juce::AudioProcessorEditor> openInWindow (int width, int height)
+        {
+            std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+
+            if (editor == nullptr)
+                return nullptr;
+
+            editor->addToDesktop (juce::ComponentPeer::windowHasTitleBar);
+            editor->setVisible (true);
+            pumpMessagesUntil ([&] {
+                const auto* peer = editor->getPeer();
+                return peer != nullptr && peer->getBounds().getWidth() == width && peer->getBounds().getHeight() == height;
+            });
+            return editor;
+        }
     };
 
     // The editor in a real top-level window, as a Windows host shows it (under Wine, on a
@@ -466,18 +484,8 @@ namespace
     TEST_P (HostedEditor, OpensAt450By300)
     {
         ASSERT_TRUE (plugin->hasEditor());
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+        const auto editor = openInWindow (450, 300);
         ASSERT_NE (editor, nullptr);
-
-        editor->addToDesktop (juce::ComponentPeer::windowHasTitleBar);
-        editor->setVisible (true);
-
-        const auto windowIs450By300 = [&] {
-            const auto* peer = editor->getPeer();
-            return peer != nullptr && peer->getBounds().getWidth() == 450 && peer->getBounds().getHeight() == 300;
-        };
-
-        pumpMessagesUntil (windowIs450By300);
         EXPECT_EQ (editor->getWidth(), 450);
         EXPECT_EQ (editor->getHeight(), 300);
 
@@ -492,19 +500,9 @@ namespace
     TEST_P (HostedEditor, OpensAtTheRememberedZoomAndTheHostsWindowFollows)
     {
         ASSERT_TRUE (EditorSettings::saveZoom (1.5f));
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
-        ASSERT_NE (editor, nullptr);
-
-        editor->addToDesktop (juce::ComponentPeer::windowHasTitleBar);
-        editor->setVisible (true);
-
-        const auto windowIs675By450 = [&] {
-            const auto* peer = editor->getPeer();
-            return peer != nullptr && peer->getBounds().getWidth() == 675 && peer->getBounds().getHeight() == 450;
-        };
-
-        pumpMessagesUntil (windowIs675By450);
+        const auto editor = openInWindow (675, 450);
         EditorSettings::file().deleteFile();
+        ASSERT_NE (editor, nullptr);
         EXPECT_EQ (editor->getWidth(), 675);
         EXPECT_EQ (editor->getHeight(), 450);
         ASSERT_NE (editor->getPeer(), nullptr);

@@ -45,4 +45,15 @@ namespace test
 
         return energy;
     }
+
+    /** A picture enlarged to a size by the best resampling JUCE offers: what a window drawn
+        only from the 1x images looks like on a high-density display. */
+    inline juce::Image enlarged (const juce::Image& picture, int width, int height)
+    {
+        juce::Image image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
+        juce::Graphics g (image);
+        g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
+        g.drawImage (picture, 0, 0, width, height, 0, 0, picture.getWidth(), picture.getHeight());
+        return image;
+    }
 } // namespace test
