@@ -14,6 +14,8 @@
 #include <random>
 #include <vector>
 
+using namespace tavine;
+
 // The C library's own count of the bytes in use (small blocks from the heap, large ones
 // mapped), so that what an engine asks for while it is built and prepared can be measured
 // without replacing the allocator. Chunk headers are included.

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-Visualisation::Visualisation (EffectEngine& engineToShow)
+Visualisation::Visualisation (tavine::EffectEngine& engineToShow)
     : engine (&engineToShow)
 {
     setOpaque (true);

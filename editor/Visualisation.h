@@ -14,7 +14,7 @@
 class Visualisation : public juce::Component, public juce::Timer
 {
 public:
-    explicit Visualisation (EffectEngine& engine);
+    explicit Visualisation (tavine::EffectEngine& engine);
     ~Visualisation() override;
 
     void paint (juce::Graphics& g) override;
@@ -36,7 +36,7 @@ public:
     const juce::Array<int>& getColours() const noexcept { return colours; }
 
 private:
-    EffectEngine* engine;
+    tavine::EffectEngine* engine;
     juce::Array<float> levels;
     juce::Array<int> colours;
     float rangeLowDb = -30.0f;

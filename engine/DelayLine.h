@@ -4,49 +4,52 @@
 #include <cstddef>
 #include <vector>
 
-/** A fixed delay of whole samples: what goes in comes out `length` samples later. */
-class DelayLine
+namespace tavine
 {
-public:
-    explicit DelayLine (int initialLength);
-
-    /** Re-sizes and empties the line. A length of 0 or less, or the current length, is ignored,
-        so that a rate whose computed delay is 0 keeps the delay it had. */
-    void setLength (int newLength);
-
-    int getLength() const noexcept { return length; }
-
-    /** Delays a buffer in place. */
-    void process (float* samples, int numSamples) noexcept
+    /** A fixed delay of whole samples: what goes in comes out `length` samples later. */
+    class DelayLine
     {
-        float* const line = buffer.data();
+    public:
+        explicit DelayLine (int initialLength);
 
-        // Worked in runs that end where the position wraps, so that the inner loop is a plain
-        // exchange of two arrays.
-        while (numSamples > 0)
+        /** Re-sizes and empties the line. A length of 0 or less, or the current length, is ignored,
+            so that a rate whose computed delay is 0 keeps the delay it had. */
+        void setLength (int newLength);
+
+        int getLength() const noexcept { return length; }
+
+        /** Delays a buffer in place. */
+        void process (float* samples, int numSamples) noexcept
         {
-            const int run = std::min (numSamples, length - position);
-            float* const __restrict stored = line + position;
-            float* const __restrict io = samples;
+            float* const line = buffer.data();
 
-            for (int i = 0; i < run; ++i)
+            // Worked in runs that end where the position wraps, so that the inner loop is a plain
+            // exchange of two arrays.
+            while (numSamples > 0)
             {
-                const float delayed = stored[i];
-                stored[i] = io[i];
-                io[i] = delayed;
+                const int run = std::min (numSamples, length - position);
+                float* const __restrict stored = line + position;
+                float* const __restrict io = samples;
+
+                for (int i = 0; i < run; ++i)
+                {
+                    const float delayed = stored[i];
+                    stored[i] = io[i];
+                    io[i] = delayed;
+                }
+
+                samples += run;
+                numSamples -= run;
+                position += run;
+
+                if (position == length)
+                    position = 0;
             }
-
-            samples += run;
-            numSamples -= run;
-            position += run;
-
-            if (position == length)
-                position = 0;
         }
-    }
 
-private:
-    int length = 0;
-    std::vector<float> buffer;
-    int position = 0;
-};
+    private:
+        int length = 0;
+        std::vector<float> buffer;
+        int position = 0;
+    };
+} // namespace tavine

@@ -11,97 +11,100 @@
 
 #include <memory>
 
-/** The sound engine: three enhancement stages behind a fixed delay, plus the analysis that
-    drives the level rings and the history display.
-
-    This class is the engine's face: it slices host blocks, adds the noise floor, delays, holds
-    the lock, the meters' outlet and the history, and hands each slice to the two units that do
-    the work, EnhancementStages and SignalAnalysis.
-
-    Threads: `prepare`, the setters and `process` belong to the audio side and never overlap
-    (a host does not process while it prepares). The meters may be read from any thread at any
-    time without a lock. `copyHistory` is the message thread's way in: it only ever tries
-    `engineLock` and gives up at once when the audio thread holds it.
-*/
-class EffectEngine
+namespace tavine
 {
-public:
-    /** The most samples the engine processes in one go; longer blocks are sliced. */
-    static constexpr int maxSliceLength = 4096;
+    /** The sound engine: three enhancement stages behind a fixed delay, plus the analysis that
+        drives the level rings and the history display.
 
-    /** Rates outside this range are nonsense from a host and are ignored by `prepare`. */
-    static constexpr double minSampleRate = 1000.0;
-    static constexpr double maxSampleRate = 1.0e6;
+        This class is the engine's face: it slices host blocks, adds the noise floor, delays, holds
+        the lock, the meters' outlet and the history, and hands each slice to the two units that do
+        the work, EnhancementStages and SignalAnalysis.
 
-    EffectEngine();
+        Threads: `prepare`, the setters and `process` belong to the audio side and never overlap
+        (a host does not process while it prepares). The meters may be read from any thread at any
+        time without a lock. `copyHistory` is the message thread's way in: it only ever tries
+        `engineLock` and gives up at once when the audio thread holds it.
+    */
+    class EffectEngine
+    {
+    public:
+        /** The most samples the engine processes in one go; longer blocks are sliced. */
+        static constexpr int maxSliceLength = 4096;
 
-    /** Sets the engine up for a sample rate. A repeated rate changes nothing; a rate that is
-        not finite or out of range is ignored. Allocates: never call while processing. */
-    void prepare (double newSampleRate);
+        /** Rates outside this range are nonsense from a host and are ignored by `prepare`. */
+        static constexpr double minSampleRate = 1000.0;
+        static constexpr double maxSampleRate = 1.0e6;
 
-    /** Clears filter memories, windows, the peak envelope and the meters. */
-    void reset();
+        EffectEngine();
 
-    void setRedAmount (float amount) noexcept { setting.red = amount; }
-    void setGreenAmount (float amount) noexcept { setting.green = amount; }
-    void setBlueAmount (float amount) noexcept { setting.blue = amount; }
-    void setX2Enabled (bool enabled) noexcept { setting.x2 = enabled; }
+        /** Sets the engine up for a sample rate. A repeated rate changes nothing; a rate that is
+            not finite or out of range is ignored. Allocates: never call while processing. */
+        void prepare (double newSampleRate);
 
-    /** Bypassed, the output is the input as it leaves the delay, flushed and with the noise
-        floor, exactly what all three amounts at 0 give: a host's bypass keeps the latency it
-        was told. The stages and the analysis keep running, so that nothing jumps on return. */
-    void setBypassed (bool shouldBeBypassed) noexcept { bypassed = shouldBeBypassed; }
+        /** Clears filter memories, windows, the peak envelope and the meters. */
+        void reset();
 
-    /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
-        length are accepted; non-finite input samples are treated as silence. */
-    void process (float* left, float* right, int numSamples) noexcept;
+        void setRedAmount (float amount) noexcept { setting.red = amount; }
+        void setGreenAmount (float amount) noexcept { setting.green = amount; }
+        void setBlueAmount (float amount) noexcept { setting.blue = amount; }
+        void setX2Enabled (bool enabled) noexcept { setting.x2 = enabled; }
 
-    /** Copies the newest history points into arrays that the caller has sized: colours first,
-        then levels. Never waits; returns false when the lock is busy or a destination is
-        larger than the history allows (at most 400 colours and 399 levels). */
-    bool copyHistory (juce::Array<float>& levels, juce::Array<int>& colours);
+        /** Bypassed, the output is the input as it leaves the delay, flushed and with the noise
+            floor, exactly what all three amounts at 0 give: a host's bypass keeps the latency it
+            was told. The stages and the analysis keep running, so that nothing jumps on return. */
+        void setBypassed (bool shouldBeBypassed) noexcept { bypassed = shouldBeBypassed; }
 
-    float getRedMeter() const noexcept { return analysis.getRedMeter(); }
-    float getGreenMeter() const noexcept { return analysis.getGreenMeter(); }
-    float getBlueMeter() const noexcept { return analysis.getBlueMeter(); }
+        /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
+            length are accepted; non-finite input samples are treated as silence. */
+        void process (float* left, float* right, int numSamples) noexcept;
 
-    double getSampleRate() const noexcept { return sampleRate; }
+        /** Copies the newest history points into arrays that the caller has sized: colours first,
+            then levels. Never waits; returns false when the lock is busy or a destination is
+            larger than the history allows (at most 400 colours and 399 levels). */
+        bool copyHistory (juce::Array<float>& levels, juce::Array<int>& colours);
 
-    /** The delay the engine applies, in samples: the latency a host has to compensate. */
-    int getDelayLength() const noexcept { return delayLeft.getLength(); }
+        float getRedMeter() const noexcept { return analysis.getRedMeter(); }
+        float getGreenMeter() const noexcept { return analysis.getGreenMeter(); }
+        float getBlueMeter() const noexcept { return analysis.getBlueMeter(); }
 
-    /** Restarts the noise floor from a fixed seed, so that renders and tests repeat exactly. */
-    void setNoiseSeed (juce::int64 seed) noexcept { noise.setSeed (seed); }
+        double getSampleRate() const noexcept { return sampleRate; }
 
-    /** The history as the audio thread last left it: read it only where no audio runs, or
-        under the lock (as copyHistory does). */
-    const HistoryBuffer& getHistory() const noexcept { return history; }
+        /** The delay the engine applies, in samples: the latency a host has to compensate. */
+        int getDelayLength() const noexcept { return delayLeft.getLength(); }
 
-private:
-    friend struct EngineProbe;
+        /** Restarts the noise floor from a fixed seed, so that renders and tests repeat exactly. */
+        void setNoiseSeed (juce::int64 seed) noexcept { noise.setSeed (seed); }
 
-    void processSlice (float* left, float* right, int numSamples) noexcept;
+        /** The history as the audio thread last left it: read it only where no audio runs, or
+            under the lock (as copyHistory does). */
+        const HistoryBuffer& getHistory() const noexcept { return history; }
 
-    // The slice's flushed input, which the analysis and the bypass read once the stages have
-    // overwritten the channels, and the noise floor's draws.
-    float* dryLeft() const noexcept { return scratch.get(); }
-    float* dryRight() const noexcept { return scratch.get() + scratchCapacity; }
-    float* noiseDraws() const noexcept { return scratch.get() + 2 * scratchCapacity; }
-    static constexpr int scratchLanes = 3;
+    private:
+        friend struct EngineProbe;
 
-    double sampleRate = 0.0;
-    StageSetting setting;
-    bool bypassed = false;
-    NoiseSource noise { -140.0f };
-    int scratchCapacity = maxSliceLength;
-    std::unique_ptr<float[]> scratch;
-    EnhancementStages stages;
-    SignalAnalysis analysis;
-    Envelope peakEnvelope;
-    HistoryBuffer history { 100.0, 0.025 };
-    DelayLine delayLeft { 512 };
-    DelayLine delayRight { 512 };
-    juce::CriticalSection engineLock;
+        void processSlice (float* left, float* right, int numSamples) noexcept;
 
-    JUCE_DECLARE_NON_COPYABLE (EffectEngine)
-};
+        // The slice's flushed input, which the analysis and the bypass read once the stages have
+        // overwritten the channels, and the noise floor's draws.
+        float* dryLeft() const noexcept { return scratch.get(); }
+        float* dryRight() const noexcept { return scratch.get() + scratchCapacity; }
+        float* noiseDraws() const noexcept { return scratch.get() + 2 * scratchCapacity; }
+        static constexpr int scratchLanes = 3;
+
+        double sampleRate = 0.0;
+        StageSetting setting;
+        bool bypassed = false;
+        NoiseSource noise { -140.0f };
+        int scratchCapacity = maxSliceLength;
+        std::unique_ptr<float[]> scratch;
+        EnhancementStages stages;
+        SignalAnalysis analysis;
+        Envelope peakEnvelope;
+        HistoryBuffer history { 100.0, 0.025 };
+        DelayLine delayLeft { 512 };
+        DelayLine delayRight { 512 };
+        juce::CriticalSection engineLock;
+
+        JUCE_DECLARE_NON_COPYABLE (EffectEngine)
+    };
+} // namespace tavine

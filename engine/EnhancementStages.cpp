@@ -7,250 +7,253 @@
 #include <cmath>
 #include <utility>
 
-namespace
+namespace tavine
 {
-    constexpr float x2Factor = 1.9475f;
-    constexpr float redStageDb = 0.95f;
-    constexpr float greenStageDb = 1.25f;
-    constexpr float blueStageDb = 1.28f;
-    constexpr float flushThreshold = 1.0e-8f;
-
-    float stageDecibels (float amount, float stageDb, bool x2) noexcept
+    namespace
     {
-        const float d = x2 ? x2Factor : 1.0f;
-        return std::sqrt (amount) * (d * stageDb) / 20.0f;
-    }
-} // namespace
+        constexpr float x2Factor = 1.9475f;
+        constexpr float redStageDb = 0.95f;
+        constexpr float greenStageDb = 1.25f;
+        constexpr float blueStageDb = 1.28f;
+        constexpr float flushThreshold = 1.0e-8f;
 
-/** The stages' per-sample intermediates for one chunk of a slice: the mid values the peak
-    follows, and the filtered stages' outputs as interleaved pairs (left and right, or in mono
-    red and blue), so that mixing them into the channels can run a register at a time after
-    the recursions. */
-struct EnhancementStages::Lanes
-{
-    static constexpr int length = 512;
-
-    alignas (32) double mids[length];
-    alignas (32) float redPairs[2 * length];
-    alignas (32) float bluePairs[2 * length];
-};
-
-struct EnhancementStages::Kernels
-{
-    using Kernel = void (EnhancementStages::*) (float*, float*, float*, float*, int, const StageSetting&, Envelope&) noexcept;
-
-    template <std::size_t... layouts>
-    static constexpr std::array<Kernel, sizeof...(layouts)> table (std::index_sequence<layouts...>) noexcept
-    {
-        return { { &EnhancementStages::apply<(layouts & 8) != 0, (layouts & 4) != 0, (layouts & 2) != 0, (layouts & 1) != 0>... } };
-    }
-};
-
-EnhancementStages::EnhancementStages()
-    : chunk (std::make_unique<Lanes>())
-{
-}
-
-EnhancementStages::~EnhancementStages() = default;
-
-float EnhancementStages::greenGain (float amount, bool x2) noexcept
-{
-    return ::powf (10.0f, stageDecibels (amount, greenStageDb, x2));
-}
-
-float EnhancementStages::redMix (float amount, bool x2) noexcept
-{
-    return ::powf (10.0f, stageDecibels (amount, redStageDb, x2)) - 1.0f;
-}
-
-float EnhancementStages::blueMix (float amount, bool x2) noexcept
-{
-    return ::powf (10.0f, stageDecibels (amount, blueStageDb, x2)) - 1.0f;
-}
-
-double EnhancementStages::blueCorner (double rate) noexcept
-{
-    // A first-order high-pass has a corner only below the Nyquist frequency: designed at or
-    // above it, its pole leaves the unit circle and the stage blows up. From a quarter of the
-    // rate up the pole would also cross to the negative axis and ring at Nyquist as the corner
-    // nears it. So the corner is 10 kHz wherever that is at most a quarter of the rate (40 kHz
-    // and up, the common rates untouched) and a quarter of the rate below that: it falls
-    // continuously, and the pole never leaves [0, 1).
-    return std::min (blueCornerHz, rate * 0.25);
-}
-
-void EnhancementStages::designStageFilters (double rate, FilterSection& red, FilterSection& blue)
-{
-    // Designed at the running rate so that 80 Hz and 10 kHz stay where they belong, as far as
-    // the rate allows (see blueCorner). The memories carry on.
-    red.setDesignRate (rate);
-    red.design (bandPass, redCentre, 0.5);
-    blue.setDesignRate (rate);
-    blue.design (highPass1, blueCorner (rate), 0.5);
-}
-
-void EnhancementStages::prepare (double rate)
-{
-    designStageFilters (rate, redFilterLeft, blueFilterLeft);
-    designStageFilters (rate, redFilterRight, blueFilterRight);
-}
-
-void EnhancementStages::reset() noexcept
-{
-    for (auto* section : { &redFilterLeft, &redFilterRight, &blueFilterLeft, &blueFilterRight })
-        section->clearState();
-}
-
-void EnhancementStages::process (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept
-{
-    // Each combination of channel count and active stages is compiled on its own, so that the
-    // per-sample loops carry no test for a stage that is off. The table is indexed by stereo,
-    // red, green and blue as the bits 8, 4, 2 and 1.
-    static constexpr auto kernels = Kernels::table (std::make_index_sequence<16>());
-    const std::size_t layout = (right != nullptr ? 8u : 0u) + (setting.red > 0.0f ? 4u : 0u) + (setting.green > 0.0f ? 2u : 0u) + (setting.blue > 0.0f ? 1u : 0u);
-    (this->*kernels[layout]) (left, right, dryLeft, dryRight, numSamples, setting, peak);
-}
-
-template <bool stereo, bool red, bool green, bool blue>
-void EnhancementStages::apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peakEnvelope) noexcept
-{
-    const float greenFactor = green ? greenLaw.of (setting.green, setting.x2) : 1.0f;
-    const float redFactor = red ? redLaw.of (setting.red, setting.x2) : 0.0f;
-    const float blueFactor = blue ? blueLaw.of (setting.blue, setting.x2) : 0.0f;
-
-    // Every stage is one chain of its own per sample; stepping them in one loop lets their
-    // recursions and the peak's overlap instead of following each other. Two sections that
-    // see the same samples share a vector: a stage's left and right in stereo, the red and
-    // the blue stage in mono.
-    constexpr bool monoPair = ! stereo && red && blue;
-    FilterSection::Cursor redLeft (redFilterLeft), blueLeft (blueFilterLeft);
-    FilterPairCursor redPair (redFilterLeft, stereo ? redFilterRight : blueFilterLeft);
-    FilterPairCursor bluePair (blueFilterLeft, blueFilterRight);
-
-    double* const __restrict mids = chunk->mids;
-    float* const __restrict redPairs = chunk->redPairs;
-    float* const __restrict bluePairs = chunk->bluePairs;
-    const double peakRelease = peakEnvelope.release;
-    double peak = peakEnvelope.value;
-
-    for (int done = 0; done < numSamples; done += Lanes::length)
-    {
-        const int n = std::min (Lanes::length, numSamples - done);
-        float* const __restrict outLeft = left + done;
-        float* const __restrict outRight = stereo ? right + done : nullptr;
-        const float* const inRight = stereo ? right + done : left + done;
-        float* const __restrict dryL = dryLeft + done;
-        float* const __restrict dryR = dryRight + done;
-
-        // The mid values the peak follows, taken before the flush, and the flushed samples
-        // the stages and the analysis work on.
-        lanes::forEach (n, [&] (int i, auto kind) noexcept {
-            using V = decltype (kind);
-            const auto flushed = [] (V v) noexcept { return lanes::select (lanes::magnitude (v) < flushThreshold, V {}, v); };
-            const V l = lanes::load<V> (outLeft + i);
-            const V r = lanes::load<V> (inRight + i);
-            lanes::store (mids + i, lanes::widen (l + r) * 0.5);
-            lanes::store (dryL + i, flushed (l));
-
-            if constexpr (stereo)
-                lanes::store (dryR + i, flushed (r));
-        });
-
-        // The recursions. Only positive excursions of the mid signal raise the peak.
-        for (int i = 0; i < n; ++i)
+        float stageDecibels (float amount, float stageDb, bool x2) noexcept
         {
-            peak *= peakRelease;
+            const float d = x2 ? x2Factor : 1.0f;
+            return std::sqrt (amount) * (d * stageDb) / 20.0f;
+        }
+    } // namespace
 
-            if (peak < 1.0e-8)
-                peak = 0.0;
+    /** The stages' per-sample intermediates for one chunk of a slice: the mid values the peak
+        follows, and the filtered stages' outputs as interleaved pairs (left and right, or in mono
+        red and blue), so that mixing them into the channels can run a register at a time after
+        the recursions. */
+    struct EnhancementStages::Lanes
+    {
+        static constexpr int length = 512;
 
-            if (mids[i] > peak)
-                peak = mids[i];
+        alignas (32) double mids[length];
+        alignas (32) float redPairs[2 * length];
+        alignas (32) float bluePairs[2 * length];
+    };
 
-            if constexpr (stereo)
+    struct EnhancementStages::Kernels
+    {
+        using Kernel = void (EnhancementStages::*) (float*, float*, float*, float*, int, const StageSetting&, Envelope&) noexcept;
+
+        template <std::size_t... layouts>
+        static constexpr std::array<Kernel, sizeof...(layouts)> table (std::index_sequence<layouts...>) noexcept
+        {
+            return { { &EnhancementStages::apply<(layouts & 8) != 0, (layouts & 4) != 0, (layouts & 2) != 0, (layouts & 1) != 0>... } };
+        }
+    };
+
+    EnhancementStages::EnhancementStages()
+        : chunk (std::make_unique<Lanes>())
+    {
+    }
+
+    EnhancementStages::~EnhancementStages() = default;
+
+    float EnhancementStages::greenGain (float amount, bool x2) noexcept
+    {
+        return ::powf (10.0f, stageDecibels (amount, greenStageDb, x2));
+    }
+
+    float EnhancementStages::redMix (float amount, bool x2) noexcept
+    {
+        return ::powf (10.0f, stageDecibels (amount, redStageDb, x2)) - 1.0f;
+    }
+
+    float EnhancementStages::blueMix (float amount, bool x2) noexcept
+    {
+        return ::powf (10.0f, stageDecibels (amount, blueStageDb, x2)) - 1.0f;
+    }
+
+    double EnhancementStages::blueCorner (double rate) noexcept
+    {
+        // A first-order high-pass has a corner only below the Nyquist frequency: designed at or
+        // above it, its pole leaves the unit circle and the stage blows up. From a quarter of the
+        // rate up the pole would also cross to the negative axis and ring at Nyquist as the corner
+        // nears it. So the corner is 10 kHz wherever that is at most a quarter of the rate (40 kHz
+        // and up, the common rates untouched) and a quarter of the rate below that: it falls
+        // continuously, and the pole never leaves [0, 1).
+        return std::min (blueCornerHz, rate * 0.25);
+    }
+
+    void EnhancementStages::designStageFilters (double rate, FilterSection& red, FilterSection& blue)
+    {
+        // Designed at the running rate so that 80 Hz and 10 kHz stay where they belong, as far as
+        // the rate allows (see blueCorner). The memories carry on.
+        red.setDesignRate (rate);
+        red.design (bandPass, redCentre, 0.5);
+        blue.setDesignRate (rate);
+        blue.design (highPass1, blueCorner (rate), 0.5);
+    }
+
+    void EnhancementStages::prepare (double rate)
+    {
+        designStageFilters (rate, redFilterLeft, blueFilterLeft);
+        designStageFilters (rate, redFilterRight, blueFilterRight);
+    }
+
+    void EnhancementStages::reset() noexcept
+    {
+        for (auto* section : { &redFilterLeft, &redFilterRight, &blueFilterLeft, &blueFilterRight })
+            section->clearState();
+    }
+
+    void EnhancementStages::process (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept
+    {
+        // Each combination of channel count and active stages is compiled on its own, so that the
+        // per-sample loops carry no test for a stage that is off. The table is indexed by stereo,
+        // red, green and blue as the bits 8, 4, 2 and 1.
+        static constexpr auto kernels = Kernels::table (std::make_index_sequence<16>());
+        const std::size_t layout = (right != nullptr ? 8u : 0u) + (setting.red > 0.0f ? 4u : 0u) + (setting.green > 0.0f ? 2u : 0u) + (setting.blue > 0.0f ? 1u : 0u);
+        (this->*kernels[layout]) (left, right, dryLeft, dryRight, numSamples, setting, peak);
+    }
+
+    template <bool stereo, bool red, bool green, bool blue>
+    void EnhancementStages::apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peakEnvelope) noexcept
+    {
+        const float greenFactor = green ? greenLaw.of (setting.green, setting.x2) : 1.0f;
+        const float redFactor = red ? redLaw.of (setting.red, setting.x2) : 0.0f;
+        const float blueFactor = blue ? blueLaw.of (setting.blue, setting.x2) : 0.0f;
+
+        // Every stage is one chain of its own per sample; stepping them in one loop lets their
+        // recursions and the peak's overlap instead of following each other. Two sections that
+        // see the same samples share a vector: a stage's left and right in stereo, the red and
+        // the blue stage in mono.
+        constexpr bool monoPair = ! stereo && red && blue;
+        FilterSection::Cursor redLeft (redFilterLeft), blueLeft (blueFilterLeft);
+        FilterPairCursor redPair (redFilterLeft, stereo ? redFilterRight : blueFilterLeft);
+        FilterPairCursor bluePair (blueFilterLeft, blueFilterRight);
+
+        double* const __restrict mids = chunk->mids;
+        float* const __restrict redPairs = chunk->redPairs;
+        float* const __restrict bluePairs = chunk->bluePairs;
+        const double peakRelease = peakEnvelope.release;
+        double peak = peakEnvelope.value;
+
+        for (int done = 0; done < numSamples; done += Lanes::length)
+        {
+            const int n = std::min (Lanes::length, numSamples - done);
+            float* const __restrict outLeft = left + done;
+            float* const __restrict outRight = stereo ? right + done : nullptr;
+            const float* const inRight = stereo ? right + done : left + done;
+            float* const __restrict dryL = dryLeft + done;
+            float* const __restrict dryR = dryRight + done;
+
+            // The mid values the peak follows, taken before the flush, and the flushed samples
+            // the stages and the analysis work on.
+            lanes::forEach (n, [&] (int i, auto kind) noexcept {
+                using V = decltype (kind);
+                const auto flushed = [] (V v) noexcept { return lanes::select (lanes::magnitude (v) < flushThreshold, V {}, v); };
+                const V l = lanes::load<V> (outLeft + i);
+                const V r = lanes::load<V> (inRight + i);
+                lanes::store (mids + i, lanes::widen (l + r) * 0.5);
+                lanes::store (dryL + i, flushed (l));
+
+                if constexpr (stereo)
+                    lanes::store (dryR + i, flushed (r));
+            });
+
+            // The recursions. Only positive excursions of the mid signal raise the peak.
+            for (int i = 0; i < n; ++i)
             {
-                const FilterPairCursor::Lanes x { (double) dryL[i], (double) dryR[i] };
+                peak *= peakRelease;
 
-                if constexpr (red)
-                    lanes::storeNarrowed (redPairs + 2 * i, redPair.step (x));
+                if (peak < 1.0e-8)
+                    peak = 0.0;
 
-                if constexpr (blue)
-                    lanes::storeNarrowed (bluePairs + 2 * i, bluePair.step (x));
-            }
-            else if constexpr (monoPair)
-            {
-                const double x = dryL[i];
-                lanes::storeNarrowed (redPairs + 2 * i, redPair.step (FilterPairCursor::Lanes { x, x }));
-            }
-            else
-            {
-                if constexpr (red)
-                    redPairs[i] = (float) redLeft.step (dryL[i]);
+                if (mids[i] > peak)
+                    peak = mids[i];
 
-                if constexpr (blue)
-                    bluePairs[i] = (float) blueLeft.step (dryL[i]);
+                if constexpr (stereo)
+                {
+                    const FilterPairCursor::Lanes x { (double) dryL[i], (double) dryR[i] };
+
+                    if constexpr (red)
+                        lanes::storeNarrowed (redPairs + 2 * i, redPair.step (x));
+
+                    if constexpr (blue)
+                        lanes::storeNarrowed (bluePairs + 2 * i, bluePair.step (x));
+                }
+                else if constexpr (monoPair)
+                {
+                    const double x = dryL[i];
+                    lanes::storeNarrowed (redPairs + 2 * i, redPair.step (FilterPairCursor::Lanes { x, x }));
+                }
+                else
+                {
+                    if constexpr (red)
+                        redPairs[i] = (float) redLeft.step (dryL[i]);
+
+                    if constexpr (blue)
+                        bluePairs[i] = (float) blueLeft.step (dryL[i]);
+                }
             }
+
+            // The mix. The filtered components are taken before the green gain, so they are not
+            // scaled by it.
+            lanes::forEach (n, [&] (int i, auto kind) noexcept {
+                using V = decltype (kind);
+                const V l = lanes::load<V> (dryL + i);
+                V mixL = green ? l * greenFactor : l;
+
+                if constexpr (stereo)
+                {
+                    const V r = lanes::load<V> (dryR + i);
+                    V mixR = green ? r * greenFactor : r;
+
+                    if constexpr (red)
+                    {
+                        const auto [yl, yr] = lanes::loadPairs<V> (redPairs + 2 * i);
+                        mixL = mixL + redFactor * yl;
+                        mixR = mixR + redFactor * yr;
+                    }
+
+                    if constexpr (blue)
+                    {
+                        const auto [yl, yr] = lanes::loadPairs<V> (bluePairs + 2 * i);
+                        mixL = mixL + blueFactor * yl;
+                        mixR = mixR + blueFactor * yr;
+                    }
+
+                    lanes::store (outRight + i, mixR);
+                }
+                else if constexpr (monoPair)
+                {
+                    const auto [yRed, yBlue] = lanes::loadPairs<V> (redPairs + 2 * i);
+                    mixL = mixL + redFactor * yRed;
+                    mixL = mixL + blueFactor * yBlue;
+                }
+                else
+                {
+                    if constexpr (red)
+                        mixL = mixL + redFactor * lanes::load<V> (redPairs + i);
+
+                    if constexpr (blue)
+                        mixL = mixL + blueFactor * lanes::load<V> (bluePairs + i);
+                }
+
+                lanes::store (outLeft + i, mixL);
+            });
         }
 
-        // The mix. The filtered components are taken before the green gain, so they are not
-        // scaled by it.
-        lanes::forEach (n, [&] (int i, auto kind) noexcept {
-            using V = decltype (kind);
-            const V l = lanes::load<V> (dryL + i);
-            V mixL = green ? l * greenFactor : l;
+        peakEnvelope.value = peak;
 
-            if constexpr (stereo)
-            {
-                const V r = lanes::load<V> (dryR + i);
-                V mixR = green ? r * greenFactor : r;
+        // A stage at 0 leaves its sections' memories where they were.
+        if constexpr (monoPair)
+            redPair.storeInto (redFilterLeft, blueFilterLeft);
+        else if constexpr (red && stereo)
+            redPair.storeInto (redFilterLeft, redFilterRight);
+        else if constexpr (red)
+            redLeft.storeInto (redFilterLeft);
 
-                if constexpr (red)
-                {
-                    const auto [yl, yr] = lanes::loadPairs<V> (redPairs + 2 * i);
-                    mixL = mixL + redFactor * yl;
-                    mixR = mixR + redFactor * yr;
-                }
-
-                if constexpr (blue)
-                {
-                    const auto [yl, yr] = lanes::loadPairs<V> (bluePairs + 2 * i);
-                    mixL = mixL + blueFactor * yl;
-                    mixR = mixR + blueFactor * yr;
-                }
-
-                lanes::store (outRight + i, mixR);
-            }
-            else if constexpr (monoPair)
-            {
-                const auto [yRed, yBlue] = lanes::loadPairs<V> (redPairs + 2 * i);
-                mixL = mixL + redFactor * yRed;
-                mixL = mixL + blueFactor * yBlue;
-            }
-            else
-            {
-                if constexpr (red)
-                    mixL = mixL + redFactor * lanes::load<V> (redPairs + i);
-
-                if constexpr (blue)
-                    mixL = mixL + blueFactor * lanes::load<V> (bluePairs + i);
-            }
-
-            lanes::store (outLeft + i, mixL);
-        });
+        if constexpr (blue && stereo)
+            bluePair.storeInto (blueFilterLeft, blueFilterRight);
+        else if constexpr (blue && ! monoPair)
+            blueLeft.storeInto (blueFilterLeft);
     }
-
-    peakEnvelope.value = peak;
-
-    // A stage at 0 leaves its sections' memories where they were.
-    if constexpr (monoPair)
-        redPair.storeInto (redFilterLeft, blueFilterLeft);
-    else if constexpr (red && stereo)
-        redPair.storeInto (redFilterLeft, redFilterRight);
-    else if constexpr (red)
-        redLeft.storeInto (redFilterLeft);
-
-    if constexpr (blue && stereo)
-        bluePair.storeInto (blueFilterLeft, blueFilterRight);
-    else if constexpr (blue && ! monoPair)
-        blueLeft.storeInto (blueFilterLeft);
-}
+} // namespace tavine

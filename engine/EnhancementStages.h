@@ -5,106 +5,109 @@
 
 #include <memory>
 
-/** The knobs' settings as the stages read them: three amounts from 0 to 1 and the x2 switch. */
-struct StageSetting
+namespace tavine
 {
-    float red = 0.0f;
-    float green = 0.0f;
-    float blue = 0.0f;
-    bool x2 = false;
-};
-
-/** The three enhancement stages over one slice of delayed input.
-
-    Red adds an 80 Hz band-pass of the signal, blue a first-order high-pass, each scaled by its
-    mix law; green scales the signal itself; x2 deepens all three. A stage at 0 costs nothing
-    and leaves its sections' memories where they were.
-
-    On the way the stages flush the input (samples below 1e-8 become 0) into the caller's dry
-    buffers, which the analysis and the bypass read afterwards, and follow the peak of the mid
-    signal for the analysis: that recursion rides in the same loop as the filters', where it
-    overlaps with them at no cost.
-*/
-class EnhancementStages
-{
-public:
-    /** Centre of the red stage's band-pass and, where the rate allows it, corner of the blue
-        stage's high-pass. */
-    static constexpr double redCentre = 80.0;
-    static constexpr double blueCornerHz = 10000.0;
-
-    EnhancementStages();
-    ~EnhancementStages();
-
-    /** The blue stage's corner at a sample rate: 10 kHz from 40 kHz up, a quarter of the rate
-        below, so that the high-pass stays a stable, non-ringing filter at every rate. */
-    static double blueCorner (double rate) noexcept;
-
-    /** Designs one channel's red and blue sections for a rate, as `prepare` designs the
-        stages' own; their memories are kept. */
-    static void designStageFilters (double rate, FilterSection& red, FilterSection& blue);
-
-    /** The stage gain laws. */
-    static float greenGain (float amount, bool x2) noexcept;
-    static float redMix (float amount, bool x2) noexcept;
-    static float blueMix (float amount, bool x2) noexcept;
-
-    /** Designs the sections for a rate; their memories carry on. */
-    void prepare (double rate);
-
-    /** Clears the sections' memories. */
-    void reset() noexcept;
-
-    /** One slice, of at most the engine's slice length. Reads `left` and `right` (null in
-        mono), writes the flushed input to `dryLeft` and, in stereo, `dryRight`, and the
-        enhanced signal back to `left` and `right`. `peak` follows the mid signal's positive
-        excursions; every sample of the slice sees the peak reached at its end. */
-    void process (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept;
-
-private:
-    friend struct EngineProbe;
-
-    struct Lanes;
-    struct Kernels;
-
-    template <bool stereo, bool red, bool green, bool blue>
-    void apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept;
-
-    /** A stage's gain law with its last answer kept: the law costs a power of ten, which for
-        small host blocks would otherwise be a noticeable share of every block. */
-    class CachedLaw
+    /** The knobs' settings as the stages read them: three amounts from 0 to 1 and the x2 switch. */
+    struct StageSetting
     {
-    public:
-        using Law = float (*) (float amount, bool x2) noexcept;
-
-        explicit CachedLaw (Law l) noexcept
-            : law (l)
-        {
-        }
-
-        float of (float amount, bool x2) noexcept
-        {
-            if (! known || amount != lastAmount || x2 != lastX2)
-            {
-                lastAmount = amount;
-                lastX2 = x2;
-                lastValue = law (amount, x2);
-                known = true;
-            }
-
-            return lastValue;
-        }
-
-    private:
-        Law law;
-        bool known = false;
-        float lastAmount = 0.0f;
-        bool lastX2 = false;
-        float lastValue = 0.0f;
+        float red = 0.0f;
+        float green = 0.0f;
+        float blue = 0.0f;
+        bool x2 = false;
     };
 
-    CachedLaw greenLaw { greenGain }, redLaw { redMix }, blueLaw { blueMix };
-    std::unique_ptr<Lanes> chunk;
-    FilterSection redFilterLeft, redFilterRight;
-    FilterSection blueFilterLeft, blueFilterRight;
-};
+    /** The three enhancement stages over one slice of delayed input.
+
+        Red adds an 80 Hz band-pass of the signal, blue a first-order high-pass, each scaled by its
+        mix law; green scales the signal itself; x2 deepens all three. A stage at 0 costs nothing
+        and leaves its sections' memories where they were.
+
+        On the way the stages flush the input (samples below 1e-8 become 0) into the caller's dry
+        buffers, which the analysis and the bypass read afterwards, and follow the peak of the mid
+        signal for the analysis: that recursion rides in the same loop as the filters', where it
+        overlaps with them at no cost.
+    */
+    class EnhancementStages
+    {
+    public:
+        /** Centre of the red stage's band-pass and, where the rate allows it, corner of the blue
+            stage's high-pass. */
+        static constexpr double redCentre = 80.0;
+        static constexpr double blueCornerHz = 10000.0;
+
+        EnhancementStages();
+        ~EnhancementStages();
+
+        /** The blue stage's corner at a sample rate: 10 kHz from 40 kHz up, a quarter of the rate
+            below, so that the high-pass stays a stable, non-ringing filter at every rate. */
+        static double blueCorner (double rate) noexcept;
+
+        /** Designs one channel's red and blue sections for a rate, as `prepare` designs the
+            stages' own; their memories are kept. */
+        static void designStageFilters (double rate, FilterSection& red, FilterSection& blue);
+
+        /** The stage gain laws. */
+        static float greenGain (float amount, bool x2) noexcept;
+        static float redMix (float amount, bool x2) noexcept;
+        static float blueMix (float amount, bool x2) noexcept;
+
+        /** Designs the sections for a rate; their memories carry on. */
+        void prepare (double rate);
+
+        /** Clears the sections' memories. */
+        void reset() noexcept;
+
+        /** One slice, of at most the engine's slice length. Reads `left` and `right` (null in
+            mono), writes the flushed input to `dryLeft` and, in stereo, `dryRight`, and the
+            enhanced signal back to `left` and `right`. `peak` follows the mid signal's positive
+            excursions; every sample of the slice sees the peak reached at its end. */
+        void process (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept;
+
+    private:
+        friend struct EngineProbe;
+
+        struct Lanes;
+        struct Kernels;
+
+        template <bool stereo, bool red, bool green, bool blue>
+        void apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept;
+
+        /** A stage's gain law with its last answer kept: the law costs a power of ten, which for
+            small host blocks would otherwise be a noticeable share of every block. */
+        class CachedLaw
+        {
+        public:
+            using Law = float (*) (float amount, bool x2) noexcept;
+
+            explicit CachedLaw (Law l) noexcept
+                : law (l)
+            {
+            }
+
+            float of (float amount, bool x2) noexcept
+            {
+                if (! known || amount != lastAmount || x2 != lastX2)
+                {
+                    lastAmount = amount;
+                    lastX2 = x2;
+                    lastValue = law (amount, x2);
+                    known = true;
+                }
+
+                return lastValue;
+            }
+
+        private:
+            Law law;
+            bool known = false;
+            float lastAmount = 0.0f;
+            bool lastX2 = false;
+            float lastValue = 0.0f;
+        };
+
+        CachedLaw greenLaw { greenGain }, redLaw { redMix }, blueLaw { blueMix };
+        std::unique_ptr<Lanes> chunk;
+        FilterSection redFilterLeft, redFilterRight;
+        FilterSection blueFilterLeft, blueFilterRight;
+    };
+} // namespace tavine

@@ -55,7 +55,7 @@ public:
     static StageAmounts crossMix (float red, float green, float blue, float x2) noexcept;
 
     std::unique_ptr<juce::AudioProcessorValueTreeState> parameters;
-    EffectEngine engine;
+    tavine::EffectEngine engine;
 
 private:
     float readParameter (const char* parameterID) const noexcept;

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+using namespace tavine;
+
 namespace
 {
     // The panel as the window places it.

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+using namespace tavine;
+
 using test::Amounts;
 
 namespace

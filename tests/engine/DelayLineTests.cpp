@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace tavine;
+
 TEST (DelayLine, DelaysByItsLengthAndIgnoresUselessLengths)
 {
     DelayLine delay (4);

@@ -18,6 +18,8 @@
 #include <tuple>
 #include <vector>
 
+using namespace tavine;
+
 namespace
 {
     struct Amounts

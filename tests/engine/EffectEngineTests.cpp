@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+using namespace tavine;
+
 using test::Amounts;
 
 namespace

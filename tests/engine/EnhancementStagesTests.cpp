@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+using namespace tavine;
+
 namespace
 {
     std::vector<float> noise (int n, float level, unsigned seed)

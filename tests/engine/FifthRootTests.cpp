@@ -12,6 +12,8 @@
 #include <random>
 #include <vector>
 
+using namespace tavine;
+
 namespace
 {
     std::uint32_t bitsOf (float v)

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace tavine;
+
 namespace
 {
     // Steady-state gain in dB of a section at one frequency, measured over whole periods

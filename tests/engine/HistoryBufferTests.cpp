@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace tavine;
+
 TEST (HistoryBuffer, WindowAndPointSpacingFollowTheRate)
 {
     struct Row

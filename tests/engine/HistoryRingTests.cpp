@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tavine;
+
 TEST (HistoryRing, WrapsAroundAndCopiesNewestFirst)
 {
     HistoryRing<int> ring (401);

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+using namespace tavine;
+
 TEST (MeanSquareWindow, RunningMeanOverItsLength)
 {
     MeanSquareWindow window (4);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+using namespace tavine;
+
 TEST (NoiseSource, StaysWithinItsLevel)
 {
     NoiseSource noise (-140.0f);

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+using namespace tavine;
+
 namespace reference
 {
 

@@ -67,7 +67,7 @@ namespace reference
 
         void processInPlace (float* samples, int numSamples) noexcept
         {
-            const FilterCoefficients& coefficients = section.getCoefficients();
+            const tavine::FilterCoefficients& coefficients = section.getCoefficients();
 
             for (int i = 0; i < numSamples; ++i)
             {
@@ -89,10 +89,10 @@ namespace reference
 
         void clearState() noexcept { in1 = in2 = out1 = out2 = 0.0; }
 
-        const FilterSection& getSection() const noexcept { return section; }
+        const tavine::FilterSection& getSection() const noexcept { return section; }
 
     private:
-        FilterSection section;
+        tavine::FilterSection section;
         double in1 = 0.0, in2 = 0.0, out1 = 0.0, out2 = 0.0;
     };
 
@@ -182,8 +182,8 @@ namespace reference
         int getWindowLength() const noexcept { return windowLength; }
         double getRate() const noexcept { return rate; }
 
-        const HistoryRing<float>& getLevelRing() const noexcept { return levelRing; }
-        const HistoryRing<int>& getColourRing() const noexcept { return colourRing; }
+        const tavine::HistoryRing<float>& getLevelRing() const noexcept { return levelRing; }
+        const tavine::HistoryRing<int>& getColourRing() const noexcept { return colourRing; }
 
     private:
         static int windowLengthFor (double rate, double windowMilliseconds) noexcept;
@@ -193,11 +193,11 @@ namespace reference
         std::vector<double> powers;
         double powerSum = 0.0;
         int windowPosition = 0;
-        HistoryRing<float> levelRing { ringCapacity };
+        tavine::HistoryRing<float> levelRing { ringCapacity };
         double pointInterval;
         double rate = 44100.0;
         int samplesSincePoint = 0;
-        HistoryRing<int> colourRing { ringCapacity };
+        tavine::HistoryRing<int> colourRing { ringCapacity };
 
         JUCE_DECLARE_NON_COPYABLE (HistoryBuffer)
     };
@@ -266,10 +266,10 @@ namespace reference
         bool isX2Enabled() const noexcept { return x2Enabled; }
         const MeanSquareWindow& getLongWindow() const noexcept { return longWindow; }
         const MeanSquareWindow& getShortWindow() const noexcept { return shortWindow; }
-        const Envelope& getTransientEnvelope() const noexcept { return transientEnvelope; }
-        const Envelope& getPeakEnvelope() const noexcept { return peakEnvelope; }
-        const FilterSection& getRedFilter() const noexcept { return redFilterLeft.getSection(); }
-        const FilterSection& getBlueFilter() const noexcept { return blueFilterLeft.getSection(); }
+        const tavine::Envelope& getTransientEnvelope() const noexcept { return transientEnvelope; }
+        const tavine::Envelope& getPeakEnvelope() const noexcept { return peakEnvelope; }
+        const tavine::FilterSection& getRedFilter() const noexcept { return redFilterLeft.getSection(); }
+        const tavine::FilterSection& getBlueFilter() const noexcept { return blueFilterLeft.getSection(); }
         const HistoryBuffer& getHistory() const noexcept { return history; }
         juce::CriticalSection& getLock() noexcept { return engineLock; }
 
@@ -285,15 +285,15 @@ namespace reference
         std::atomic<float> blueMeter { 0.0f };
         std::atomic<float> redMeter { 0.0f };
         std::atomic<float> greenMeter { 0.0f };
-        NoiseSource noise { -140.0f };
+        tavine::NoiseSource noise { -140.0f };
         int scratchCapacity = maxSliceLength;
         std::unique_ptr<float[]> redLeftCopy, blueLeftCopy, redRightCopy, blueRightCopy;
         FilterRun redFilterLeft, redFilterRight;
         FilterRun blueFilterLeft, blueFilterRight;
         MeanSquareWindow longWindow { 13230 };
         MeanSquareWindow shortWindow { 882 };
-        Envelope transientEnvelope;
-        Envelope peakEnvelope;
+        tavine::Envelope transientEnvelope;
+        tavine::Envelope peakEnvelope;
         HistoryBuffer history { 100.0, 0.025 };
         float blueMeterSum = 0.0f;
         float redMeterSum = 0.0f;

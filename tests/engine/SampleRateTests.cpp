@@ -14,6 +14,8 @@
 #include <random>
 #include <vector>
 
+using namespace tavine;
+
 using test::Amounts;
 
 namespace

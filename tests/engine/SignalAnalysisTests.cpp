@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace tavine;
+
 namespace
 {
     /** What one run of the analysis leaves behind. */

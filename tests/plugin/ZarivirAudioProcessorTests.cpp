@@ -186,15 +186,15 @@ TEST (ZarivirAudioProcessor, EveryBlockHandsTheParametersToTheEngine)
     setParameters (processor, 0.0f, 1.0f, 0.0f, 0.5f);
     runBlock (processor, 2, 0); // even an empty block updates the amounts
 
-    EXPECT_EQ (EngineProbe::setting (processor.engine).red, 0.05f);
-    EXPECT_EQ (EngineProbe::setting (processor.engine).green, 0.9f);
-    EXPECT_EQ (EngineProbe::setting (processor.engine).blue, 0.05f);
-    EXPECT_TRUE (EngineProbe::setting (processor.engine).x2);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).red, 0.05f);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).green, 0.9f);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).blue, 0.05f);
+    EXPECT_TRUE (tavine::EngineProbe::setting (processor.engine).x2);
 
     setParameters (processor, 0.0f, 0.0f, 0.0f, 0.0f);
     runBlock (processor, 1, 16);
-    EXPECT_EQ (EngineProbe::setting (processor.engine).green, 0.0f);
-    EXPECT_FALSE (EngineProbe::setting (processor.engine).x2);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).green, 0.0f);
+    EXPECT_FALSE (tavine::EngineProbe::setting (processor.engine).x2);
 }
 
 TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
@@ -204,9 +204,9 @@ TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
     parameter (processor, ParameterIds::green).setValue (std::numeric_limits<float>::quiet_NaN());
     runBlock (processor, 2, 64);
 
-    EXPECT_EQ (EngineProbe::setting (processor.engine).red, 0.95f);
-    EXPECT_EQ (EngineProbe::setting (processor.engine).green, 0.1f);
-    EXPECT_TRUE (std::isfinite (EngineProbe::setting (processor.engine).blue));
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).red, 0.95f);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).green, 0.1f);
+    EXPECT_TRUE (std::isfinite (tavine::EngineProbe::setting (processor.engine).blue));
 }
 
 TEST (ZarivirAudioProcessor, ReportsTheDelayAsLatencyAtEveryRate)

@@ -17,7 +17,7 @@ namespace test
         bool x2 = false;
     };
 
-    inline void processBlock (EffectEngine& engine, const Amounts& amounts, float* left, float* right, int numSamples)
+    inline void processBlock (tavine::EffectEngine& engine, const Amounts& amounts, float* left, float* right, int numSamples)
     {
         const juce::ScopedNoDenormals noDenormals;
         engine.setRedAmount (amounts.red);
@@ -28,7 +28,7 @@ namespace test
     }
 
     /** Processes whole signals in blocks of the given size; right may be empty for mono. */
-    inline void processSignal (EffectEngine& engine, const Amounts& amounts, std::vector<float>& left, std::vector<float>* right, int blockSize = 512)
+    inline void processSignal (tavine::EffectEngine& engine, const Amounts& amounts, std::vector<float>& left, std::vector<float>* right, int blockSize = 512)
     {
         const int total = (int) left.size();
 

@@ -6,7 +6,7 @@ namespace
     constexpr int maximumPointsPerCapture = 384;
 } // namespace
 
-MeterRecorder::MeterRecorder (EffectEngine& engineToRecord, int engineLatency)
+MeterRecorder::MeterRecorder (tavine::EffectEngine& engineToRecord, int engineLatency)
     : engine (engineToRecord)
     , latency (engineLatency)
     , lastPosition (engineToRecord.getHistory().getColourRing().getPosition())

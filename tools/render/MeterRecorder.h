@@ -15,7 +15,7 @@ class MeterRecorder
 public:
     /** Starts recording after the engine has been prepared. `latency` is the engine's delay,
         by which each point's time in the input is earlier than in the engine. */
-    MeterRecorder (EffectEngine& engine, int latency);
+    MeterRecorder (tavine::EffectEngine& engine, int latency);
 
     /** Takes the points completed since the last capture. */
     void capture();
@@ -35,7 +35,7 @@ public:
     juce::String toCsv() const;
 
 private:
-    EffectEngine& engine;
+    tavine::EffectEngine& engine;
     int latency;
     int lastPosition;
     juce::int64 pointsSoFar = 0;
