@@ -25,24 +25,24 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     , face (*this)
     , redKnob (imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
                imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
-               *owner.parameters,
+               owner.getValueTreeState(),
                ParameterIds::red,
                imageFrom (BinaryData::red_2x_png, BinaryData::red_2x_pngSize),
                imageFrom (BinaryData::vu_red_2x_png, BinaryData::vu_red_2x_pngSize))
     , greenKnob (imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
                  imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
-                 *owner.parameters,
+                 owner.getValueTreeState(),
                  ParameterIds::green,
                  imageFrom (BinaryData::green_2x_png, BinaryData::green_2x_pngSize),
                  imageFrom (BinaryData::vu_green_2x_png, BinaryData::vu_green_2x_pngSize))
     , blueKnob (imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
                 imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
-                *owner.parameters,
+                owner.getValueTreeState(),
                 ParameterIds::blue,
                 imageFrom (BinaryData::blue_2x_png, BinaryData::blue_2x_pngSize),
                 imageFrom (BinaryData::vu_blue_2x_png, BinaryData::vu_blue_2x_pngSize))
-    , x2Button (*owner.parameters, ParameterIds::x2)
-    , visualisation (owner.engine)
+    , x2Button (owner.getValueTreeState(), ParameterIds::x2)
+    , visualisation (owner.getEngine())
 {
     // The children set no look-and-feel of their own and inherit this one: that is how the
     // knobs get their filmstrip drawing.
@@ -134,7 +134,7 @@ void ZarivirAudioProcessorEditor::resized()
 
 void ZarivirAudioProcessorEditor::timerCallback()
 {
-    const auto& engine = processor.engine;
+    const auto& engine = processor.getEngine();
     const float meters[] = { engine.getRedMeter(), engine.getGreenMeter(), engine.getBlueMeter() };
     ZarivirSlider* knobs[] = { &redKnob, &greenKnob, &blueKnob };
 

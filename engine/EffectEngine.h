@@ -44,10 +44,10 @@ namespace tavine
         /** Clears filter memories, windows, the peak envelope and the meters. */
         void reset();
 
-        void setRedAmount (float amount) noexcept { setting.red = amount; }
-        void setGreenAmount (float amount) noexcept { setting.green = amount; }
-        void setBlueAmount (float amount) noexcept { setting.blue = amount; }
-        void setX2Enabled (bool enabled) noexcept { setting.x2 = enabled; }
+        void setRedAmount (float amount) noexcept { setting.redAmount = amount; }
+        void setGreenAmount (float amount) noexcept { setting.greenAmount = amount; }
+        void setBlueAmount (float amount) noexcept { setting.blueAmount = amount; }
+        void setX2Enabled (bool enabled) noexcept { setting.x2Enabled = enabled; }
 
         /** Bypassed, the output is the input as it leaves the delay, flushed and with the noise
             floor, exactly what all three amounts at 0 give: a host's bypass keeps the latency it

@@ -20,7 +20,12 @@ namespace tavine
         float stageDecibels (float amount, float stageDb, bool x2) noexcept
         {
             const float d = x2 ? x2Factor : 1.0f;
-            return std::sqrt (amount) * (d * stageDb) / 20.0f;
+            return std::sqrt (amount) * (d * stageDb);
+        }
+
+        float gainFromDecibels (float decibels) noexcept
+        {
+            return ::powf (10.0f, decibels / 20.0f);
         }
     } // namespace
 
@@ -55,22 +60,32 @@ namespace tavine
 
     EnhancementStages::~EnhancementStages() = default;
 
+    StageSetting StageSetting::fromKnobs (float red, float green, float blue, float x2) noexcept
+    {
+        // The additions run in exactly this order; the weights sum to 1, so each amount stays
+        // within 0..1.
+        return { (red * 0.9f + green * 0.05f) + blue * 0.05f,
+                 (green * 0.9f + blue * 0.05f) + red * 0.05f,
+                 (blue * 0.9f + red * 0.05f) + green * 0.05f,
+                 x2 >= 0.5f };
+    }
+
     float EnhancementStages::greenGain (float amount, bool x2) noexcept
     {
-        return ::powf (10.0f, stageDecibels (amount, greenStageDb, x2));
+        return gainFromDecibels (stageDecibels (amount, greenStageDb, x2));
     }
 
     float EnhancementStages::redMix (float amount, bool x2) noexcept
     {
-        return ::powf (10.0f, stageDecibels (amount, redStageDb, x2)) - 1.0f;
+        return gainFromDecibels (stageDecibels (amount, redStageDb, x2)) - 1.0f;
     }
 
     float EnhancementStages::blueMix (float amount, bool x2) noexcept
     {
-        return ::powf (10.0f, stageDecibels (amount, blueStageDb, x2)) - 1.0f;
+        return gainFromDecibels (stageDecibels (amount, blueStageDb, x2)) - 1.0f;
     }
 
-    double EnhancementStages::blueCorner (double rate) noexcept
+    double EnhancementStages::blueCornerHzAt (double rate) noexcept
     {
         // A first-order high-pass has a corner only below the Nyquist frequency: designed at or
         // above it, its pole leaves the unit circle and the stage blows up. From a quarter of the
@@ -84,11 +99,11 @@ namespace tavine
     void EnhancementStages::designStageFilters (double rate, FilterSection& red, FilterSection& blue)
     {
         // Designed at the running rate so that 80 Hz and 10 kHz stay where they belong, as far as
-        // the rate allows (see blueCorner). The memories carry on.
+        // the rate allows (see blueCornerHzAt). The memories carry on.
         red.setDesignRate (rate);
-        red.design (bandPass, redCentre, 0.5);
+        red.design (FilterShape::bandPass, redCentreHz, 0.5);
         blue.setDesignRate (rate);
-        blue.design (highPass1, blueCorner (rate), 0.5);
+        blue.design (FilterShape::highPass1, blueCornerHzAt (rate), 0.5);
     }
 
     void EnhancementStages::prepare (double rate)
@@ -109,16 +124,16 @@ namespace tavine
         // per-sample loops carry no test for a stage that is off. The table is indexed by stereo,
         // red, green and blue as the bits 8, 4, 2 and 1.
         static constexpr auto kernels = Kernels::table (std::make_index_sequence<16>());
-        const std::size_t layout = (right != nullptr ? 8u : 0u) + (setting.red > 0.0f ? 4u : 0u) + (setting.green > 0.0f ? 2u : 0u) + (setting.blue > 0.0f ? 1u : 0u);
+        const std::size_t layout = (right != nullptr ? 8u : 0u) + (setting.redAmount > 0.0f ? 4u : 0u) + (setting.greenAmount > 0.0f ? 2u : 0u) + (setting.blueAmount > 0.0f ? 1u : 0u);
         (this->*kernels[layout]) (left, right, dryLeft, dryRight, numSamples, setting, peak);
     }
 
     template <bool stereo, bool red, bool green, bool blue>
     void EnhancementStages::apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peakEnvelope) noexcept
     {
-        const float greenFactor = green ? greenLaw.of (setting.green, setting.x2) : 1.0f;
-        const float redFactor = red ? redLaw.of (setting.red, setting.x2) : 0.0f;
-        const float blueFactor = blue ? blueLaw.of (setting.blue, setting.x2) : 0.0f;
+        const float greenFactor = green ? greenLaw.of (setting.greenAmount, setting.x2Enabled) : 1.0f;
+        const float redFactor = red ? redLaw.of (setting.redAmount, setting.x2Enabled) : 0.0f;
+        const float blueFactor = blue ? blueLaw.of (setting.blueAmount, setting.x2Enabled) : 0.0f;
 
         // Every stage is one chain of its own per sample; stepping them in one loop lets their
         // recursions and the peak's overlap instead of following each other. Two sections that

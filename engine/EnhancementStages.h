@@ -7,13 +7,18 @@
 
 namespace tavine
 {
-    /** The knobs' settings as the stages read them: three amounts from 0 to 1 and the x2 switch. */
+    /** What the stages are set to: an amount from 0 to 1 for each, and the x2 switch. */
     struct StageSetting
     {
-        float red = 0.0f;
-        float green = 0.0f;
-        float blue = 0.0f;
-        bool x2 = false;
+        float redAmount = 0.0f;
+        float greenAmount = 0.0f;
+        float blueAmount = 0.0f;
+        bool x2Enabled = false;
+
+        /** The setting for the knobs' positions, each 0..1: every knob drives its own stage
+            with 90 % and leaks 5 % into each of the other two. x2 is on from one half up, as its
+            text and its button show it. Non-finite positions are the caller's to refuse. */
+        static StageSetting fromKnobs (float red, float green, float blue, float x2) noexcept;
     };
 
     /** The three enhancement stages over one slice of delayed input.
@@ -32,7 +37,7 @@ namespace tavine
     public:
         /** Centre of the red stage's band-pass and, where the rate allows it, corner of the blue
             stage's high-pass. */
-        static constexpr double redCentre = 80.0;
+        static constexpr double redCentreHz = 80.0;
         static constexpr double blueCornerHz = 10000.0;
 
         EnhancementStages();
@@ -40,7 +45,7 @@ namespace tavine
 
         /** The blue stage's corner at a sample rate: 10 kHz from 40 kHz up, a quarter of the rate
             below, so that the high-pass stays a stable, non-ringing filter at every rate. */
-        static double blueCorner (double rate) noexcept;
+        static double blueCornerHzAt (double rate) noexcept;
 
         /** Designs one channel's red and blue sections for a rate, as `prepare` designs the
             stages' own; their memories are kept. */

@@ -6,7 +6,7 @@ namespace tavine
 {
     FilterSection::FilterSection()
     {
-        design (identity, frequency, q);
+        design (FilterShape::identity, frequency, q);
     }
 
     void FilterSection::setDesignRate (double newDesignRate)
@@ -15,10 +15,10 @@ namespace tavine
         design (shape, frequency, q);
     }
 
-    void FilterSection::design (int newShape, double newFrequency, double newQ)
+    void FilterSection::design (FilterShape newShape, double newFrequencyHz, double newQ)
     {
         shape = newShape;
-        frequency = newFrequency;
+        frequency = newFrequencyHz;
         q = newQ;
 
         const double w0 = frequency * 6.283185307179586 / designRate;
@@ -31,11 +31,11 @@ namespace tavine
 
         switch (shape)
         {
-            case identity:
+            case FilterShape::identity:
                 next = FilterCoefficients();
                 break;
 
-            case highPass1:
+            case FilterShape::highPass1:
             {
                 // Bilinear first-order high-pass, pre-warped so -3 dB falls exactly on `frequency`.
                 const double t = std::tan (w0 / 2.0);
@@ -48,7 +48,7 @@ namespace tavine
                 break;
             }
 
-            case lowPass:
+            case FilterShape::lowPass:
                 next.b0 = (1.0 - c) * 0.5;
                 next.b1 = 1.0 - c;
                 next.b2 = (1.0 - c) * 0.5;
@@ -57,7 +57,7 @@ namespace tavine
                 a0 = 1.0 + alpha;
                 break;
 
-            case bandPass:
+            case FilterShape::bandPass:
                 // Constant 0 dB peak gain: unity gain and zero phase at the centre.
                 next.b0 = alpha;
                 next.b1 = 0.0;

@@ -4,8 +4,9 @@
 
 namespace tavine
 {
-    /** Shapes a FilterSection can take. The numbers are part of the design interface. */
-    enum FilterShape
+    /** Shapes a FilterSection can take. A value outside these designs nothing: the section
+        keeps the coefficients it had. */
+    enum class FilterShape : int
     {
         identity = 0,
         highPass1 = 1,
@@ -36,7 +37,7 @@ namespace tavine
 
         /** Stores shape, frequency and q and recomputes the coefficients. The memory is kept, so a
             running section carries on from its last inputs and outputs. */
-        void design (int newShape, double newFrequency, double newQ);
+        void design (FilterShape newShape, double newFrequencyHz, double newQ);
 
         /** The coefficients and memory copied into locals, for loops that run several sections
             side by side: kept out of memory, the recursions of different sections overlap. Take
@@ -86,8 +87,8 @@ namespace tavine
         void clearState() noexcept;
 
         double getDesignRate() const noexcept { return designRate; }
-        int getShape() const noexcept { return shape; }
-        double getFrequency() const noexcept { return frequency; }
+        FilterShape getShape() const noexcept { return shape; }
+        double getFrequencyHz() const noexcept { return frequency; }
         double getQ() const noexcept { return q; }
         const FilterCoefficients& getCoefficients() const noexcept { return coefficients; }
 
@@ -97,8 +98,8 @@ namespace tavine
         friend class FilterPairCursor;
 
         double designRate = 44100.0;
-        int shape = identity;
-        double frequency = 1000.0;
+        FilterShape shape = FilterShape::identity;
+        double frequency = 1000.0; // Hz: the centre or the corner
         double q = 0.7;
         FilterCoefficients coefficients;
         double in1 = 0.0, in2 = 0.0, out1 = 0.0, out2 = 0.0;

@@ -13,6 +13,10 @@ namespace StateBlock
 {
     constexpr juce::uint32 magicNumber = 0x21324356;
 
+    /** The root element's tag. Every project saved with Tavine carries it, so it keeps the name
+        the plug-in has inside its code; reading accepts any tag. */
+    inline constexpr const char* rootTag = "ZARIVIR";
+
     /** A parameter value as the block writes it: up to 20 significant digits, no trailing
         zeros, exponent form for very small values; always with a point, never a comma. */
     juce::String formatValue (float value);

@@ -59,11 +59,22 @@ namespace
 
         return text.getLargeIntValue();
     }
+
+    float readParameter (const juce::RangedAudioParameter& parameter) noexcept
+    {
+        // A host may hand us NaN through the parameter interface; it must never reach the gains.
+        const float value = parameter.getValue();
+        return std::isfinite (value) ? value : 0.0f;
+    }
 } // namespace
 
 ZarivirAudioProcessor::ZarivirAudioProcessor()
 {
     parameters = std::make_unique<juce::AudioProcessorValueTreeState> (*this, nullptr, "Tavine", createParameterLayout());
+    redKnob = parameters->getParameter (ParameterIds::red);
+    greenKnob = parameters->getParameter (ParameterIds::green);
+    blueKnob = parameters->getParameter (ParameterIds::blue);
+    x2Toggle = parameters->getParameter (ParameterIds::x2);
 
     if (const auto seed = noiseSeedFromEnvironment())
         engine.setNoiseSeed (*seed);
@@ -90,28 +101,6 @@ void ZarivirAudioProcessor::releaseResources()
 {
 }
 
-ZarivirAudioProcessor::StageAmounts ZarivirAudioProcessor::crossMix (float red, float green, float blue, float x2) noexcept
-{
-    // The additions run in exactly this order; the weights sum to 1, so each amount stays
-    // within 0..1. The toggle counts as on from one half up, as its text and button show.
-    return { (red * 0.9f + green * 0.05f) + blue * 0.05f,
-             (green * 0.9f + blue * 0.05f) + red * 0.05f,
-             (blue * 0.9f + red * 0.05f) + green * 0.05f,
-             x2 >= 0.5f };
-}
-
-float ZarivirAudioProcessor::readParameter (const char* parameterID) const noexcept
-{
-    const auto* parameter = parameters->getParameter (parameterID);
-
-    if (parameter == nullptr)
-        return 0.0f;
-
-    // A host may hand us NaN through the parameter interface; it must never reach the gains.
-    const float value = parameter->getValue();
-    return std::isfinite (value) ? value : 0.0f;
-}
-
 void ZarivirAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     runEngine (buffer, false);
@@ -126,15 +115,15 @@ void ZarivirAudioProcessor::runEngine (juce::AudioBuffer<float>& buffer, bool by
 {
     const juce::ScopedNoDenormals noDenormals;
 
-    const auto amounts = crossMix (readParameter (ParameterIds::red),
-                                   readParameter (ParameterIds::green),
-                                   readParameter (ParameterIds::blue),
-                                   readParameter (ParameterIds::x2));
+    const auto setting = tavine::StageSetting::fromKnobs (readParameter (*redKnob),
+                                                          readParameter (*greenKnob),
+                                                          readParameter (*blueKnob),
+                                                          readParameter (*x2Toggle));
 
-    engine.setRedAmount (amounts.red);
-    engine.setGreenAmount (amounts.green);
-    engine.setBlueAmount (amounts.blue);
-    engine.setX2Enabled (amounts.x2);
+    engine.setRedAmount (setting.redAmount);
+    engine.setGreenAmount (setting.greenAmount);
+    engine.setBlueAmount (setting.blueAmount);
+    engine.setX2Enabled (setting.x2Enabled);
     engine.setBypassed (bypassed);
 
     // Our channel layouts never produce a block without channels; should a host send one
@@ -197,7 +186,7 @@ void ZarivirAudioProcessor::changeProgramName (int, const juce::String&)
 
 void ZarivirAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    juce::XmlElement state ("ZARIVIR");
+    juce::XmlElement state (StateBlock::rootTag);
 
     // One attribute per parameter, named by its ID, in the parameters' order.
     for (const auto* id : ParameterIds::all)

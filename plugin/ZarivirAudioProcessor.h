@@ -9,7 +9,7 @@
 /** Tavine's audio processor: four parameters, the engine, and the saved state.
 
     The parameters are the only state a host stores. They are read once per block on the
-    audio thread and turned into the engine's three stage amounts and its x2 flag.
+    audio thread and handed to the engine as its stage setting.
 */
 class ZarivirAudioProcessor : public juce::AudioProcessor
 {
@@ -44,22 +44,26 @@ public:
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
-    /** The engine's stage amounts for the given knob positions: each knob drives its own stage
-        with 90 % and leaks 5 % into each of the other two. */
-    struct StageAmounts
-    {
-        float red, green, blue;
-        bool x2;
-    };
+    /** The container the editor attaches its controls to. */
+    juce::AudioProcessorValueTreeState& getValueTreeState() noexcept { return *parameters; }
 
-    static StageAmounts crossMix (float red, float green, float blue, float x2) noexcept;
+    /** The engine, whose meters and history the editor shows. */
+    tavine::EffectEngine& getEngine() noexcept { return engine; }
+    const tavine::EffectEngine& getEngine() const noexcept { return engine; }
 
+private:
+    void runEngine (juce::AudioBuffer<float>& buffer, bool bypassed) noexcept;
+
+    // Declared in the order they are built; the engine goes first when the processor is deleted.
     std::unique_ptr<juce::AudioProcessorValueTreeState> parameters;
     tavine::EffectEngine engine;
 
-private:
-    float readParameter (const char* parameterID) const noexcept;
-    void runEngine (juce::AudioBuffer<float>& buffer, bool bypassed) noexcept;
+    // The four parameters, found once: the audio thread reads them in every block, where a
+    // look-up by name would search the container each time. They live as long as the processor.
+    juce::RangedAudioParameter* redKnob = nullptr;
+    juce::RangedAudioParameter* greenKnob = nullptr;
+    juce::RangedAudioParameter* blueKnob = nullptr;
+    juce::RangedAudioParameter* x2Toggle = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZarivirAudioProcessor)
 };

@@ -14,7 +14,7 @@ namespace
     {
         processor.setRateAndBufferSizeDetails (rate, samplesPerTick);
         processor.prepareToPlay (rate, samplesPerTick);
-        processor.engine.setNoiseSeed (3);
+        processor.getEngine().setNoiseSeed (3);
         return processor;
     }
 

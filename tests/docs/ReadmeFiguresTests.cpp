@@ -36,12 +36,12 @@ namespace
     {
         ZarivirAudioProcessor processor;
         processor.prepareToPlay (rate, blockSize);
-        processor.engine.setNoiseSeed (1);
+        processor.getEngine().setNoiseSeed (1);
 
         for (size_t k = 0; k < ParameterIds::knobs.size(); ++k)
-            processor.parameters->getParameter (ParameterIds::knobs[k])->setValueNotifyingHost (k == knob ? amount : 0.0f);
+            processor.getValueTreeState().getParameter (ParameterIds::knobs[k])->setValueNotifyingHost (k == knob ? amount : 0.0f);
 
-        processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
+        processor.getValueTreeState().getParameter (ParameterIds::x2)->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
 
         const int latency = processor.getLatencySamples();
         const int settle = (int) (rate * 0.1);              // the filters settle within milliseconds

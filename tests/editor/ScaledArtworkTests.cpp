@@ -68,10 +68,10 @@ namespace
         {
             // Off the ends of the knobs' travel, and x2 on: each part shows a look it has
             // nowhere else.
-            processor.parameters->getParameter (ParameterIds::red)->setValueNotifyingHost (0.0f);
-            processor.parameters->getParameter (ParameterIds::green)->setValueNotifyingHost (0.0f);
-            processor.parameters->getParameter (ParameterIds::blue)->setValueNotifyingHost (0.0f);
-            processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (1.0f);
+            processor.getValueTreeState().getParameter (ParameterIds::red)->setValueNotifyingHost (0.0f);
+            processor.getValueTreeState().getParameter (ParameterIds::green)->setValueNotifyingHost (0.0f);
+            processor.getValueTreeState().getParameter (ParameterIds::blue)->setValueNotifyingHost (0.0f);
+            processor.getValueTreeState().getParameter (ParameterIds::x2)->setValueNotifyingHost (1.0f);
             editor = std::make_unique<ZarivirAudioProcessorEditor> (processor);
         }
 

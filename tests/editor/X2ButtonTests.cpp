@@ -11,8 +11,8 @@ namespace
     struct X2Fixture : testing::Test
     {
         ZarivirAudioProcessor processor;
-        juce::RangedAudioParameter& x2 = *processor.parameters->getParameter (ParameterIds::x2);
-        X2Button button { *processor.parameters, ParameterIds::x2 };
+        juce::RangedAudioParameter& x2 = *processor.getValueTreeState().getParameter (ParameterIds::x2);
+        X2Button button { processor.getValueTreeState(), ParameterIds::x2 };
         juce::Image image = juce::ImageCache::getFromMemory (BinaryData::x2button_png, BinaryData::x2button_pngSize);
 
         X2Fixture() { button.setBounds (0, 0, 32, 16); }

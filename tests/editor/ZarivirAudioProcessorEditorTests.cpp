@@ -79,9 +79,9 @@ TEST (Editor, RepaintsOnlyTheKnobWhoseMeterChanged)
 
     playBurst (processor);
     editor.timerCallback();
-    EXPECT_EQ (editor.redKnob.ringLevel, processor.engine.getRedMeter());
-    EXPECT_EQ (editor.greenKnob.ringLevel, processor.engine.getGreenMeter());
-    EXPECT_EQ (editor.blueKnob.ringLevel, processor.engine.getBlueMeter());
+    EXPECT_EQ (editor.redKnob.ringLevel, processor.getEngine().getRedMeter());
+    EXPECT_EQ (editor.greenKnob.ringLevel, processor.getEngine().getGreenMeter());
+    EXPECT_EQ (editor.blueKnob.ringLevel, processor.getEngine().getBlueMeter());
 
     const int redBefore = red.count, greenBefore = green.count, blueBefore = blue.count;
     EXPECT_GT (greenBefore, 0);
@@ -143,7 +143,7 @@ TEST (Editor, EditorsShareOneLookAndFeelThatGoesWithTheLast)
 TEST (Editor, OpensWithTheToggleShowingItsState)
 {
     ZarivirAudioProcessor processor;
-    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (1.0f);
+    processor.getValueTreeState().getParameter (ParameterIds::x2)->setValueNotifyingHost (1.0f);
     ZarivirAudioProcessorEditor editor (processor);
     EXPECT_TRUE (editor.x2Button.getToggleState());
 

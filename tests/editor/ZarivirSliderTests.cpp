@@ -32,7 +32,7 @@ namespace
         TavineLookAndFeel lookAndFeel;
         juce::Image knobStrip = strip (BinaryData::green_png, BinaryData::green_pngSize);
         juce::Image ringStrip = strip (BinaryData::vu_green_png, BinaryData::vu_green_pngSize);
-        ZarivirSlider knob { knobStrip, ringStrip, *processor.parameters, ParameterIds::green };
+        ZarivirSlider knob { knobStrip, ringStrip, processor.getValueTreeState(), ParameterIds::green };
 
         KnobFixture()
         {
@@ -77,7 +77,7 @@ TEST_F (KnobFixture, DrawsTheKnobFrameWithTheRingFrameOnTop)
                           Case { 1.0f, 1.0f, 14, 14 },
                           Case { 0.3f, std::numeric_limits<float>::quiet_NaN(), 4, 0 } })
     {
-        processor.parameters->getParameter (ParameterIds::green)->setValueNotifyingHost (c.position);
+        processor.getValueTreeState().getParameter (ParameterIds::green)->setValueNotifyingHost (c.position);
         knob.ringLevel = c.level;
         const auto rendered = render();
         EXPECT_EQ (test::differingPixels (rendered, composite (knobStrip, c.knobFrame, ringStrip, c.ringFrame)), 0) << c.position;
@@ -100,10 +100,10 @@ TEST_F (KnobFixture, BehavesLikeAPlainVerticalKnob)
     EXPECT_EQ (knob.getMaximum(), 1.0);
 
     // The knob follows the parameter, and the parameter follows the knob.
-    processor.parameters->getParameter (ParameterIds::green)->setValueNotifyingHost (0.25f);
+    processor.getValueTreeState().getParameter (ParameterIds::green)->setValueNotifyingHost (0.25f);
     EXPECT_DOUBLE_EQ (knob.getValue(), 0.25);
     knob.setValue (0.75, juce::sendNotificationSync);
-    EXPECT_FLOAT_EQ (processor.parameters->getParameter (ParameterIds::green)->getValue(), 0.75f);
+    EXPECT_FLOAT_EQ (processor.getValueTreeState().getParameter (ParameterIds::green)->getValue(), 0.75f);
 }
 
 TEST (KnobLookAndFeel, DrawsNothingForOtherSliders)
@@ -123,7 +123,7 @@ TEST (KnobLookAndFeel, SkipsAMissingRing)
     ZarivirAudioProcessor processor;
     TavineLookAndFeel lookAndFeel;
     const auto knobStrip = strip (BinaryData::red_png, BinaryData::red_pngSize);
-    ZarivirSlider knob (knobStrip, juce::Image(), *processor.parameters, ParameterIds::red);
+    ZarivirSlider knob (knobStrip, juce::Image(), processor.getValueTreeState(), ParameterIds::red);
     knob.setLookAndFeel (&lookAndFeel);
     knob.setBounds (0, 0, 64, 64);
     const auto rendered = knob.createComponentSnapshot (knob.getLocalBounds());

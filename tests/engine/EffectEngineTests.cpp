@@ -250,7 +250,7 @@ TEST (EffectEngine, StageAtZeroKeepsItsFilterMemoryAndResumes)
     test::processBlock (e, { 1.0f, 0.0f, 0.0f, false }, left.data() + 3 * block, right.data() + 3 * block, block);
 
     FilterSection reference;
-    reference.design (bandPass, 80.0, 0.5);
+    reference.design (FilterShape::bandPass, 80.0, 0.5);
     std::vector<float> seen (input.begin(), input.begin() + block); // engine saw zeros, then x
     std::vector<float> zeros ((std::size_t) block, 0.0f);
     EngineProbe::processInPlace (reference, zeros.data(), block);
@@ -313,7 +313,7 @@ TEST (EffectEngine, EmptyBlockChangesNothing)
     test::processBlock (engine, { 1.0f, 1.0f, 1.0f, true }, &sample, nullptr, -5);
     EXPECT_EQ (sample, 0.5f);
     EXPECT_EQ (engine.getHistory().getLevelRing().getPosition(), 0);
-    EXPECT_EQ (EngineProbe::setting (engine).red, 1.0f);
+    EXPECT_EQ (EngineProbe::setting (engine).redAmount, 1.0f);
 }
 
 TEST (EffectEngine, AbsurdlyLoudInputCannotBreakTheMeters)

@@ -37,9 +37,9 @@ namespace
 
         void process (std::vector<float>& left, std::vector<float>* right, const StageSetting& setting)
         {
-            const float g = setting.green > 0.0f ? EnhancementStages::greenGain (setting.green, setting.x2) : 1.0f;
-            const float mRed = EnhancementStages::redMix (setting.red, setting.x2);
-            const float mBlue = EnhancementStages::blueMix (setting.blue, setting.x2);
+            const float g = setting.greenAmount > 0.0f ? EnhancementStages::greenGain (setting.greenAmount, setting.x2Enabled) : 1.0f;
+            const float mRed = EnhancementStages::redMix (setting.redAmount, setting.x2Enabled);
+            const float mBlue = EnhancementStages::blueMix (setting.blueAmount, setting.x2Enabled);
 
             for (std::size_t i = 0; i < left.size(); ++i)
             {
@@ -54,12 +54,12 @@ namespace
 
                 const auto stage = [&] (float x, FilterSection& red, FilterSection& blue) {
                     const float dry = std::abs (x) < 1.0e-8f ? 0.0f : x;
-                    float out = setting.green > 0.0f ? dry * g : dry;
+                    float out = setting.greenAmount > 0.0f ? dry * g : dry;
 
-                    if (setting.red > 0.0f)
+                    if (setting.redAmount > 0.0f)
                         out = out + mRed * (float) step (red, dry);
 
-                    if (setting.blue > 0.0f)
+                    if (setting.blueAmount > 0.0f)
                         out = out + mBlue * (float) step (blue, dry);
 
                     return out;
@@ -140,4 +140,27 @@ TEST (EnhancementStages, EveryStageSetInMonoAndStereoMatchesPlainPerSampleProces
             }
         }
     }
+}
+
+TEST (StageSetting, KnobsCrossMixIntoTheStageAmounts)
+{
+    auto setting = StageSetting::fromKnobs (1.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ (setting.redAmount, 0.9f);
+    EXPECT_EQ (setting.greenAmount, 0.05f);
+    EXPECT_EQ (setting.blueAmount, 0.05f);
+
+    setting = StageSetting::fromKnobs (1.0f, 1.0f, 1.0f, 0.0f);
+    EXPECT_EQ (setting.redAmount, 1.0f);
+    EXPECT_EQ (setting.greenAmount, 1.0f);
+    EXPECT_EQ (setting.blueAmount, 1.0f);
+
+    setting = StageSetting::fromKnobs (0.5f, 0.5f, 0.5f, 0.0f);
+    EXPECT_EQ (setting.redAmount, 0.5f);
+    EXPECT_EQ (setting.greenAmount, 0.5f);
+    EXPECT_EQ (setting.blueAmount, 0.5f);
+
+    // The toggle is on from one half up, exactly as its text and button show it.
+    EXPECT_FALSE (StageSetting::fromKnobs (0, 0, 0, 0.49f).x2Enabled);
+    EXPECT_TRUE (StageSetting::fromKnobs (0, 0, 0, 0.5f).x2Enabled);
+    EXPECT_TRUE (StageSetting::fromKnobs (0, 0, 0, 1.0f).x2Enabled);
 }

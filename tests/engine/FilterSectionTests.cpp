@@ -48,14 +48,14 @@ TEST_P (FilterSectionAtRate, BandPassHasUnityGainAndZeroPhaseAtItsCentre)
     const double rate = GetParam();
     FilterSection section;
     section.setDesignRate (rate);
-    section.design (bandPass, 80.0, 0.5);
+    section.design (FilterShape::bandPass, 80.0, 0.5);
 
     EXPECT_NEAR (gainAt (section, 80.0, rate), 0.0, 0.001);
 
     // Zero phase: after settling, output and input coincide sample by sample.
     FilterSection again;
     again.setDesignRate (rate);
-    again.design (bandPass, 80.0, 0.5);
+    again.design (FilterShape::bandPass, 80.0, 0.5);
     auto x = test::sine (80.0, rate, (int) rate * 2, 0.5f);
     auto y = x;
     EngineProbe::processInPlace (again, y.data(), (int) y.size());
@@ -73,7 +73,7 @@ TEST_P (FilterSectionAtRate, HighPassCornerSitsAtTenKilohertz)
     const double rate = GetParam();
     FilterSection section;
     section.setDesignRate (rate);
-    section.design (highPass1, 10000.0, 0.5);
+    section.design (FilterShape::highPass1, 10000.0, 0.5);
 
     EXPECT_NEAR (gainAt (section, 10000.0, rate), -3.0103, 0.01);
     EXPECT_LT (gainAt (section, 1000.0, rate), -19.0);
@@ -84,14 +84,14 @@ INSTANTIATE_TEST_SUITE_P (Rates, FilterSectionAtRate, testing::Values (44100.0, 
 TEST (FilterSection, HighPassBlocksDcAndPassesNyquist)
 {
     FilterSection section;
-    section.design (highPass1, 10000.0, 0.5);
+    section.design (FilterShape::highPass1, 10000.0, 0.5);
 
     std::vector<float> dc (20000, 0.75f);
     EngineProbe::processInPlace (section, dc.data(), (int) dc.size());
     EXPECT_EQ (dc.back(), 0.0f); // decays to exactly 0 through the output flush
 
     FilterSection nyquist;
-    nyquist.design (highPass1, 10000.0, 0.5);
+    nyquist.design (FilterShape::highPass1, 10000.0, 0.5);
     std::vector<float> alternating (2000);
 
     for (std::size_t i = 0; i < alternating.size(); ++i)
@@ -106,16 +106,16 @@ TEST (FilterSection, KeepsItsMemoryAcrossRedesignAndReachesExactSilence)
     const auto input = test::sine (80.0, 44100.0, 4000, 0.5f);
 
     FilterSection reference;
-    reference.design (bandPass, 80.0, 0.5);
+    reference.design (FilterShape::bandPass, 80.0, 0.5);
     auto expected = input;
     EngineProbe::processInPlace (reference, expected.data(), (int) expected.size());
 
     // The same design applied again halfway leaves the output sequence unchanged.
     FilterSection redesigned;
-    redesigned.design (bandPass, 80.0, 0.5);
+    redesigned.design (FilterShape::bandPass, 80.0, 0.5);
     auto actual = input;
     EngineProbe::processInPlace (redesigned, actual.data(), 2000);
-    redesigned.design (bandPass, 80.0, 0.5);
+    redesigned.design (FilterShape::bandPass, 80.0, 0.5);
     EngineProbe::processInPlace (redesigned, actual.data() + 2000, 2000);
     EXPECT_EQ (actual, expected);
 
@@ -130,8 +130,8 @@ TEST (FilterSection, KeepsItsMemoryAcrossRedesignAndReachesExactSilence)
 TEST (FilterSection, ClearStateForgetsThePast)
 {
     FilterSection a, b;
-    a.design (bandPass, 80.0, 0.5);
-    b.design (bandPass, 80.0, 0.5);
+    a.design (FilterShape::bandPass, 80.0, 0.5);
+    b.design (FilterShape::bandPass, 80.0, 0.5);
 
     auto warmUp = test::sine (80.0, 44100.0, 1000, 0.5f);
     EngineProbe::processInPlace (a, warmUp.data(), (int) warmUp.size());
@@ -147,9 +147,9 @@ TEST (FilterSection, ClearStateForgetsThePast)
 TEST (FilterSection, UnknownShapeKeepsTheCoefficients)
 {
     FilterSection section;
-    section.design (highPass1, 10000.0, 0.5);
+    section.design (FilterShape::highPass1, 10000.0, 0.5);
     const auto before = section.getCoefficients();
-    section.design (42, 500.0, 2.0);
+    section.design (static_cast<FilterShape> (42), 500.0, 2.0);
     const auto after = section.getCoefficients();
 
     EXPECT_EQ (before.b0, after.b0);

@@ -132,13 +132,13 @@ namespace reference
         for (auto* section : { &redFilterLeft, &redFilterRight })
         {
             section->setDesignRate (newSampleRate);
-            section->design (bandPass, 80.0, 0.5);
+            section->design (FilterShape::bandPass, 80.0, 0.5);
         }
 
         for (auto* section : { &blueFilterLeft, &blueFilterRight })
         {
             section->setDesignRate (newSampleRate);
-            section->design (highPass1, std::min (10000.0, newSampleRate / 4.0), 0.5);
+            section->design (FilterShape::highPass1, std::min (10000.0, newSampleRate / 4.0), 0.5);
         }
 
         longWindow.setLength ((int) (newSampleRate * 0.3));

@@ -63,7 +63,7 @@ namespace reference
         /** Designs as FilterSection::setDesignRate and FilterSection::design do; the memory is
             kept. */
         void setDesignRate (double rate) { section.setDesignRate (rate); }
-        void design (int shape, double frequency, double q) { section.design (shape, frequency, q); }
+        void design (tavine::FilterShape shape, double frequency, double q) { section.design (shape, frequency, q); }
 
         void processInPlace (float* samples, int numSamples) noexcept
         {

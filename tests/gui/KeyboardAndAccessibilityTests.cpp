@@ -49,12 +49,12 @@ namespace
             processor.removeListener (&host);
         }
 
-        float value (const char* id) { return processor.parameters->getParameter (id)->getValue(); }
-        int index (const char* id) { return processor.parameters->getParameter (id)->getParameterIndex(); }
+        float value (const char* id) { return processor.getValueTreeState().getParameter (id)->getValue(); }
+        int index (const char* id) { return processor.getValueTreeState().getParameter (id)->getParameterIndex(); }
 
         void set (const char* id, float newValue)
         {
-            processor.parameters->getParameter (id)->setValueNotifyingHost (newValue);
+            processor.getValueTreeState().getParameter (id)->setValueNotifyingHost (newValue);
             host.take (index (id));
         }
 

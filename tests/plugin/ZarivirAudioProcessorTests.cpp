@@ -19,7 +19,7 @@ namespace
 {
     juce::RangedAudioParameter& parameter (ZarivirAudioProcessor& processor, const char* id)
     {
-        auto* p = processor.parameters->getParameter (id);
+        auto* p = processor.getValueTreeState().getParameter (id);
         EXPECT_NE (p, nullptr) << id;
         return *p;
     }
@@ -83,7 +83,7 @@ TEST (ZarivirAudioProcessor, FourParametersInOrderWithTheirIdentity)
         EXPECT_EQ (ranged->getNormalisableRange().skew, 1.0f);
     }
 
-    EXPECT_EQ (processor.parameters->getParameter ("Red"), nullptr); // IDs are case-sensitive
+    EXPECT_EQ (processor.getValueTreeState().getParameter ("Red"), nullptr); // IDs are case-sensitive
 }
 
 TEST (ZarivirAudioProcessor, KnobTextAndParsing)
@@ -157,44 +157,21 @@ TEST (ZarivirAudioProcessor, ToggleTextAndParsing)
         EXPECT_EQ (x2.getValueForText (off), 0.0f) << off;
 }
 
-TEST (ZarivirAudioProcessor, KnobsCrossMixIntoTheStageAmounts)
-{
-    auto amounts = ZarivirAudioProcessor::crossMix (1.0f, 0.0f, 0.0f, 0.0f);
-    EXPECT_EQ (amounts.red, 0.9f);
-    EXPECT_EQ (amounts.green, 0.05f);
-    EXPECT_EQ (amounts.blue, 0.05f);
-
-    amounts = ZarivirAudioProcessor::crossMix (1.0f, 1.0f, 1.0f, 0.0f);
-    EXPECT_EQ (amounts.red, 1.0f);
-    EXPECT_EQ (amounts.green, 1.0f);
-    EXPECT_EQ (amounts.blue, 1.0f);
-
-    amounts = ZarivirAudioProcessor::crossMix (0.5f, 0.5f, 0.5f, 0.0f);
-    EXPECT_EQ (amounts.red, 0.5f);
-    EXPECT_EQ (amounts.green, 0.5f);
-    EXPECT_EQ (amounts.blue, 0.5f);
-
-    // The toggle is on from one half up, exactly as its text and button show it.
-    EXPECT_FALSE (ZarivirAudioProcessor::crossMix (0, 0, 0, 0.49f).x2);
-    EXPECT_TRUE (ZarivirAudioProcessor::crossMix (0, 0, 0, 0.5f).x2);
-    EXPECT_TRUE (ZarivirAudioProcessor::crossMix (0, 0, 0, 1.0f).x2);
-}
-
 TEST (ZarivirAudioProcessor, EveryBlockHandsTheParametersToTheEngine)
 {
     ZarivirAudioProcessor processor;
     setParameters (processor, 0.0f, 1.0f, 0.0f, 0.5f);
     runBlock (processor, 2, 0); // even an empty block updates the amounts
 
-    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).red, 0.05f);
-    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).green, 0.9f);
-    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).blue, 0.05f);
-    EXPECT_TRUE (tavine::EngineProbe::setting (processor.engine).x2);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).redAmount, 0.05f);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).greenAmount, 0.9f);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).blueAmount, 0.05f);
+    EXPECT_TRUE (tavine::EngineProbe::setting (processor.getEngine()).x2Enabled);
 
     setParameters (processor, 0.0f, 0.0f, 0.0f, 0.0f);
     runBlock (processor, 1, 16);
-    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).green, 0.0f);
-    EXPECT_FALSE (tavine::EngineProbe::setting (processor.engine).x2);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).greenAmount, 0.0f);
+    EXPECT_FALSE (tavine::EngineProbe::setting (processor.getEngine()).x2Enabled);
 }
 
 TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
@@ -204,9 +181,9 @@ TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
     parameter (processor, ParameterIds::green).setValue (std::numeric_limits<float>::quiet_NaN());
     runBlock (processor, 2, 64);
 
-    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).red, 0.95f);
-    EXPECT_EQ (tavine::EngineProbe::setting (processor.engine).green, 0.1f);
-    EXPECT_TRUE (std::isfinite (tavine::EngineProbe::setting (processor.engine).blue));
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).redAmount, 0.95f);
+    EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).greenAmount, 0.1f);
+    EXPECT_TRUE (std::isfinite (tavine::EngineProbe::setting (processor.getEngine()).blueAmount));
 }
 
 TEST (ZarivirAudioProcessor, ReportsTheDelayAsLatencyAtEveryRate)
@@ -218,7 +195,7 @@ TEST (ZarivirAudioProcessor, ReportsTheDelayAsLatencyAtEveryRate)
     {
         processor.prepareToPlay (rate, 512);
         EXPECT_EQ (processor.getLatencySamples(), latency) << rate;
-        EXPECT_EQ (processor.getLatencySamples(), processor.engine.getDelayLength());
+        EXPECT_EQ (processor.getLatencySamples(), processor.getEngine().getDelayLength());
     }
 }
 
@@ -338,7 +315,7 @@ TEST (ZarivirAudioProcessor, MetersDecayToExactlyZeroInSilence)
             buffer.setSample (ch, i, i % 1000 == 0 ? 0.9f : 0.0f);
 
     processor.processBlock (buffer, midi);
-    EXPECT_GT (processor.engine.getBlueMeter(), 0.01f);
+    EXPECT_GT (processor.getEngine().getBlueMeter(), 0.01f);
 
     for (int block = 0; block < 4; ++block)
     {
@@ -349,7 +326,7 @@ TEST (ZarivirAudioProcessor, MetersDecayToExactlyZeroInSilence)
         processor.processBlock (buffer, midi);
     }
 
-    EXPECT_GT (processor.engine.getRedMeter(), 0.5f);
+    EXPECT_GT (processor.getEngine().getRedMeter(), 0.5f);
 
     // Twelve seconds of silence: 120 time constants, far past the smallest normal float.
     for (int block = 0; block < 24; ++block)
@@ -358,8 +335,8 @@ TEST (ZarivirAudioProcessor, MetersDecayToExactlyZeroInSilence)
         processor.processBlock (buffer, midi);
     }
 
-    EXPECT_EQ (processor.engine.getRedMeter(), 0.0f);
-    EXPECT_EQ (processor.engine.getBlueMeter(), 0.0f);
+    EXPECT_EQ (processor.getEngine().getRedMeter(), 0.0f);
+    EXPECT_EQ (processor.getEngine().getBlueMeter(), 0.0f);
 }
 
 TEST (ZarivirAudioProcessor, BypassPassesTheInputDelayedByTheLatency)

@@ -13,7 +13,7 @@ namespace
         const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
         for (const auto& [id, value] : settings)
-            plugin.parameters->getParameter (id)->setValueNotifyingHost (value);
+            plugin.getValueTreeState().getParameter (id)->setValueNotifyingHost (value);
 
         juce::MemoryBlock block;
         plugin.getStateInformation (block);

@@ -159,7 +159,7 @@ namespace test
         const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
         for (const auto& [id, value] : settings)
-            processor.parameters->getParameter (id)->setValueNotifyingHost (value);
+            processor.getValueTreeState().getParameter (id)->setValueNotifyingHost (value);
 
         processor.prepareToPlay (sampleRate, blockSize);
 

@@ -10,7 +10,7 @@ public:
     BuiltInSource()
     {
         // A fixed noise floor makes a render repeatable: the same command gives the same file.
-        processor.engine.setNoiseSeed (noiseSeed);
+        processor.getEngine().setNoiseSeed (noiseSeed);
     }
 
     static constexpr juce::int64 noiseSeed = 0x7a76;

@@ -213,7 +213,7 @@ namespace
             }
 
             if (files.meters != nullptr)
-                recorder = std::make_unique<MeterRecorder> (watched->getBuiltInProcessor()->engine, watched->getLatency());
+                recorder = std::make_unique<MeterRecorder> (watched->getBuiltInProcessor()->getEngine(), watched->getLatency());
 
             if (files.picture != nullptr)
                 picture = std::make_unique<EditorPicture> (*watched->getBuiltInProcessor());
@@ -299,9 +299,9 @@ juce::Result RenderJob::resolveSetting (const RenderOptions& options, ParameterV
 
     for (const auto& [id, value] : given)
         if (value.has_value())
-            settings.parameters->getParameter (id)->setValueNotifyingHost (*value);
+            settings.getValueTreeState().getParameter (id)->setValueNotifyingHost (*value);
 
-    const auto read = [&settings] (const char* id) { return settings.parameters->getParameter (id)->getValue(); };
+    const auto read = [&settings] (const char* id) { return settings.getValueTreeState().getParameter (id)->getValue(); };
     values = { read (ParameterIds::red), read (ParameterIds::green), read (ParameterIds::blue), read (ParameterIds::x2) };
     settings.getStateInformation (stateBlock);
     return juce::Result::ok();

@@ -49,12 +49,12 @@ std::vector<double> ResponseMeasurement::gainsInDecibels (const Setting& setting
 {
     ZarivirAudioProcessor processor;
     processor.prepareToPlay (sampleRate, blockSize);
-    processor.engine.setNoiseSeed (1);
+    processor.getEngine().setNoiseSeed (1);
 
     for (int k = 0; k < 3; ++k)
-        processor.parameters->getParameter (ParameterIds::knobs[(size_t) k])->setValueNotifyingHost (k == setting.knob ? setting.amount : 0.0f);
+        processor.getValueTreeState().getParameter (ParameterIds::knobs[(size_t) k])->setValueNotifyingHost (k == setting.knob ? setting.amount : 0.0f);
 
-    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (setting.x2 ? 1.0f : 0.0f);
+    processor.getValueTreeState().getParameter (ParameterIds::x2)->setValueNotifyingHost (setting.x2 ? 1.0f : 0.0f);
 
     // What comes out at sample n + latency went in at sample n.
     const int latency = processor.getLatencySamples();

@@ -129,9 +129,9 @@ int main (int argc, char** argv)
     processor.prepareToPlay (rate, block);
 
     for (size_t k = 0; k < 3; ++k)
-        processor.parameters->getParameter (ParameterIds::knobs[k])->setValueNotifyingHost (knobs[k]);
+        processor.getValueTreeState().getParameter (ParameterIds::knobs[k])->setValueNotifyingHost (knobs[k]);
 
-    processor.parameters->getParameter (ParameterIds::x2)->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
+    processor.getValueTreeState().getParameter (ParameterIds::x2)->setValueNotifyingHost (x2 ? 1.0f : 0.0f);
 
     // The phrase in whole blocks of 10 ms, so that the last tick falls right after the last
     // block and the picture shows the window as that tick left it.
