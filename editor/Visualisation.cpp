@@ -37,17 +37,21 @@ void Visualisation::resized()
 
 juce::uint32 Visualisation::colourForCode (int code) noexcept
 {
-    const float blue = (float) ((code >> 16) & 0xff) / 255.0f;
-    const float red = (float) ((code >> 8) & 0xff) / 255.0f;
-    const float green = (float) (code & 0xff) / 255.0f;
+    const auto shares = tavine::SignalAnalysis::unpackColourCode (code);
+    const float steadiness = (float) shares.steadiness / 255.0f;
+    const float density = (float) shares.density / 255.0f;
+    const float transients = (float) shares.transients / 255.0f;
 
     // Each meter gets its own muted hue on the dark panel: steadiness green, density red,
     // transients blue. Halved and lifted by 64, every channel stays within 64..159.
-    const auto channel = [=] (float redWeight, float blueWeight, float greenWeight) {
-        return (juce::uint32) ((((int) ((red * redWeight + blue * blueWeight) + green * greenWeight)) >> 1) + 64);
+    const auto channel = [=] (float steadinessWeight, float transientsWeight, float densityWeight) {
+        return (juce::uint32) ((((int) ((steadiness * steadinessWeight + transients * transientsWeight) + density * densityWeight)) >> 1) + 64);
     };
 
-    return 0xff000000u | channel (0.0f, 0.0f, 191.0f) << 16 | channel (191.0f, 96.0f, 0.0f) << 8 | channel (44.0f, 191.0f, 48.0f);
+    const auto red = channel (0.0f, 0.0f, 191.0f);
+    const auto green = channel (191.0f, 96.0f, 0.0f);
+    const auto blue = channel (44.0f, 191.0f, 48.0f);
+    return 0xff000000u | red << 16 | green << 8 | blue;
 }
 
 void Visualisation::timerCallback()

@@ -11,11 +11,12 @@ namespace tavine
 {
     /** What the display shows of the sound: three meters and the history's colours.
 
-        Density (green) is the long-term RMS of the mid signal against its peak; transients (blue)
-        follow how far the short-term power rises above the long-term one; steadiness (red) is what
-        the transients leave, pulled down hard by a fifth root. A gate fades red and blue out for
-        near-silent material. The meters have a peak-and-release ballistic, and their sums since the
-        last history point become that point's colour.
+        Each meter is named after the knob whose ring shows it: `greenMeter` is the density, the
+        long-term RMS of the mid signal against its peak; `blueMeter` the transients, how far the
+        short-term power rises above the long-term one; `redMeter` the steadiness, what the
+        transients leave, pulled down hard by a fifth root. A gate fades steadiness and transients
+        out for near-silent material. The meters have a peak-and-release ballistic, and their sums
+        since the last history point become that point's colour code.
 
         Threads: `analyse` runs on the audio thread, under the engine's lock, which also guards the
         history it writes to. The meters may be read from any thread without a lock.
@@ -43,6 +44,17 @@ namespace tavine
         /** The colour code for three meter sums (blue in bits 16-23, red in 8-15, green in 0-7):
             each sum's share of their total, in 0..255. */
         static int packColourCode (float blueSum, float redSum, float greenSum) noexcept;
+
+        /** A colour code taken apart: each meter's share of its history point, out of 255. */
+        struct MeterShares
+        {
+            int steadiness, density, transients;
+        };
+
+        static MeterShares unpackColourCode (int code) noexcept
+        {
+            return { (code >> 8) & 0xff, code & 0xff, (code >> 16) & 0xff };
+        }
 
     private:
         friend struct EngineProbe;

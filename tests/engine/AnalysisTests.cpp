@@ -247,6 +247,13 @@ TEST (History, ColourCodePacking)
     EXPECT_EQ (SignalAnalysis::packColourCode (0.0f, 0.0f, 0.0f), 0);
     EXPECT_EQ (SignalAnalysis::packColourCode (1.0f, 1.0f, 1.0f), 0x00555555);
 
+    // Taken apart, each share comes back under the name of what its meter measures:
+    // transients in blue's bits, steadiness in red's, density in green's.
+    const auto shares = SignalAnalysis::unpackColourCode (SignalAnalysis::packColourCode (0.1f, 0.6f, 0.3f));
+    EXPECT_EQ (shares.transients, 25);
+    EXPECT_EQ (shares.steadiness, 153);
+    EXPECT_EQ (shares.density, 76);
+
     // Truncation of the float shares can give 84 instead of 85 for other equal sums.
     for (float sum : { 0.1f, 3.0f, 1102.0f, 0.7f })
     {

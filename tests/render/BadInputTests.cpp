@@ -118,7 +118,8 @@ namespace
             BadInputCase { "UnknownFormat", { "--out-dir", "@", "@/in.wav", "--format", "doc" }, badCommandLine, "--format takes one of .wav" },
             BadInputCase { "NoJobs", { "--out-dir", "@", "@/in.wav", "--jobs", "0" }, badCommandLine, "--jobs takes a whole number" },
             BadInputCase { "MetersInABatch", { "--out-dir", "@/folder.wav", "@/in.wav", "--meters", "@/m.csv" }, badCommandLine, "do not go with --out-dir" },
-            BadInputCase { "BatchIntoMissingFolder", { "--out-dir", "@/nowhere", "@/in.wav" }, renderFailed, "the output folder" }),
+            BadInputCase { "BatchIntoAFile", { "--out-dir", "@/three.wav", "@/in.wav" }, renderFailed, "three.wav is a file, not a folder" },
+            BadInputCase { "BatchBelowAFile", { "--out-dir", "@/three.wav/stems/processed", "@/in.wav" }, renderFailed, "cannot create the output folder" }),
         [] (const auto& instance) { return std::string (instance.param.name); });
 
     TEST (BadInputPermissions, AnUnreadableInputAndAnUnwritableFolderAreRefused)

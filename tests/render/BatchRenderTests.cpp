@@ -3,6 +3,9 @@
 
 #include "RenderTestSupport.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace
 {
     /** Stems of different formats and lengths, and one that is not audio at all. They are all
@@ -46,6 +49,42 @@ namespace
             ASSERT_EQ (test::render (stems.folder, { name, juce::String ("sub/") + name, "--red", "0.7", "--bits", "24" }), "");
             EXPECT_EQ (test::maxDifference (test::readAudio (stems.folder["out"].getChildFile (name)).samples, test::readAudio (stems.folder["sub"].getChildFile (name)).samples), 0.0f) << name;
         }
+    }
+
+    TEST (BatchRender, CreatesTheOutputFolderWithItsParentsAndRemovesItWhenNothingWasWritten)
+    {
+        Stems stems;
+        const auto nested = stems.folder["new"].getChildFile ("mixes/processed");
+        const auto made = test::runProgram ({ "--out-dir", nested.getFullPathName(), stems ("drums.wav") });
+
+        EXPECT_EQ (made.exitCode, 0) << made.output;
+        EXPECT_EQ (test::ScratchFolder::listOf (nested), juce::StringArray ({ "drums.wav" }));
+
+        // Every input failed: the folders this run would have made are not left behind, empty.
+        const auto failed = test::runProgram ({ "--out-dir", stems.folder["never"].getChildFile ("made").getFullPathName(), stems ("notes.wav") });
+        EXPECT_EQ (failed.exitCode, 1) << failed.output;
+        EXPECT_FALSE (stems.folder["never"].exists());
+
+        // ...but a folder that was there already stays, and so does what it held.
+        const auto kept = test::runProgram ({ "--out-dir", stems ("sub"), stems ("notes.wav") });
+        EXPECT_EQ (kept.exitCode, 1) << kept.output;
+        EXPECT_TRUE (stems.folder["sub"].isDirectory());
+    }
+
+    TEST (BatchRender, AFolderThatCannotBeCreatedIsRefusedBeforeAnythingRuns)
+    {
+        if (geteuid() == 0)
+            GTEST_SKIP() << "file permissions do not bind the super-user";
+
+        Stems stems;
+        ASSERT_EQ (chmod (stems ("sub").toRawUTF8(), 0555), 0);
+        const auto run = test::runProgram ({ "--out-dir", stems.folder["sub"].getChildFile ("a/b").getFullPathName(), stems ("drums.wav"), stems ("pad.flac") });
+        chmod (stems ("sub").toRawUTF8(), 0755);
+
+        EXPECT_EQ (run.exitCode, 1);
+        EXPECT_EQ (run.output.trim().indexOfChar ('\n'), -1) << "one line: " << run.output;
+        EXPECT_TRUE (run.output.contains ("cannot create the output folder " + stems.folder["sub"].getChildFile ("a/b").getFullPathName() + ": ")) << run.output;
+        EXPECT_EQ (test::ScratchFolder::listOf (stems.folder["sub"]), juce::StringArray());
     }
 
     TEST (BatchRender, WritesTheFormatAskedForAndKeepsExistingFilesUnlessTold)

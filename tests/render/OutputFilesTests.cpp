@@ -83,7 +83,7 @@ namespace
 
         const auto rows = readCsv (folder["meters.csv"]);
         ASSERT_FALSE (rows.empty());
-        EXPECT_EQ (rows[0].joinIntoString (","), "time,level,red,green,blue");
+        EXPECT_EQ (rows[0].joinIntoString (","), "time,level,steadiness,density,transients");
         EXPECT_EQ ((int) rows.size() - 1, 160) << "one point per 25 ms of input";
 
         double previousTime = 0.0;

@@ -340,11 +340,12 @@ Output:
                       the renderer says how many and by how much. Float output never clips.
   --overwrite, -y     replace outputs that exist
   --meters FILE.csv   write the display history, one line per 25 ms point:
-                        time   seconds into the input at which the point ends
-                        level  the RMS level of both channels over the last 100 ms (linear)
-                        red    the steadiness meter's share of the point (0 to 1)
-                        green  the density meter's share
-                        blue   the transient meter's share
+                        time        seconds into the input at which the point ends
+                        level       the RMS level of both channels over the last 100 ms
+                                    (linear)
+                        steadiness  the steadiness meter's share of the point (0 to 1)
+                        density     the density meter's share
+                        transients  the transients meter's share
                       The three shares add up to 1. The window's history panel draws each
                       point as a bar as high as its level in decibels, on a range that follows
                       the material, coloured by the shares: steadiness in green, density in
@@ -355,7 +356,8 @@ Output:
   --quiet, -q         no progress bar (one is shown on a terminal for files over 5 seconds)
 
 Many files:
-  --out-dir DIR       render every INPUT into DIR under its own name, alike, in parallel
+  --out-dir DIR       render every INPUT into DIR under its own name, alike, in parallel;
+                      DIR is created, with its parents, when it does not exist
   --format EXT        the format to write them in (default: each input's own)
   --jobs N            threads to spread the files over (default: one per core); renders
                       through --plugin run one at a time

@@ -25,8 +25,8 @@ juce::Result BatchRender::plan()
 {
     const auto& folder = options.outputFolder;
 
-    if (! folder.isDirectory())
-        return juce::Result::fail ("the output folder " + folder.getFullPathName() + " does not exist");
+    if (folder.existsAsFile())
+        return juce::Result::fail ("the output folder " + folder.getFullPathName() + " is a file, not a folder");
 
     outcomes.clear();
     std::map<juce::String, juce::File> claimed;
@@ -59,10 +59,42 @@ juce::Result BatchRender::plan()
         outcomes.push_back (outcome);
     }
 
+    if (const auto created = createOutputFolder(); created.failed())
+        return created;
+
     const bool hosted = options.pluginPath.isNotEmpty();
     const int wanted = options.jobs > 0 ? options.jobs : juce::SystemStats::getNumCpus();
     numThreads = hosted ? 1 : juce::jlimit (1, juce::jmax (1, (int) outcomes.size()), wanted);
     return juce::Result::ok();
+}
+
+juce::Result BatchRender::createOutputFolder()
+{
+    createdFolders.clear();
+
+    for (auto missing = options.outputFolder; ! missing.exists() && missing != missing.getParentDirectory(); missing = missing.getParentDirectory())
+        createdFolders.push_back (missing);
+
+    if (createdFolders.empty())
+        return juce::Result::ok();
+
+    if (const auto result = options.outputFolder.createDirectory(); result.failed())
+    {
+        removeCreatedFolders();
+        return juce::Result::fail ("cannot create the output folder " + options.outputFolder.getFullPathName() + ": " + result.getErrorMessage());
+    }
+
+    return juce::Result::ok();
+}
+
+void BatchRender::removeCreatedFolders()
+{
+    // Deepest first, and only while empty: a folder someone has put a file into meanwhile stays.
+    for (const auto& created : createdFolders)
+        if (created.isDirectory() && created.getNumberOfChildFiles (juce::File::findFilesAndDirectories) == 0)
+            created.deleteFile();
+
+    createdFolders.clear();
 }
 
 juce::Result BatchRender::renderOne (Outcome& outcome, const std::function<void (double)>& progress)
@@ -160,7 +192,14 @@ int BatchRender::run (std::ostream& messages)
     }
 
     bar.finish();
-    return countFailures();
+
+    // A batch that wrote nothing leaves no trace, not even the folder it made for its files.
+    const auto failed = countFailures();
+
+    if ((std::size_t) failed == outcomes.size())
+        removeCreatedFolders();
+
+    return failed;
 }
 
 int BatchRender::countFailures() const

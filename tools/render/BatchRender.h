@@ -20,8 +20,10 @@ class BatchRender
 public:
     explicit BatchRender (const RenderOptions& options);
 
-    /** Works out every output's name. Fails before anything runs when the output folder is
-        missing or two inputs would be written to one file. */
+    /** Works out every output's name and creates the output folder, with its parents, when it
+        is missing. Fails before anything runs, and leaves no folder behind, when the output
+        folder is a file or cannot be created, or when two inputs would be written to one
+        file. */
     juce::Result plan();
 
     /** Runs every render, with one progress bar for all, and reports each failure and clipping
@@ -46,8 +48,11 @@ public:
 private:
     juce::Result renderOne (Outcome& outcome, const std::function<void (double)>& progress);
     int countFailures() const;
+    juce::Result createOutputFolder();
+    void removeCreatedFolders();
 
     RenderOptions options;
     std::vector<Outcome> outcomes;
+    std::vector<juce::File> createdFolders; // the folders plan() made, deepest first
     int numThreads = 1;
 };

@@ -55,18 +55,18 @@ juce::String MeterRecorder::toCsv() const
 {
     juce::String text;
     text.preallocateBytes (points.size() * 40 + 64);
-    text << "time,level,red,green,blue\n";
+    text << "time,level,steadiness,density,transients\n";
 
-    const auto share = [] (int code, int shift) { return juce::String ((double) ((code >> shift) & 0xff) / 255.0, 4); };
+    const auto share = [] (int outOf255) { return juce::String ((double) outOf255 / 255.0, 4); };
 
     for (const auto& point : points)
     {
-        // The colour code keeps blue in bits 16-23, red in 8-15 and green in 0-7.
+        const auto shares = tavine::SignalAnalysis::unpackColourCode (point.colourCode);
         text << juce::String (point.time, 4) << ','
              << juce::String (point.level, 7) << ','
-             << share (point.colourCode, 8) << ','
-             << share (point.colourCode, 0) << ','
-             << share (point.colourCode, 16) << '\n';
+             << share (shares.steadiness) << ','
+             << share (shares.density) << ','
+             << share (shares.transients) << '\n';
     }
 
     return text;

@@ -31,7 +31,8 @@ public:
 
     const std::vector<Point>& getPoints() const noexcept { return points; }
 
-    /** The CSV text: a header line, then time, level and the red, green and blue shares. */
+    /** The CSV text: a header line, then per point its time, level, and the steadiness,
+        density and transients meters' shares. */
     juce::String toCsv() const;
 
 private:
