@@ -28,6 +28,23 @@ public:
                    juce::Image ringStrip2x = {});
     ~ZarivirSlider() override;
 
+    /** The value a key leads to from `current`, or nothing for a key the knob does not take. */
+    static std::optional<double> valueForKey (const juce::KeyPress& key, double current);
+
+    /** True while focus came from the keyboard, so the focus mark shows. */
+    bool showsFocusMark() const noexcept { return focusMark.isShown(); }
+
+    // juce::Slider
+    bool keyPressed (const juce::KeyPress& key) override;
+    void focusGained (FocusChangeType cause) override;
+    void focusLost (FocusChangeType cause) override;
+    void mouseDown (const juce::MouseEvent& event) override;
+    void mouseUp (const juce::MouseEvent& event) override;
+    void valueChanged() override;
+    void paint (juce::Graphics& g) override;
+
+    // The filmstrips TavineLookAndFeel draws from: at the window's scale, and at twice it when
+    // given.
     const juce::Image knobStrip;
     const juce::Image ringStrip;
     const juce::Image knobStrip2x;
@@ -40,20 +57,6 @@ public:
     /** Called on the message thread whenever the user changes the value, by mouse or key, and
         when a drag ends (the editor shows the value meanwhile). */
     std::function<void()> onUserChange;
-
-    /** The value a key leads to from `current`, or nothing for a key the knob does not take. */
-    static std::optional<double> valueForKey (const juce::KeyPress& key, double current);
-
-    /** True while focus came from the keyboard, so the focus mark shows. */
-    bool showsFocusMark() const noexcept { return focusMark.isShown(); }
-
-    bool keyPressed (const juce::KeyPress& key) override;
-    void focusGained (FocusChangeType cause) override;
-    void focusLost (FocusChangeType cause) override;
-    void mouseDown (const juce::MouseEvent& event) override;
-    void mouseUp (const juce::MouseEvent& event) override;
-    void valueChanged() override;
-    void paint (juce::Graphics& g) override;
 
 private:
     // Declared after the strips: it is destroyed before the strips are released.
