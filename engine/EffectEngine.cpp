@@ -98,8 +98,8 @@ namespace tavine
         if (right != nullptr)
             delayRight.process (right, numSamples);
 
-        // The stages only need the flushed samples, which need nothing from the rest of the
-        // analysis: they run before it, outside the lock, and leave the flushed input behind for it.
+        // The stages need nothing from the analysis, so they run first and outside the lock; the
+        // flushed input they leave behind is what the analysis reads.
         stages.process (left, right, dryLeft(), dryRight(), numSamples, setting, peakEnvelope);
 
         {

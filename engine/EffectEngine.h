@@ -16,9 +16,9 @@ namespace tavine
     /** The sound engine: three enhancement stages behind a fixed delay, plus the analysis that
         drives the level rings and the history display.
 
-        This class is the engine's face: it slices host blocks, adds the noise floor, delays, holds
-        the lock, the meters' outlet and the history, and hands each slice to the two units that do
-        the work, EnhancementStages and SignalAnalysis.
+        The engine as the processor uses it: it slices host blocks, adds the noise floor, applies
+        the delay, owns the lock, the meters and the history, and hands each slice to
+        EnhancementStages and SignalAnalysis, which do the work.
 
         Threads: `prepare`, the setters and `process` belong to the audio side and never overlap
         (a host does not process while it prepares). The meters may be read from any thread at any
@@ -55,7 +55,8 @@ namespace tavine
         void setBypassed (bool shouldBeBypassed) noexcept { bypassed = shouldBeBypassed; }
 
         /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
-            length are accepted; non-finite input samples are treated as silence. */
+            length are accepted; non-finite input samples are treated as silence, and samples more
+            than 120 dB above full scale are limited. */
         void process (float* left, float* right, int numSamples) noexcept;
 
         /** Copies the newest history points into arrays that the caller has sized: colours first,

@@ -31,8 +31,8 @@ namespace tavine
 
     /** The stages' per-sample intermediates for one chunk of a slice: the mid values the peak
         follows, and the filtered stages' outputs as interleaved pairs (left and right, or in mono
-        red and blue), so that mixing them into the channels can run a register at a time after
-        the recursions. */
+        red and blue), so that the mix after the recursions can be vectorised, several samples per
+        instruction. */
     struct EnhancementStages::Lanes
     {
         static constexpr int length = 512;
@@ -136,8 +136,8 @@ namespace tavine
         const float blueFactor = blue ? blueLaw.of (setting.blueAmount, setting.x2Enabled) : 0.0f;
 
         // Every stage is one chain of its own per sample; stepping them in one loop lets their
-        // recursions and the peak's overlap instead of following each other. Two sections that
-        // see the same samples share a vector: a stage's left and right in stereo, the red and
+        // recursions and the peak's overlap instead of following each other. Sections that are
+        // always stepped together share a vector: a stage's left and right in stereo, the red and
         // the blue stage in mono.
         constexpr bool monoPair = ! stereo && red && blue;
         FilterSection::Cursor redLeft (redFilterLeft), blueLeft (blueFilterLeft);
@@ -159,8 +159,8 @@ namespace tavine
             float* const __restrict dryL = dryLeft + done;
             float* const __restrict dryR = dryRight + done;
 
-            // The mid values the peak follows, taken before the flush, and the flushed samples
-            // the stages and the analysis work on.
+            // The peak follows the mid values from before the flush; the stages and the analysis
+            // work on the flushed samples.
             lanes::forEach (n, [&] (int i, auto kind) noexcept {
                 using V = decltype (kind);
                 const auto flushed = [] (V v) noexcept { return lanes::select (lanes::magnitude (v) < flushThreshold, V {}, v); };

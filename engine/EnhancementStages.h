@@ -27,10 +27,10 @@ namespace tavine
         mix law; green scales the signal itself; x2 deepens all three. A stage at 0 costs nothing
         and leaves its sections' memories where they were.
 
-        On the way the stages flush the input (samples below 1e-8 become 0) into the caller's dry
-        buffers, which the analysis and the bypass read afterwards, and follow the peak of the mid
-        signal for the analysis: that recursion rides in the same loop as the filters', where it
-        overlaps with them at no cost.
+        The stages also flush the input (samples whose magnitude is below 1e-8 become 0) into the
+        caller's dry buffers, which the analysis and the bypass read afterwards, and follow the peak
+        of the mid signal for the analysis: that recursion shares the filters' loop, where it
+        overlaps with theirs at no cost.
     */
     class EnhancementStages
     {
@@ -51,7 +51,8 @@ namespace tavine
             stages' own; their memories are kept. */
         static void designStageFilters (double rate, FilterSection& red, FilterSection& blue);
 
-        /** The stage gain laws. */
+        /** The stage laws: green's gain on the signal; red's and blue's mix, the share of the
+            filtered signal added, which is the stage's gain in its band less 1. */
         static float greenGain (float amount, bool x2) noexcept;
         static float redMix (float amount, bool x2) noexcept;
         static float blueMix (float amount, bool x2) noexcept;
@@ -65,7 +66,8 @@ namespace tavine
         /** One slice, of at most the engine's slice length. Reads `left` and `right` (null in
             mono), writes the flushed input to `dryLeft` and, in stereo, `dryRight`, and the
             enhanced signal back to `left` and `right`. `peak` follows the mid signal's positive
-            excursions; every sample of the slice sees the peak reached at its end. */
+            excursions; the analysis takes the value it reaches at the slice's end for every sample
+            of the slice. */
         void process (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept;
 
     private:

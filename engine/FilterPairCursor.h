@@ -6,8 +6,9 @@
 namespace tavine
 {
     /** Two sections stepped side by side, one per lane of a two-double vector: each lane does
-        exactly the operations of FilterSection::Cursor::step, in the same order, so each section's output is
-        the same to the bit. Twice the work per instruction for a stereo pair. */
+        exactly the operations of FilterSection::Cursor::step, in the same order, so each
+        section's output is the same to the bit. Twice the work per instruction for two sections
+        stepped together: a stage's left and right, or a mono signal's red and blue. */
     class FilterPairCursor
     {
     public:

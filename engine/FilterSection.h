@@ -20,11 +20,12 @@ namespace tavine
         double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
     };
 
-    /** One first- or second-order recursive filter running in place over a float buffer.
+    /** One first- or second-order recursive filter: its design and its memory, stepped a sample
+        at a time through a Cursor.
 
         Coefficients and memory are doubles so that the 80 Hz band-pass stays accurate at high
-        sample rates; the output is flushed to exactly 0 below 1e-8 so the recursion never drifts
-        into denormals once the input falls silent.
+        sample rates; an output whose magnitude is below 1e-8 is flushed to exactly 0 so the
+        recursion never drifts into denormals once the input falls silent.
     */
     class FilterSection
     {

@@ -5,13 +5,12 @@
 
 #if defined(__SSE2__)
 #include <immintrin.h>
+#endif
 
 namespace tavine
 {
-#endif
-
-    /** Two doubles or four floats: the engine's passes that have no recursion work through their
-        samples a register at a time.
+    /** Vectors of two doubles or four floats, for the engine's passes that have no recursion:
+        vectorised, they work on several samples per instruction.
 
         Every operation here works lane by lane and is the same IEEE operation as its scalar
         counterpart (a division, a square root, a comparison and choice), so a value computed in a
@@ -49,7 +48,7 @@ namespace tavine
         inline void store (float* destination, float v) noexcept { *destination = v; }
         inline void store (double* destination, double v) noexcept { *destination = v; }
 
-        /** Calls `body (i, Floats {})` for each whole register of samples in [0, n), then
+        /** Calls `body (i, Floats {})` for each whole vector of samples in [0, n), then
             `body (i, float {})` for each sample left over. The second argument only names the kind
             of value to work with (`using V = decltype (kind)`), so one generic body is the loop for
             both. */
@@ -94,7 +93,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Doubles) _mm_cvtps_pd ((__m128) v);
 #else
-        return Doubles { (double) v[0], (double) v[1] };
+            return Doubles { (double) v[0], (double) v[1] };
 #endif
         }
 
@@ -103,7 +102,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Doubles) _mm_cvtps_pd (_mm_movehl_ps ((__m128) v, (__m128) v));
 #else
-        return Doubles { (double) v[2], (double) v[3] };
+            return Doubles { (double) v[2], (double) v[3] };
 #endif
         }
 
@@ -113,7 +112,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Floats) _mm_movelh_ps (_mm_cvtpd_ps ((__m128d) a), _mm_cvtpd_ps ((__m128d) b));
 #else
-        return Floats { (float) a[0], (float) a[1], (float) b[0], (float) b[1] };
+            return Floats { (float) a[0], (float) a[1], (float) b[0], (float) b[1] };
 #endif
         }
 
@@ -153,7 +152,7 @@ namespace tavine
 #if defined(__SSE2__)
             return _mm_movemask_pd ((__m128d) mask) != 0;
 #else
-        return (mask[0] | mask[1]) != 0;
+            return (mask[0] | mask[1]) != 0;
 #endif
         }
 
@@ -194,7 +193,7 @@ namespace tavine
 #if defined(__SSE2__)
             return _mm_movemask_ps ((__m128) mask) == 0xf;
 #else
-        return (mask[0] & mask[1] & mask[2] & mask[3]) != 0;
+            return (mask[0] & mask[1] & mask[2] & mask[3]) != 0;
 #endif
         }
 
@@ -205,7 +204,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Doubles) _mm_min_pd ((__m128d) a, (__m128d) b);
 #else
-        return select (a < b, a, b);
+            return select (a < b, a, b);
 #endif
         }
 
@@ -214,7 +213,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Doubles) _mm_max_pd ((__m128d) a, (__m128d) b);
 #else
-        return select (a > b, a, b);
+            return select (a > b, a, b);
 #endif
         }
 
@@ -223,7 +222,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Floats) _mm_min_ps ((__m128) a, (__m128) b);
 #else
-        return select (a < b, a, b);
+            return select (a < b, a, b);
 #endif
         }
 
@@ -232,7 +231,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Floats) _mm_max_ps ((__m128) a, (__m128) b);
 #else
-        return select (a > b, a, b);
+            return select (a > b, a, b);
 #endif
         }
 
@@ -254,7 +253,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Doubles) _mm_sqrt_pd ((__m128d) v);
 #else
-        return Doubles { std::sqrt (v[0]), std::sqrt (v[1]) };
+            return Doubles { std::sqrt (v[0]), std::sqrt (v[1]) };
 #endif
         }
 
@@ -263,7 +262,7 @@ namespace tavine
 #if defined(__SSE2__)
             return (Floats) _mm_sqrt_ps ((__m128) v);
 #else
-        return Floats { std::sqrt (v[0]), std::sqrt (v[1]), std::sqrt (v[2]), std::sqrt (v[3]) };
+            return Floats { std::sqrt (v[0]), std::sqrt (v[1]), std::sqrt (v[2]), std::sqrt (v[3]) };
 #endif
         }
 

@@ -39,9 +39,9 @@ namespace tavine
 
     /** The per-sample intermediates for one chunk of a slice. The analysis runs in passes: the
         recursions (windows, transient envelope, meters) each in a tight loop of their own, and
-        everything between them a register at a time. A chunk's worth stays in the first-level
-        cache from one pass to the next; to keep it small, a lane that a pass has used up carries
-        a later pass's values, under that value's own name. */
+        everything between them vectorised, several samples per instruction. A chunk's worth
+        stays in the first-level cache from one pass to the next; to keep it small, a lane that a
+        pass has used up carries a later pass's values, under that value's own name. */
     struct SignalAnalysis::Lanes
     {
         static constexpr int length = 512;
@@ -104,8 +104,8 @@ namespace tavine
 
     void SignalAnalysis::analyseChunk (const float* left, const float* right, int numSamples, float peakValue, HistoryBuffer& history) noexcept
     {
-        // The passes between the recursions run over whole registers; the lanes past the end of
-        // the chunk compute harmless values that nobody reads.
+        // The passes between the recursions run over whole vectors; the lanes past the end of the
+        // chunk compute harmless values that nobody reads.
         const int lanesLength = lanes::roundUp (numSamples);
         const bool hasPeak = peakValue > 0.0f;
 
@@ -236,7 +236,7 @@ namespace tavine
             lanes::store (densities + i, density);
 
             // Near-silent material would otherwise read as perfectly steady: the gate fades the
-            // red and blue targets out below a density of 0.0025.
+            // steadiness and transients targets out below a density of 0.0025.
             const auto full = density >= fullGate;
             Floats gate = one;
 
@@ -252,8 +252,8 @@ namespace tavine
 
     void SignalAnalysis::followTransients (int numSamples, int lanesLength) noexcept
     {
-        // The recursion alone; the levels, min ((float) value, 1) * gate, follow a register at a
-        // time.
+        // The recursion runs alone, sample by sample; the levels, min ((float) value, 1) * gate,
+        // are then worked out vectorised.
         const float* const __restrict excessSquares = chunk->excesses();
         const float* const __restrict gates = chunk->gates();
         double* const __restrict values = chunk->transientValues();
@@ -295,7 +295,8 @@ namespace tavine
 
     void SignalAnalysis::updateMetersAndHistory (int numSamples, HistoryBuffer& history) noexcept
     {
-        // The meters and the history, in sample order.
+        // Sample by sample, so that each history point's colour code sums the meters up to the
+        // sample that completed the point.
         const float* const __restrict transientLevels = chunk->transientLevels();
         const float* const __restrict steadiness = chunk->steadiness();
         const float* const __restrict densities = chunk->densities();

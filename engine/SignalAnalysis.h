@@ -15,8 +15,9 @@ namespace tavine
         long-term RMS of the mid signal against its peak; `blueMeter` the transients, how far the
         short-term power rises above the long-term one; `redMeter` the steadiness, what the
         transients leave, pulled down hard by a fifth root. A gate fades steadiness and transients
-        out for near-silent material. The meters have a peak-and-release ballistic, and their sums
-        since the last history point become that point's colour code.
+        out for near-silent material. Steadiness and transients have a peak-and-release ballistic;
+        density has none and follows its long window directly. The meters' sums since the last
+        history point become that point's colour code.
 
         Threads: `analyse` runs on the audio thread, under the engine's lock, which also guards the
         history it writes to. The meters may be read from any thread without a lock.
@@ -41,8 +42,9 @@ namespace tavine
         float getGreenMeter() const noexcept { return greenMeter.load (std::memory_order_relaxed); }
         float getBlueMeter() const noexcept { return blueMeter.load (std::memory_order_relaxed); }
 
-        /** The colour code for three meter sums (blue in bits 16-23, red in 8-15, green in 0-7):
-            each sum's share of their total, in 0..255. */
+        /** The colour code for three meter sums (blue, the transients, in bits 16-23; red, the
+            steadiness, in 8-15; green, the density, in 0-7): each sum's share of their total, in
+            0..255. */
         static int packColourCode (float blueSum, float redSum, float greenSum) noexcept;
 
         /** A colour code taken apart: each meter's share of its history point, out of 255. */

@@ -87,7 +87,7 @@ namespace ArtworkStyle
 
     /** Makes what follows, drawn in the window's pixels, land on an image `scale`
         times larger (the artwork for high-density displays). At scale 1 the
-        context is left alone, so the 1x images stay exactly as they were. */
+        context is left alone, so the 1x images do not depend on the scaling at all. */
     inline void scaleDrawing (juce::Graphics& g, int scale)
     {
         if (scale != 1)

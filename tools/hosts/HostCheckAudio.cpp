@@ -5,8 +5,10 @@
 //
 // `signal` writes the input every host is given: two seconds of 32-bit float WAV with a lone
 // impulse at frame 1000 (where an output that is late or early shows at a glance) and then
-// tones in the red, green and blue stages' bands with a few clicks for the transient meter, a
-// little different in each channel so that swapped or copied channels show too.
+// tones at 80 Hz, 1 kHz and 10 kHz (the red stage's band, the middle that only green's gain
+// touches, and the blue stage's band, or a fifth of the rate where that is lower) with a click
+// every quarter second for the transients, a little different in each channel so that swapped
+// or copied channels show too.
 //
 // `compare` tells whether what a host made of that file is what Tavine itself makes of it.
 // Hosts write their results in their own ways (a latency they did or did not compensate, a
@@ -43,7 +45,7 @@ namespace
 
         if (file == nullptr)
         {
-            std::fprintf (stderr, "tavine_compare_audio: cannot read %s: %s\n", path, sf_strerror (nullptr));
+            std::fprintf (stderr, "tavine_host_check_audio: cannot read %s: %s\n", path, sf_strerror (nullptr));
             return false;
         }
 

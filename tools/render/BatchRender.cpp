@@ -129,7 +129,8 @@ int BatchRender::run (std::ostream& messages)
         bar.update (done / (double) juce::jmax ((std::size_t) 1, progress.size()));
     };
 
-    // Renders files until none is left. The thread that draws the bar passes drawBar.
+    // Renders files until none is left. A lone worker draws the bar itself; several leave it to
+    // the thread that waits for them.
     const auto work = [&] (bool drawBar) {
         for (auto index = next++; index < outcomes.size(); index = next++)
         {

@@ -21,8 +21,8 @@ protected:
 private:
     HostedSource() = default;
 
-    // Members in the order they must be built: the instance goes before its format and
-    // before the folder that holds the link to its LV2 bundle.
+    // Members in the order they must be built; destroyed in reverse, the instance goes before
+    // its format, and both before the folder that holds the link to its LV2 bundle.
     juce::File linkFolder;
     std::unique_ptr<juce::AudioPluginFormat> format;
     std::unique_ptr<juce::AudioPluginInstance> instance;

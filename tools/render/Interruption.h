@@ -17,6 +17,7 @@ namespace Interruption
     /** The exit status for the signal received: 128 plus its number. */
     int exitStatus() noexcept;
 
-    /** Fails with "interrupted" once a signal has come. */
+    /** Fails once a signal has come, saying which ("interrupted: nothing was written" for
+        Ctrl-C, "terminated: ..." or "hung up: ..."). */
     juce::Result check();
 } // namespace Interruption

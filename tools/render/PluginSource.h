@@ -23,7 +23,7 @@ class PluginSource
 public:
     virtual ~PluginSource() = default;
 
-    /** The processor compiled into this program, with the same setting. */
+    /** The processor compiled into this program, from the same sources as the plug-ins. */
     static std::unique_ptr<PluginSource> createBuiltIn();
 
     /** A plug-in binary: a VST3 bundle, a VST2 library, an LV2 bundle or an LV2 URI. Null,

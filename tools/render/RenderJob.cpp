@@ -479,7 +479,7 @@ juce::Result RenderJob::run (const Progress& reportProgress)
             processWatched (*source, block, recorder, picture);
         }
 
-        // The part of this block that falls after the dropped start.
+        // How many of this block's samples still fall in the dropped start.
         const auto skip = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, compensation - position);
 
         // A sound processor never gets here; a damaged binary or a fault of ours might, and a
