@@ -4,11 +4,11 @@
 
 namespace tavine
 {
-    HistoryBuffer::HistoryBuffer (double windowMs, double interval)
+    HistoryBuffer::HistoryBuffer (double windowMs, double intervalSeconds)
         : windowMilliseconds (windowMs)
         , windowLength (windowLengthFor (44100.0, windowMs))
         , powers ((std::size_t) std::max (1, windowLength), 0.0)
-        , pointInterval (interval)
+        , pointInterval (intervalSeconds)
     {
         windowLength = std::max (1, windowLength);
     }

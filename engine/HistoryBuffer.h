@@ -19,7 +19,7 @@ namespace tavine
     public:
         static constexpr int ringCapacity = 401;
 
-        HistoryBuffer (double windowMilliseconds, double pointInterval);
+        HistoryBuffer (double windowMilliseconds, double pointIntervalSeconds);
 
         /** Sets the buffer up for a rate: re-sizes the power window, empties it and the level
             ring. The colour ring keeps its codes. Allocates: never call on the audio thread. */

@@ -17,7 +17,7 @@ namespace
     constexpr int settleSamples = 4096;
 
     // At least this many samples are compared, rounded to whole periods of the sine.
-    constexpr int minimumWindow = 4096;
+    constexpr int minimumWindowSamples = 4096;
 
     // The sine's complex amplitude over [start, start + length): its correlation with e^-jwn.
     std::complex<double> phasor (const std::vector<float>& x, int start, int length, double omega)
@@ -34,18 +34,18 @@ namespace
     }
 } // namespace
 
-std::vector<double> ResponseMeasurement::logFrequencies (double low, double high, int stepsPerOctave)
+std::vector<double> ResponseMeasurement::logFrequencies (double lowHz, double highHz, int stepsPerOctave)
 {
-    std::vector<double> frequencies;
-    const int steps = (int) std::lround (std::log2 (high / low) * stepsPerOctave);
+    std::vector<double> frequenciesHz;
+    const int steps = (int) std::lround (std::log2 (highHz / lowHz) * stepsPerOctave);
 
     for (int i = 0; i <= steps; ++i)
-        frequencies.push_back (low * std::pow (high / low, (double) i / (double) steps));
+        frequenciesHz.push_back (lowHz * std::pow (highHz / lowHz, (double) i / (double) steps));
 
-    return frequencies;
+    return frequenciesHz;
 }
 
-std::vector<double> ResponseMeasurement::gainsInDecibels (const Setting& setting, const std::vector<double>& frequencies)
+std::vector<double> ResponseMeasurement::gainsInDecibels (const Setting& setting, const std::vector<double>& frequenciesHz)
 {
     ZarivirAudioProcessor processor;
     processor.prepareToPlay (sampleRate, blockSize);
@@ -62,15 +62,15 @@ std::vector<double> ResponseMeasurement::gainsInDecibels (const Setting& setting
     juce::MidiBuffer midi;
     std::vector<double> gains;
 
-    for (const double frequency : frequencies)
+    for (const double frequencyHz : frequenciesHz)
     {
-        const double periods = std::ceil (minimumWindow * frequency / sampleRate);
-        const int window = (int) std::lround (periods * sampleRate / frequency);
+        const double periods = std::ceil (minimumWindowSamples * frequencyHz / sampleRate);
+        const int window = (int) std::lround (periods * sampleRate / frequencyHz);
         const int total = (settleSamples + latency + window + blockSize - 1) / blockSize * blockSize;
         std::vector<float> input ((std::size_t) total), output ((std::size_t) total);
 
         for (int n = 0; n < total; ++n)
-            input[(std::size_t) n] = amplitude * (float) std::sin (twoPi * frequency * (double) n / sampleRate);
+            input[(std::size_t) n] = amplitude * (float) std::sin (twoPi * frequencyHz * (double) n / sampleRate);
 
         for (int start = 0; start < total; start += blockSize)
         {
@@ -81,7 +81,7 @@ std::vector<double> ResponseMeasurement::gainsInDecibels (const Setting& setting
             std::copy (block.getReadPointer (0), block.getReadPointer (0) + blockSize, output.data() + start);
         }
 
-        const double omega = twoPi * frequency / sampleRate;
+        const double omega = twoPi * frequencyHz / sampleRate;
         const auto in = phasor (input, settleSamples, window, omega);
         const auto out = phasor (output, settleSamples + latency, window, omega);
         gains.push_back (20.0 * std::log10 (std::abs (out) / std::abs (in)));

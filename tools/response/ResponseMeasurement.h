@@ -19,10 +19,10 @@ namespace ResponseMeasurement
         bool x2 = false;
     };
 
-    /** Frequencies from `low` to `high` (both included) in equal steps per octave. */
-    std::vector<double> logFrequencies (double low, double high, int stepsPerOctave);
+    /** Frequencies from `lowHz` to `highHz` (both included) in equal steps per octave. */
+    std::vector<double> logFrequencies (double lowHz, double highHz, int stepsPerOctave);
 
     /** The processor's gain in decibels at each frequency, measured with a sine of that
         frequency in both channels. */
-    std::vector<double> gainsInDecibels (const Setting& setting, const std::vector<double>& frequencies);
+    std::vector<double> gainsInDecibels (const Setting& setting, const std::vector<double>& frequenciesHz);
 } // namespace ResponseMeasurement
