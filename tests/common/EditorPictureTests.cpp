@@ -49,7 +49,8 @@ TEST (EditorPicture, TicksWhenATenthOfASecondOfAudioHasGoneBy)
 {
     Watched watched, untouched;
 
-    // Ten blocks of 10 ms, as tavine_snapshot feeds them: nothing shows before the tenth.
+    // Blocks of 10 ms, as tavine_snapshot feeds them: one sample short of 100 ms nothing shows,
+    // and the next sample brings the tick.
     for (int block = 0; block < 9; ++block)
         watched.playAndAdvance (441);
 

@@ -3,7 +3,7 @@
 # each in a folder of its own that holds the files the README's examples name (song.wav,
 # song.flac, saved.state, stems/*.wav), with the plug-ins where setup.sh installs them in a
 # scratch home, and the built renderer on PATH. A command passes when it exits with 0 and
-# every file or folder it names that was not there before now exists and is not empty.
+# every file or folder it names that was not there before exists afterwards and is not empty.
 #
 # usage: ReadmeExamples.sh README.md RENDERER VST3_MODULE LV2_BUNDLE
 set -euo pipefail

@@ -1,6 +1,6 @@
 // The README's figures for what each knob does, measured here through the processor the way a
 // user would measure them: a steady sine in, the output compared with the input. The README
-// keeps them between the markers below; a figure that no longer matches the engine fails.
+// keeps them between the markers below; a figure that does not match the engine fails.
 //
 //   <!-- figures: ... -->
 //   | knob at 1, the others at 0 | x2 | 80 Hz | 1 kHz | ... |

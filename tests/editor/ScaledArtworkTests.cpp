@@ -125,8 +125,8 @@ TEST_F (ScaledEditor, IsSharperThanTheNormalPictureEnlarged)
 
 TEST_F (ScaledEditor, AtNormalScaleDrawsTheNormalArtworkAsBefore)
 {
-    // The 1x images exactly where they always were: the background around the toggle and
-    // the knobs' first frames.
+    // The 1x images exactly where the layout puts them: the background in the strip between
+    // the logos and the history panel, and the red knob's and ring's first frames.
     const auto picture = snapshot (1.0f);
     const auto background = resource (BinaryData::background_png, BinaryData::background_pngSize);
     EXPECT_EQ (test::differingPixels (picture, background, { 0, 30, EditorLayout::width, 4 }), 0);

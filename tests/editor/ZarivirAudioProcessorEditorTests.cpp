@@ -91,7 +91,7 @@ TEST (Editor, RepaintsOnlyTheKnobWhoseMeterChanged)
     EXPECT_EQ (green.count, greenBefore);
     EXPECT_EQ (blue.count, blueBefore);
 
-    editor.greenKnob.ringLevel = -1.0f; // as if the green meter moved on its own
+    editor.greenKnob.ringLevel = -1.0f; // a ring level that differs from the density meter
     editor.timerCallback();
     EXPECT_EQ (red.count, redBefore);
     EXPECT_EQ (green.count, greenBefore + 1);

@@ -146,8 +146,8 @@ TEST (Meters, TransientEnvelopeRisesTowardsFourFifths)
 
 TEST (Meters, PeakTakesAboutEighteenSecondsToFallFromFullScale)
 {
-    // In the engine the peak falls by e every second, until only the noise floor (at most
-    // 1e-7) holds it up.
+    // In the engine the peak falls by a factor of e every second, until only the noise floor
+    // (at most 1e-7) holds it up.
     EffectEngine engine;
     std::vector<float> impulse (1024, 0.0f);
     impulse[0] = 1.0f;
@@ -261,7 +261,7 @@ TEST (History, ColourCodePacking)
         EXPECT_TRUE (code == 0x00555555 || code == 0x00545454) << std::hex << code;
     }
 
-    // A steady sine: dense and steady, the code leans towards red and green, and taking the
+    // A steady sine: its code carries steadiness and density and no transients, and taking the
     // code starts the sums afresh.
     EffectEngine engine;
     play (engine, sineFor (engine, 3.0));

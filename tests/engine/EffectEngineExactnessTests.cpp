@@ -263,7 +263,8 @@ TEST (EngineMatchesReference, ThroughResetAndRateChanges)
 
 TEST (EngineMatchesReference, ConstantAmountsOverLongBlocks)
 {
-    // The configuration the benchmark measures, and all stages off, each held for many blocks.
+    // The two configurations the benchmark measures (every stage full with x2, and every stage
+    // off) and half amounts, each held for many blocks.
     for (const auto& amounts : { Amounts { 1.0f, 1.0f, 1.0f, true }, Amounts { 0.0f, 0.0f, 0.0f, false }, Amounts { 0.5f, 0.5f, 0.5f, false } })
     {
         for (const int blockSize : { 32, 512, 4096 })

@@ -62,7 +62,8 @@ TEST (EffectEngine, PrepareSizesEverythingForTheRate)
         double attackSamples, releaseSamples;
     };
 
-    // Each row is prepared on a fresh engine; 22050 keeps the 512 of construction.
+    // Each row is prepared on a fresh engine. At 22050 the delay law gives 0 samples, which
+    // the delay line ignores, so it keeps the 512 of construction.
     for (const auto row : { Row { 22050, 6615, 441, 512, 1653.75, 6615 },
                             Row { 44100, 13230, 882, 512, 3307.5, 13230 },
                             Row { 48000, 14400, 960, 512, 3600, 14400 },
@@ -376,7 +377,8 @@ TEST (EffectEngine, BypassIsTheDelayedDrySignalAndLeavesNothingToCatchUpOn)
     for (std::size_t i = 512; i < input.size(); ++i)
         ASSERT_NEAR (b[i], input[i - 512], 2.0e-7f) << i;
 
-    // The meters and history went on while bypassed.
+    // The analysis went on while bypassed: its meters match those of the engine that
+    // processed throughout.
     EXPECT_EQ (toggled.getRedMeter(), processed.getRedMeter());
     EXPECT_EQ (toggled.getBlueMeter(), processed.getBlueMeter());
 }

@@ -101,7 +101,8 @@ TEST (EnhancementStages, LawsAtFullAmount)
 }
 
 // Each slice switches to another stage set, so a stage that is off for a slice has to keep its
-// sections' memories and resume from them; the slice lengths leave every remainder of a register.
+// sections' memories and resume from them. The slice lengths leave every remainder of a vector
+// of four floats, and two of them run past the stages' 512-sample chunk.
 TEST (EnhancementStages, EveryStageSetInMonoAndStereoMatchesPlainPerSampleProcessing)
 {
     constexpr double rate = 48000.0;
@@ -144,6 +145,8 @@ TEST (EnhancementStages, EveryStageSetInMonoAndStereoMatchesPlainPerSampleProces
 
 TEST (StageSetting, KnobsCrossMixIntoTheStageAmounts)
 {
+    // Each knob drives its own stage with 90 % and each other stage with 5 %; the weights sum
+    // to 1, so equal knobs give exactly that amount to every stage.
     auto setting = StageSetting::fromKnobs (1.0f, 0.0f, 0.0f, 0.0f);
     EXPECT_EQ (setting.redAmount, 0.9f);
     EXPECT_EQ (setting.greenAmount, 0.05f);

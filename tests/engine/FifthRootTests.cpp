@@ -1,5 +1,5 @@
 // The engine's own power of 0.2f must give the C library's powf to the bit: it replaces the
-// library call in the steadiness target, whose value the red meter and the history carry.
+// library call in the steadiness target, whose value the steadiness meter and the history carry.
 #include "engine/FifthRoot.h"
 
 #include <gtest/gtest.h>

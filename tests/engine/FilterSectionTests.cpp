@@ -11,8 +11,8 @@ using namespace tavine;
 
 namespace
 {
-    // Steady-state gain in dB of a section at one frequency, measured over whole periods
-    // after the transient has died away.
+    // Steady-state gain in dB of a section at one frequency: the RMS over one second, after a
+    // first second in which the transient dies away.
     double gainAt (FilterSection& section, double frequency, double rate)
     {
         const int settle = (int) rate;  // one second
@@ -119,7 +119,7 @@ TEST (FilterSection, KeepsItsMemoryAcrossRedesignAndReachesExactSilence)
     EngineProbe::processInPlace (redesigned, actual.data() + 2000, 2000);
     EXPECT_EQ (actual, expected);
 
-    // Silence after signal: exact zeros after a finite time, and they stay.
+    // Silence after signal: the output reaches exact zero within the silence.
     std::vector<float> silence (200000, 0.0f);
     EngineProbe::processInPlace (redesigned, silence.data(), (int) silence.size());
     EXPECT_EQ (silence.back(), 0.0f);

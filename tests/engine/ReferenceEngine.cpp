@@ -356,7 +356,7 @@ namespace reference
                 green = 0.0f;
 
             // Near-silent material would otherwise read as perfectly steady: the gate fades the
-            // red and blue targets out below a density of 0.0025.
+            // steadiness and transient targets out below a density of 0.0025.
             const float gate = std::min (std::sqrt (green) * 20.0f, 1.0f);
             const float transientLevel = std::min ((float) transient, 1.0f) * gate;
 

@@ -1,11 +1,12 @@
 #pragma once
 
-// The engine's signal path and analysis exactly as first written: plain per-stage loops, one
-// operation after another. The tests hold the optimised engine to bit-identical output against
-// it, so these loops must never be "improved" - change them only when the sound is meant to
-// change. What was never optimised (the filter design, the stage laws, the noise generator's
-// draws, the envelope, the history's rings, the colour code) is the engine's own, so that the
-// difference between the two is exactly the optimisation.
+// The engine's signal path and analysis written the straightforward way: plain per-stage loops,
+// one operation after another. The tests hold the optimised engine to bit-identical output
+// against it, so these loops must never be "improved" - change them only when the sound is meant
+// to change. What the engine does not optimise (the filter design, the stage laws, the noise
+// generator's draws, the envelope, the history's rings, the colour code) is taken from the engine
+// itself, so that the difference between the two is exactly the optimisation; those pieces are
+// pinned by tests of their own.
 
 #include "engine/Envelope.h"
 #include "engine/FilterSection.h"
@@ -202,8 +203,8 @@ namespace reference
         JUCE_DECLARE_NON_COPYABLE (HistoryBuffer)
     };
 
-    /** The sound engine: three enhancement stages behind a fixed delay, plus the analysis that
-        drives the level rings and the history display.
+    /** The reference for EffectEngine: three enhancement stages behind a fixed delay, plus the
+        analysis that drives the level rings and the history display.
 
         Threads: `prepare`, the setters and `process` belong to the audio side and never overlap
         (a host does not process while it prepares). The meters may be read from any thread at any
@@ -235,7 +236,9 @@ namespace reference
         void setX2Enabled (bool enabled) noexcept { x2Enabled = enabled; }
 
         /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
-            length are accepted; non-finite input samples are treated as silence. */
+            length are accepted; non-finite input samples are treated as silence. Unlike the
+            engine it does not limit samples more than 120 dB above full scale, so the two are
+            compared only on material far below that. */
         void process (float* left, float* right, int numSamples) noexcept;
 
         /** Copies the newest history points into arrays that the caller has sized: colours first,
@@ -259,7 +262,7 @@ namespace reference
         /** Restarts the noise floor from a fixed seed, so that renders and tests repeat exactly. */
         void setNoiseSeed (juce::int64 seed) noexcept { noise.setSeed (seed); }
 
-        // Read-only views for tests, benchmarks and tools.
+        // Read-only views for the comparison.
         float getRedAmount() const noexcept { return redAmount; }
         float getGreenAmount() const noexcept { return greenAmount; }
         float getBlueAmount() const noexcept { return blueAmount; }

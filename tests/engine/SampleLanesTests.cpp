@@ -1,5 +1,5 @@
-// The lane helpers stand in for the library's clamp, min, max and abs in code whose output must
-// not change by a bit: they have to agree with them on every value, NaN and signed zeros too.
+// The lane helpers stand in for the library's clamp, min, max, abs and sqrt in code whose output
+// must not change by a bit: they have to agree with them on every value, NaN and signed zeros too.
 #include "engine/SampleLanes.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +36,9 @@ namespace
         return std::memcmp (&a, &b, sizeof (T)) == 0;
     }
 
-    // Runs f on lanes filled from `values`, lane k taking values[(start + k) % size], and
-    // compares each lane with g on the same value.
+    // Runs f on lanes filled from `values`, lane k taking values[(start + 7 * k) % size] so that
+    // one vector mixes values from across the list, and compares each lane with g on the same
+    // value.
     template <typename Lanes, typename T, typename LaneOp, typename ScalarOp>
     void expectLanesMatch (const std::vector<T>& values, LaneOp f, ScalarOp g, const char* what)
     {

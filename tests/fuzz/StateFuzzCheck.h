@@ -63,9 +63,9 @@ namespace test
         }
 
         // The audio that follows: longer than the delay, so that the restored setting, not
-        // just the noise floor, reaches the output, which must be what the processor that
-        // loaded the state saved after the restore makes of the same input (two noise floors
-        // apart).
+        // just the noise floor, reaches the output. It must be what `reloaded`, which loaded the
+        // state saved after the restore, makes of the same input, up to the two instances' noise
+        // floors lifted by the stages.
         const int numSamples = 2 * processor.getLatencySamples();
         juce::AudioBuffer<float> buffer (2, numSamples);
 

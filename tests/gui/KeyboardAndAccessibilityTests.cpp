@@ -196,7 +196,7 @@ TEST_F (KeyboardEditor, AKeyShowsTheValueAsHostsWriteItOverTheKnobsWord)
     EXPECT_TRUE (EditorLayout::knobPanel.contains (editor.valueBubble.getBounds())) << "it sits on the knob panel";
     EXPECT_FALSE (editor.valueBubble.getBounds().intersects (EditorLayout::blueKnob)) << "it leaves the knob itself in view";
 
-    // It shows in the window, and nowhere but its own place.
+    // It shows in the window at its own place, and leaves the history panel as it was.
     const auto after = editor.createComponentSnapshot (editor.getLocalBounds());
     EXPECT_GT (test::differingPixels (before, after, editor.valueBubble.getBounds()), 100);
     EXPECT_EQ (test::differingPixels (before, after, EditorLayout::displayWindow), 0);

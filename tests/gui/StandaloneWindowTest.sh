@@ -22,8 +22,8 @@ cleanup ()
 trap cleanup EXIT
 
 # A home of its own: the standalone keeps its settings and the plug-in's state there, and a
-# fresh one starts from the defaults. Muting the input avoids the feedback banner over the
-# window, which has nothing to do with the editor.
+# fresh one starts from the defaults. With the input left unmuted the standalone shows no banner
+# about muting it (against feedback) over the window, which has nothing to do with the editor.
 export HOME=$work
 mkdir -p "$work/.config"
 cat > "$work/.config/Tavine.settings" <<'SETTINGS'

@@ -519,9 +519,10 @@ namespace
     }
 
     // Input that no microphone produces, at every rate in mono and stereo, each kind in one
-    // block: the output stays finite and free of denormals, and after a NaN or an infinity the
-    // plug-in falls silent again once the delay and the filters' ring have passed. Here on the
-    // test's own thread with nothing else going on, so a fault repeats exactly.
+    // block: the output stays finite (and the silence rendered after it free of denormals), and
+    // after a NaN or an infinity the plug-in falls silent again once the delay and the filters'
+    // ring have passed. Here on the test's own thread with nothing else going on, so a fault
+    // repeats exactly.
     TEST_P (AbuseSweep, KeepsOutputFiniteAndFallsSilentAfterHostileInput)
     {
         const std::atomic<bool> noMessageSide { true };

@@ -58,6 +58,7 @@ namespace test
         EXPECT_EQ (editor->sizeForHost (2.0f), juce::Rectangle<int> (900, 600));
         editor->close();
 
+        // At 125 % the window is 563 x 375 (562.5 rounded up), then doubled.
         ASSERT_TRUE (EditorSettings::saveZoom (1.25f));
         ASSERT_TRUE (editor->open());
         EXPECT_EQ (editor->sizeForHost (2.0f), juce::Rectangle<int> (1126, 750));

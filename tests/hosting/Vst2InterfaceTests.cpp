@@ -301,8 +301,8 @@ namespace
         EXPECT_EQ (dispatch (effCanDo, 0, 0, query.data()), GetParam().answer);
     }
 
-    // No MIDI either way; time info, window rules and bypass yes. Anything the plug-in does
-    // not know gets "don't know" (0), never a guess.
+    // No MIDI either way, and no opening or closing from any thread; time info, window rules
+    // and bypass yes. Anything the plug-in does not know gets "don't know" (0), never a guess.
     INSTANTIATE_TEST_SUITE_P (Queries,
                               Vst2CanDo,
                               testing::Values (CanDoCase { "receiveVstEvents", -1 },

@@ -163,6 +163,8 @@ TEST (ZarivirAudioProcessor, EveryBlockHandsTheParametersToTheEngine)
     setParameters (processor, 0.0f, 1.0f, 0.0f, 0.5f);
     runBlock (processor, 2, 0); // even an empty block updates the amounts
 
+    // The knobs cross-mix into the stage amounts (StageSetting::fromKnobs): green at 1 gives its
+    // own stage 0.9 and each of the others 0.05.
     EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).redAmount, 0.05f);
     EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).greenAmount, 0.9f);
     EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).blueAmount, 0.05f);
@@ -181,6 +183,8 @@ TEST (ZarivirAudioProcessor, NonFiniteParameterValuesCountAsZero)
     parameter (processor, ParameterIds::green).setValue (std::numeric_limits<float>::quiet_NaN());
     runBlock (processor, 2, 64);
 
+    // Green counts as 0: red's stage gets 0.9 from its knob and 0.05 from blue's, green's
+    // stage only 0.05 from each of the others.
     EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).redAmount, 0.95f);
     EXPECT_EQ (tavine::EngineProbe::setting (processor.getEngine()).greenAmount, 0.1f);
     EXPECT_TRUE (std::isfinite (tavine::EngineProbe::setting (processor.getEngine()).blueAmount));
@@ -191,6 +195,7 @@ TEST (ZarivirAudioProcessor, ReportsTheDelayAsLatencyAtEveryRate)
     ZarivirAudioProcessor processor;
     EXPECT_EQ (processor.getLatencySamples(), 512);
 
+    // 22050 gives no delay of its own, so it keeps the 2048 samples of the rate before it.
     for (const auto& [rate, latency] : { std::pair { 48000.0, 512 }, { 96000.0, 1024 }, { 192000.0, 2048 }, { 22050.0, 2048 }, { 44100.0, 512 } })
     {
         processor.prepareToPlay (rate, 512);

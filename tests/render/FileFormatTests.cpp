@@ -12,7 +12,8 @@
 
 namespace
 {
-    // What the render of the programme below at full setting is compared with.
+    // The setting of every render below, and of the processor used directly that it is
+    // compared with: every stage at work, x2 on.
     const ParameterValues setting { 0.8f, 0.6f, 1.0f, 1.0f };
     const juce::StringArray settingArguments { "--red", "0.8", "--green", "0.6", "--blue", "1", "--x2" };
 

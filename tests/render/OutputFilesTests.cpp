@@ -134,7 +134,7 @@ namespace
         EXPECT_EQ (loudPicture.getWidth(), EditorLayout::width);
         EXPECT_EQ (loudPicture.getHeight(), EditorLayout::height);
 
-        // The history panel and the rings show the material; after silence they stay dark.
+        // The history panel shows the material; after silence it stays dark.
         const auto panel = EditorLayout::displayWindow;
         EXPECT_GT (test::differingPixels (loudPicture, silentPicture, panel), panel.getWidth() * panel.getHeight() / 10) << "the history panel should show the loud file";
 

@@ -57,7 +57,8 @@ namespace
         { "x2button_2x", BinaryData::x2button_2x_png, BinaryData::x2button_2x_pngSize, EditorLayout::toggleWidth * 2, EditorLayout::toggleHeight * 4, 6 },
     };
 
-    /** Each 1x image beside its 2x drawing. */
+    /** The first normalCount images are the 1x ones; each one's 2x drawing sits normalCount
+        places further on. */
     constexpr int normalCount = 8;
     static_assert (std::size (resources) == 2 * normalCount, "every image has its 2x drawing");
 
@@ -218,7 +219,7 @@ TEST (ImageResourceStrips, HoldFifteenSquareFramesWithAlpha)
 
     for (const auto& resource : resources)
     {
-        // The knob and ring strips, at both scales: the only images taller than the window.
+        // The knob and ring strips, at both scales: the only images taller than the 2x window.
         if (resource.height <= EditorLayout::height * 2)
             continue;
 

@@ -25,7 +25,7 @@ refused ()
     fi
 }
 
-# Each of these was once read as some other number, or as 0, instead of being refused.
+# A lenient reader would take each of these as some other number, or as 0, instead of refusing it.
 refused --red 0.5.3
 refused --blue ""
 refused --blue

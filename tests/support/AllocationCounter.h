@@ -6,8 +6,9 @@ namespace test
 
         The test binary replaces malloc, calloc, realloc, free and the aligned variants (and so
         every operator new and delete built on them) with counting versions that forward to the
-        C library. Counting is off in sanitizer builds, whose runtimes own the allocator: there
-        `isAvailable` is false.
+        C library; on Windows, where the C library cannot be replaced, the linker wraps malloc,
+        calloc, realloc and free instead. Counting is off in sanitizer builds, whose runtimes own
+        the allocator: there `isAvailable` is false.
     */
     class ScopedAllocationCounter
     {
