@@ -377,8 +377,23 @@ TEST (EffectEngine, BypassIsTheDelayedDrySignalAndLeavesNothingToCatchUpOn)
     for (std::size_t i = 512; i < input.size(); ++i)
         ASSERT_NEAR (b[i], input[i - 512], 2.0e-7f) << i;
 
-    // The analysis went on while bypassed: its meters match those of the engine that
-    // processed throughout.
+    // The analysis went on while bypassed: its meters and history match those of the engine
+    // that processed throughout.
     EXPECT_EQ (toggled.getRedMeter(), processed.getRedMeter());
+    EXPECT_EQ (toggled.getGreenMeter(), processed.getGreenMeter());
     EXPECT_EQ (toggled.getBlueMeter(), processed.getBlueMeter());
+
+    juce::Array<float> toggledLevels, processedLevels;
+    juce::Array<int> toggledColours, processedColours;
+
+    for (auto* array : { &toggledLevels, &processedLevels })
+        array->resize (399);
+
+    for (auto* array : { &toggledColours, &processedColours })
+        array->resize (400);
+
+    ASSERT_TRUE (toggled.copyHistory (toggledLevels, toggledColours));
+    ASSERT_TRUE (processed.copyHistory (processedLevels, processedColours));
+    EXPECT_EQ (toggledLevels, processedLevels);
+    EXPECT_EQ (toggledColours, processedColours);
 }

@@ -25,16 +25,6 @@ namespace tavine
         static const FilterSection& blueFilter (const EffectEngine& engine) noexcept { return engine.stages.blueFilterLeft; }
         static juce::CriticalSection& lock (EffectEngine& engine) noexcept { return engine.engineLock; }
 
-        /** Packs the meter sums since the last history point into a colour code and starts new
-            sums, as completing a point does. */
-        static int takeColourCode (EffectEngine& engine) noexcept
-        {
-            auto& analysis = engine.analysis;
-            const int code = SignalAnalysis::packColourCode (analysis.blueMeterSum, analysis.redMeterSum, analysis.greenMeterSum);
-            analysis.blueMeterSum = analysis.redMeterSum = analysis.greenMeterSum = 0.0f;
-            return code;
-        }
-
         // The building blocks, one call at a time, through the same cursors the engine runs them
         // with.
         static void processInPlace (FilterSection& section, float* samples, int numSamples) noexcept
