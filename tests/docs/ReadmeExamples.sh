@@ -5,13 +5,16 @@
 # scratch home, and the built renderer on PATH. A command passes when it exits with 0 and
 # every file or folder it names that was not there before exists afterwards and is not empty.
 #
-# usage: ReadmeExamples.sh README.md RENDERER VST3_MODULE LV2_BUNDLE
+# usage: ReadmeExamples.sh README.md RENDERER VST3_MODULE LV2_BUNDLE [all|renderer-only]
+# renderer-only leaves out the other hosts' commands, for plug-ins built with a sanitizer,
+# which a host without the sanitizer's runtime cannot load.
 set -euo pipefail
 
 readme=$1
 renderer=$2
 vst3Module=$3
 lv2Bundle=$4
+which=${5:-all}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -53,6 +56,11 @@ index=0
 for command in "${commands[@]}"; do
     index=$((index + 1))
     program=${command%% *}
+
+    if [[ $program != tavine-render && $which == renderer-only ]]; then
+        echo "skipped (a sanitized plug-in in an uninstrumented host): $command"
+        continue
+    fi
 
     if ! command -v "$program" > /dev/null; then
         echo "skipped (no $program here): $command"
