@@ -134,6 +134,8 @@ void ZarivirAudioProcessorEditor::resized()
 
 void ZarivirAudioProcessorEditor::timerCallback()
 {
+    // Each ring shows the meter named after its knob: steadiness around red, density around
+    // green, transients around blue.
     const auto& engine = processor.getEngine();
     const float meters[] = { engine.getRedMeter(), engine.getGreenMeter(), engine.getBlueMeter() };
     ZarivirSlider* knobs[] = { &redKnob, &greenKnob, &blueKnob };
