@@ -49,7 +49,6 @@ public:
 
     /** The engine, whose meters and history the editor shows. */
     tavine::EffectEngine& getEngine() noexcept { return engine; }
-    const tavine::EffectEngine& getEngine() const noexcept { return engine; }
 
 private:
     void runEngine (juce::AudioBuffer<float>& buffer, bool bypassed) noexcept;

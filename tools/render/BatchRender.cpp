@@ -89,9 +89,10 @@ juce::Result BatchRender::createOutputFolder()
 
 void BatchRender::removeCreatedFolders()
 {
-    // Deepest first, and only while empty: a folder someone has put a file into meanwhile stays.
+    // Deepest first. Removing a folder removes only an empty one, so a folder someone has put
+    // a file into meanwhile stays, and so do the folders above it.
     for (const auto& created : createdFolders)
-        if (created.isDirectory() && created.getNumberOfChildFiles (juce::File::findFilesAndDirectories) == 0)
+        if (created.isDirectory())
             created.deleteFile();
 
     createdFolders.clear();
