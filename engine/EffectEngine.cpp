@@ -28,6 +28,8 @@ namespace tavine
 
     void EffectEngine::prepare (double newSampleRate)
     {
+        jumpToNextSetting();
+
         if (newSampleRate == sampleRate)
             return;
 
@@ -105,16 +107,6 @@ namespace tavine
         {
             const juce::ScopedLock lock (engineLock);
             analysis.analyse (dryLeft(), right != nullptr ? dryRight() : nullptr, numSamples, (float) peakEnvelope.value, history);
-        }
-
-        // Bypassed, everything above still runs, so the filters, meters and history follow the
-        // audio and leaving bypass carries on seamlessly; only the dry, delayed signal goes out.
-        if (bypassed)
-        {
-            std::copy (dryLeft(), dryLeft() + numSamples, left);
-
-            if (right != nullptr)
-                std::copy (dryRight(), dryRight() + numSamples, right);
         }
     }
 

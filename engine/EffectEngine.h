@@ -37,22 +37,30 @@ namespace tavine
 
         EffectEngine();
 
-        /** Sets the engine up for a sample rate. A repeated rate changes nothing; a rate that is
-            not finite or out of range is ignored. Allocates: never call while processing. */
+        /** Sets the engine up for a sample rate. A repeated rate changes nothing but that the next
+            setting is taken at once; a rate that is not finite or out of range is ignored.
+            Allocates: never call while processing. */
         void prepare (double newSampleRate);
 
-        /** Clears filter memories, windows, the peak envelope and the meters. */
+        /** Clears filter memories, windows, the peak envelope and the meters. The next setting
+            is taken at once. */
         void reset();
+
+        /** Every change of setting glides, except the first one after construction, `prepare`,
+            `reset` or this call: a setting made before playback starts is the sound from its
+            first sample, not a fade into it. */
+        void jumpToNextSetting() noexcept { stages.jumpToNextSetting(); }
 
         void setRedAmount (float amount) noexcept { setting.redAmount = amount; }
         void setGreenAmount (float amount) noexcept { setting.greenAmount = amount; }
         void setBlueAmount (float amount) noexcept { setting.blueAmount = amount; }
         void setX2Enabled (bool enabled) noexcept { setting.x2Enabled = enabled; }
 
-        /** Bypassed, the output is the input as it leaves the delay, flushed and with the noise
-            floor, exactly what all three amounts at 0 give: a host's bypass keeps the latency it
-            was told. The stages and the analysis keep running, so that nothing jumps on return. */
-        void setBypassed (bool shouldBeBypassed) noexcept { bypassed = shouldBeBypassed; }
+        /** Bypassed, the output fades to the input as it leaves the delay, flushed and with the
+            noise floor, exactly what all three amounts at 0 give: a host's bypass keeps the
+            latency it was told. The analysis keeps running, so the meters and the history go on
+            as if nothing happened; leaving bypass fades back in. */
+        void setBypassed (bool shouldBeBypassed) noexcept { setting.bypassed = shouldBeBypassed; }
 
         /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
             length are accepted; non-finite input samples are treated as silence, and samples more
@@ -85,8 +93,8 @@ namespace tavine
 
         void processSlice (float* left, float* right, int numSamples) noexcept;
 
-        // The slice's flushed input, which the analysis and the bypass read once the stages have
-        // overwritten the channels, and the noise floor's draws.
+        // The slice's flushed input, which the analysis reads once the stages have overwritten
+        // the channels, and the noise floor's draws.
         float* dryLeft() const noexcept { return scratch.get(); }
         float* dryRight() const noexcept { return scratch.get() + scratchCapacity; }
         float* noiseDraws() const noexcept { return scratch.get() + 2 * scratchCapacity; }
@@ -94,7 +102,6 @@ namespace tavine
 
         double sampleRate = 0.0;
         StageSetting setting;
-        bool bypassed = false;
         NoiseSource noise { -140.0f };
         int scratchCapacity = maxSliceLength;
         std::unique_ptr<float[]> scratch;

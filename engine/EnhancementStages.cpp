@@ -40,16 +40,22 @@ namespace tavine
         alignas (32) double mids[length];
         alignas (32) float redPairs[2 * length];
         alignas (32) float bluePairs[2 * length];
+
+        // The gains of each sample while a glide is under way.
+        alignas (32) float greens[length];
+        alignas (32) float reds[length];
+        alignas (32) float blues[length];
     };
 
     struct EnhancementStages::Kernels
     {
-        using Kernel = void (EnhancementStages::*) (float*, float*, float*, float*, int, const StageSetting&, Envelope&) noexcept;
+        using Kernel = void (EnhancementStages::*) (float*, float*, float*, float*, int, Envelope&) noexcept;
 
         template <std::size_t... layouts>
         static constexpr std::array<Kernel, sizeof...(layouts)> table (std::index_sequence<layouts...>) noexcept
         {
-            return { { &EnhancementStages::apply<(layouts & 8) != 0, (layouts & 4) != 0, (layouts & 2) != 0, (layouts & 1) != 0>... } };
+            // A glide moves all three gains at once, so a gliding kernel always applies green.
+            return { { &EnhancementStages::apply<(layouts & 16) != 0, (layouts & 4) != 0, (layouts & 10) != 0, (layouts & 1) != 0, (layouts & 8) != 0>... } };
         }
     };
 
@@ -67,7 +73,8 @@ namespace tavine
         return { (red * 0.9f + green * 0.05f) + blue * 0.05f,
                  (green * 0.9f + blue * 0.05f) + red * 0.05f,
                  (blue * 0.9f + red * 0.05f) + green * 0.05f,
-                 x2 >= 0.5f };
+                 x2 >= 0.5f,
+                 false };
     }
 
     float EnhancementStages::greenGain (float amount, bool x2) noexcept
@@ -110,30 +117,88 @@ namespace tavine
     {
         designStageFilters (rate, redFilterLeft, blueFilterLeft);
         designStageFilters (rate, redFilterRight, blueFilterRight);
+        glide.prepare (rate);
+        jumpToNextSetting();
     }
 
     void EnhancementStages::reset() noexcept
     {
         for (auto* section : { &redFilterLeft, &redFilterRight, &blueFilterLeft, &blueFilterRight })
             section->clearState();
+
+        jumpToNextSetting();
+    }
+
+    StageGains EnhancementStages::gainsFor (const StageSetting& setting) noexcept
+    {
+        if (setting.bypassed)
+            return {};
+
+        // An amount that is not above 0 (NaN included) leaves its stage out.
+        return { setting.greenAmount > 0.0f ? greenLaw.of (setting.greenAmount, setting.x2Enabled) : 1.0f,
+                 setting.redAmount > 0.0f ? redLaw.of (setting.redAmount, setting.x2Enabled) : 0.0f,
+                 setting.blueAmount > 0.0f ? blueLaw.of (setting.blueAmount, setting.x2Enabled) : 0.0f };
+    }
+
+    void EnhancementStages::wake (bool inUse, bool& running, FilterSection& left, FilterSection& right) noexcept
+    {
+        if (inUse && ! running)
+        {
+            left.clearState();
+            right.clearState();
+        }
+
+        running = inUse;
     }
 
     void EnhancementStages::process (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept
     {
-        // Each combination of channel count and active stages is compiled on its own, so that the
-        // per-sample loops carry no test for a stage that is off. The table is indexed by stereo,
-        // red, green and blue as the bits 8, 4, 2 and 1.
-        static constexpr auto kernels = Kernels::table (std::make_index_sequence<16>());
-        const std::size_t layout = (right != nullptr ? 8u : 0u) + (setting.redAmount > 0.0f ? 4u : 0u) + (setting.greenAmount > 0.0f ? 2u : 0u) + (setting.blueAmount > 0.0f ? 1u : 0u);
-        (this->*kernels[layout]) (left, right, dryLeft, dryRight, numSamples, setting, peak);
+        const StageGains wanted = gainsFor (setting);
+
+        if (jumpPending)
+            glide.jumpTo (wanted);
+        else
+            glide.glideTo (wanted);
+
+        jumpPending = false;
+
+        const bool gliding = glide.isGliding();
+        const bool red = glide.redInUse();
+        const bool blue = glide.blueInUse();
+        const bool green = glide.getTarget().green != 1.0f;
+        wake (red, redRunning, redFilterLeft, redFilterRight);
+        wake (blue, blueRunning, blueFilterLeft, blueFilterRight);
+
+        // Each combination of channel count, stages in use and glide is compiled on its own, so
+        // that the per-sample loops carry no test for a stage that is off and steady gains cost
+        // no more than constants. The table is indexed by stereo, gliding, red, green and blue as
+        // the bits 16, 8, 4, 2 and 1.
+        static constexpr auto kernels = Kernels::table (std::make_index_sequence<32>());
+        const std::size_t layout = (right != nullptr ? 16u : 0u) + (gliding ? 8u : 0u) + (red ? 4u : 0u) + (green ? 2u : 0u) + (blue ? 1u : 0u);
+        (this->*kernels[layout]) (left, right, dryLeft, dryRight, numSamples, peak);
     }
 
-    template <bool stereo, bool red, bool green, bool blue>
-    void EnhancementStages::apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peakEnvelope) noexcept
+    namespace
     {
-        const float greenFactor = green ? greenLaw.of (setting.greenAmount, setting.x2Enabled) : 1.0f;
-        const float redFactor = red ? redLaw.of (setting.redAmount, setting.x2Enabled) : 0.0f;
-        const float blueFactor = blue ? blueLaw.of (setting.blueAmount, setting.x2Enabled) : 0.0f;
+        /** A gain for the samples from i on: the glide's own, sample by sample, or the one
+            constant of a steady slice. */
+        template <bool perSample, typename V>
+        auto gainAt (const float* perSampleGains, float constant, int i) noexcept
+        {
+            if constexpr (perSample)
+                return lanes::load<V> (perSampleGains + i);
+            else
+                return constant;
+        }
+    } // namespace
+
+    template <bool stereo, bool red, bool green, bool blue, bool gliding>
+    void EnhancementStages::apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, Envelope& peakEnvelope) noexcept
+    {
+        const StageGains steady = glide.getTarget();
+        const float greenFactor = steady.green;
+        const float redFactor = steady.red;
+        const float blueFactor = steady.blue;
 
         // Every stage is one chain of its own per sample; stepping them in one loop lets their
         // recursions and the peak's overlap instead of following each other. Sections that are
@@ -147,6 +212,9 @@ namespace tavine
         double* const __restrict mids = chunk->mids;
         float* const __restrict redPairs = chunk->redPairs;
         float* const __restrict bluePairs = chunk->bluePairs;
+        float* const __restrict greens = chunk->greens;
+        float* const __restrict reds = chunk->reds;
+        float* const __restrict blues = chunk->blues;
         const double peakRelease = peakEnvelope.release;
         double peak = peakEnvelope.value;
 
@@ -209,30 +277,36 @@ namespace tavine
                 }
             }
 
+            if constexpr (gliding)
+                glide.fill (greens, reds, blues, n);
+
             // The mix. The filtered components are taken before the green gain, so they are not
-            // scaled by it.
+            // scaled by it. A gliding slice does the same operations with a gain per sample.
             lanes::forEach (n, [&] (int i, auto kind) noexcept {
                 using V = decltype (kind);
+                const auto greenGain = gainAt<gliding, V> (greens, greenFactor, i);
+                [[maybe_unused]] const auto redGain = gainAt<gliding, V> (reds, redFactor, i);
+                [[maybe_unused]] const auto blueGain = gainAt<gliding, V> (blues, blueFactor, i);
                 const V l = lanes::load<V> (dryL + i);
-                V mixL = green ? l * greenFactor : l;
+                V mixL = green ? l * greenGain : l;
 
                 if constexpr (stereo)
                 {
                     const V r = lanes::load<V> (dryR + i);
-                    V mixR = green ? r * greenFactor : r;
+                    V mixR = green ? r * greenGain : r;
 
                     if constexpr (red)
                     {
                         const auto [yl, yr] = lanes::loadPairs<V> (redPairs + 2 * i);
-                        mixL = mixL + redFactor * yl;
-                        mixR = mixR + redFactor * yr;
+                        mixL = mixL + redGain * yl;
+                        mixR = mixR + redGain * yr;
                     }
 
                     if constexpr (blue)
                     {
                         const auto [yl, yr] = lanes::loadPairs<V> (bluePairs + 2 * i);
-                        mixL = mixL + blueFactor * yl;
-                        mixR = mixR + blueFactor * yr;
+                        mixL = mixL + blueGain * yl;
+                        mixR = mixR + blueGain * yr;
                     }
 
                     lanes::store (outRight + i, mixR);
@@ -240,16 +314,16 @@ namespace tavine
                 else if constexpr (monoPair)
                 {
                     const auto [yRed, yBlue] = lanes::loadPairs<V> (redPairs + 2 * i);
-                    mixL = mixL + redFactor * yRed;
-                    mixL = mixL + blueFactor * yBlue;
+                    mixL = mixL + redGain * yRed;
+                    mixL = mixL + blueGain * yBlue;
                 }
                 else
                 {
                     if constexpr (red)
-                        mixL = mixL + redFactor * lanes::load<V> (redPairs + i);
+                        mixL = mixL + redGain * lanes::load<V> (redPairs + i);
 
                     if constexpr (blue)
-                        mixL = mixL + blueFactor * lanes::load<V> (bluePairs + i);
+                        mixL = mixL + blueGain * lanes::load<V> (bluePairs + i);
                 }
 
                 lanes::store (outLeft + i, mixL);
@@ -258,7 +332,7 @@ namespace tavine
 
         peakEnvelope.value = peak;
 
-        // A stage at 0 leaves its sections' memories where they were.
+        // A stage out of use leaves its sections alone; they start from silence when it wakes.
         if constexpr (monoPair)
             redPair.storeInto (redFilterLeft, blueFilterLeft);
         else if constexpr (red && stereo)

@@ -2,6 +2,7 @@
 
 #include "Envelope.h"
 #include "FilterSection.h"
+#include "GainGlide.h"
 
 #include <memory>
 
@@ -15,6 +16,9 @@ namespace tavine
         float blueAmount = 0.0f;
         bool x2Enabled = false;
 
+        /** A host's bypass: the stages fade to the dry signal, whatever the amounts. */
+        bool bypassed = false;
+
         /** The setting for the knobs' positions, each 0..1: every knob drives its own stage
             with 90 % and leaks 5 % into each of the other two. x2 is on from one half up, as its
             text and its button show it. Non-finite positions are the caller's to refuse. */
@@ -24,8 +28,11 @@ namespace tavine
     /** The three enhancement stages over one slice of delayed input.
 
         Red adds an 80 Hz band-pass of the signal, blue a first-order high-pass, each scaled by its
-        mix law; green scales the signal itself; x2 deepens all three. A stage at 0 costs nothing
-        and leaves its sections' memories where they were.
+        mix law; green scales the signal itself; x2 deepens all three. Whenever the setting
+        changes, the gains glide to their new values (GainGlide), so that nothing the user does
+        steps the output. A stage whose mix is 0 and stays there costs nothing: its sections stop,
+        and when the stage wakes they start again from silence, under a glide that rises from 0,
+        rather than from a memory of audio long gone.
 
         The stages also flush the input (samples whose magnitude is below 1e-8 become 0) into the
         caller's dry buffers, which the analysis and the bypass read afterwards, and follow the peak
@@ -57,11 +64,22 @@ namespace tavine
         static float redMix (float amount, bool x2) noexcept;
         static float blueMix (float amount, bool x2) noexcept;
 
-        /** Designs the sections for a rate; their memories carry on. */
+        /** The gains a setting asks for once any glide has ended. */
+        StageGains gainsFor (const StageSetting& setting) noexcept;
+
+        /** Designs the sections for a rate; their memories carry on. The next setting is taken
+            at once. */
         void prepare (double rate);
 
-        /** Clears the sections' memories. */
+        /** Clears the sections' memories. The next setting is taken at once. */
         void reset() noexcept;
+
+        /** Takes the setting of the next slice at once, without a glide: the setting a host
+            makes before it starts to play is the sound from the first sample on, not a fade. */
+        void jumpToNextSetting() noexcept { jumpPending = true; }
+
+        /** The gains in force, or at the end of the last slice when they are gliding. */
+        StageGains getGains() const noexcept { return glide.getCurrent(); }
 
         /** One slice, of at most the engine's slice length. Reads `left` and `right` (null in
             mono), writes the flushed input to `dryLeft` and, in stereo, `dryRight`, and the
@@ -76,8 +94,8 @@ namespace tavine
         struct Lanes;
         struct Kernels;
 
-        template <bool stereo, bool red, bool green, bool blue>
-        void apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, const StageSetting& setting, Envelope& peak) noexcept;
+        template <bool stereo, bool red, bool green, bool blue, bool gliding>
+        void apply (float* left, float* right, float* dryLeft, float* dryRight, int numSamples, Envelope& peak) noexcept;
 
         /** A stage's gain law with its last answer kept: the law costs a power of ten, which for
             small host blocks would otherwise be a noticeable share of every block. */
@@ -112,7 +130,14 @@ namespace tavine
             float lastValue = 0.0f;
         };
 
+        /** Starts a stage's sections from silence when the stage wakes: what they held when it
+            went to sleep belongs to audio long gone, and would ring out as a transient. */
+        static void wake (bool inUse, bool& running, FilterSection& left, FilterSection& right) noexcept;
+
         CachedLaw greenLaw { greenGain }, redLaw { redMix }, blueLaw { blueMix };
+        GainGlide glide;
+        bool jumpPending = true;
+        bool redRunning = false, blueRunning = false;
         std::unique_ptr<Lanes> chunk;
         FilterSection redFilterLeft, redFilterRight;
         FilterSection blueFilterLeft, blueFilterRight;

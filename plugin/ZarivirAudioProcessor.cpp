@@ -93,12 +93,19 @@ const juce::String ZarivirAudioProcessor::getName() const
 
 void ZarivirAudioProcessor::prepareToPlay (double sampleRate, int)
 {
+    // Also at an unchanged rate, the first block's setting is taken at once: an offline render
+    // or a project that starts playing with the knobs up must not fade in.
     engine.prepare (sampleRate);
     setLatencySamples (engine.getDelayLength());
 }
 
 void ZarivirAudioProcessor::releaseResources()
 {
+}
+
+void ZarivirAudioProcessor::reset()
+{
+    engine.jumpToNextSetting();
 }
 
 void ZarivirAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)

@@ -20,6 +20,10 @@ public:
     const juce::String getName() const override;
     void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
     void releaseResources() override;
+
+    /** A host's reset, when it stops playing or jumps: the engine keeps its state, and the
+        setting in force when playback starts again is taken at once rather than glided to. */
+    void reset() override;
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
     using juce::AudioProcessor::processBlock;
 

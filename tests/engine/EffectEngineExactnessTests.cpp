@@ -26,10 +26,12 @@ namespace
     {
         float red, green, blue;
         bool x2;
+        bool bypassed = false;
     };
 
-    // Stages switching on and off between blocks, partial and full amounts, x2 both ways: each
-    // block takes the next row, so filters stop and resume with their memories in every order.
+    // Stages switching on and off between blocks, partial and full amounts, x2 and the bypass
+    // both ways: each block takes the next row, so the gains glide, new targets arrive halfway
+    // through glides, glides end inside blocks, and filters stop and wake in every order.
     const Amounts amountSchedule[] = {
         { 1.0f, 1.0f, 1.0f, true },
         { 0.0f, 0.0f, 0.0f, false },
@@ -38,9 +40,10 @@ namespace
         { 0.0f, 0.37f, 0.0f, true },
         { 0.05f, 0.9f, 0.05f, true },
         { 0.0f, 0.0f, 0.61f, false },
-        { 0.25f, 0.0f, 0.0f, true },
+        { 0.25f, 0.0f, 0.0f, true, true },
         { 0.05f, 0.05f, 0.9f, true },
         { 1.0f, 0.0f, 1.0f, true },
+        { 1.0f, 0.0f, 1.0f, true, true },
     };
 
     const int blockSchedule[] = { 512, 0, 1, 7, 64, 4096, 5000, 333, 1, 4097, 128, 8193, 31, 2048 };
@@ -127,6 +130,7 @@ namespace
         engine.setGreenAmount (a.green);
         engine.setBlueAmount (a.blue);
         engine.setX2Enabled (a.x2);
+        engine.setBypassed (a.bypassed);
     }
 
     /** Drives both engines side by side and compares everything observable after each block. */

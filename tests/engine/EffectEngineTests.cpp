@@ -234,36 +234,29 @@ TEST (EffectEngine, MonoIsProcessedLikeTheLeftChannel)
     EXPECT_EQ (monoLeft, stereoLeft);
 }
 
-TEST (EffectEngine, StageAtZeroKeepsItsFilterMemoryAndResumes)
+TEST (EffectEngine, StageThatWakesStartsFromSilenceNotFromOldMemory)
 {
-    // Red alone: output = x + m * bandPass(x). Block 2 is skipped by the red stage, so in
-    // block 3 its filter must carry on from the end of block 1.
-    EffectEngine engine;
-    engine.setNoiseSeed (1);
+    // Red plays, falls silent long enough for its glide to end, and comes back. From then on the
+    // engine must sound exactly like one whose red stage never ran: whatever its filters held
+    // belongs to audio long gone, and would ring out on return.
+    EffectEngine returning, fresh;
+    returning.setNoiseSeed (1);
+    fresh.setNoiseSeed (1);
     const int block = 512;
-    auto input = test::sine (80.0, 44100.0, block * 4, 0.5f);
-    auto left = input, right = input;
+    const auto input = test::sine (80.0, 44100.0, block * 20, 0.5f);
+    auto a = input, ar = input, b = input, br = input;
+    const Amounts red { 1.0f, 0.0f, 0.0f, false };
 
-    EffectEngine& e = engine;
-    test::processBlock (e, { 1.0f, 0.0f, 0.0f, false }, left.data(), right.data(), block);                 // delay fill
-    test::processBlock (e, { 1.0f, 0.0f, 0.0f, false }, left.data() + block, right.data() + block, block); // x[0..512)
-    test::processBlock (e, {}, left.data() + 2 * block, right.data() + 2 * block, block);                  // skipped
-    test::processBlock (e, { 1.0f, 0.0f, 0.0f, false }, left.data() + 3 * block, right.data() + 3 * block, block);
+    for (int k = 0; k < 20; ++k)
+    {
+        const auto start = (std::size_t) (k * block);
+        test::processBlock (returning, k < 6 || k >= 12 ? red : Amounts {}, a.data() + start, ar.data() + start, block);
+        test::processBlock (fresh, k >= 12 ? red : Amounts {}, b.data() + start, br.data() + start, block);
+    }
 
-    FilterSection reference;
-    reference.design (FilterShape::bandPass, 80.0, 0.5);
-    std::vector<float> seen (input.begin(), input.begin() + block); // engine saw zeros, then x
-    std::vector<float> zeros ((std::size_t) block, 0.0f);
-    EngineProbe::processInPlace (reference, zeros.data(), block);
-    EngineProbe::processInPlace (reference, seen.data(), block);
-    std::vector<float> resumed (input.begin() + 2 * block, input.begin() + 3 * block);
-    const auto x3 = resumed;
-    EngineProbe::processInPlace (reference, resumed.data(), block);
-
-    const float m = EnhancementStages::redMix (1.0f, false);
-
-    for (int i = 0; i < block; ++i)
-        EXPECT_NEAR (left[(std::size_t) (3 * block + i)], x3[(std::size_t) i] + m * resumed[(std::size_t) i], 2.0e-6f);
+    EXPECT_NE (a, b); // the first six blocks differ: one engine played red
+    EXPECT_TRUE (std::equal (a.begin() + 12 * block, a.end(), b.begin() + 12 * block));
+    EXPECT_TRUE (std::equal (ar.begin() + 12 * block, ar.end(), br.begin() + 12 * block));
 }
 
 TEST (EffectEngine, LongBlocksSoundLikeShortOnes)
@@ -337,45 +330,62 @@ TEST (EffectEngine, AbsurdlyLoudInputCannotBreakTheMeters)
     EXPECT_TRUE (std::isfinite (EngineProbe::longWindow (engine).getSum()));
 }
 
-TEST (EffectEngine, BypassIsTheDelayedDrySignalAndLeavesNothingToCatchUpOn)
+TEST (EffectEngine, BypassFadesToTheDelayedDrySignalAndBack)
 {
     // Three engines on one noise seed hear the same material: one processes throughout, one
-    // with all amounts at 0 is the dry path, and one is bypassed now and then. Every block of
-    // the last must equal the block of the first or of the second, to the bit: bypass keeps
-    // the delay, and on return nothing stale plays and no sample is lost.
+    // with all amounts at 0 is the dry path, and one is bypassed now and then. Each switch
+    // fades over the glide; from 50 ms after it, the bypassed engine is the dry path to the
+    // bit (bypass keeps the delay) and the returning one is the processed sound again, its
+    // filters settled from their fresh start.
     EffectEngine processed, dry, toggled;
 
     for (auto* engine : { &processed, &dry, &toggled })
         engine->setNoiseSeed (11);
 
     const test::Amounts strong { 1.0f, 1.0f, 1.0f, true };
-    const int block = 300;
+    const int block = 2205; // 50 ms
     const auto input = test::sine (90.0, 44100.0, block * 40, 0.5f);
     auto a = input, b = input, c = input;
     auto ar = input, br = input, cr = input;
+    int checked = 0;
 
     for (int k = 0; k < 40; ++k)
     {
         const auto start = (std::size_t) (k * block);
         const bool bypassed = (k % 7) >= 4; // several switches each way, at block boundaries
+        const bool justSwitched = k > 0 && bypassed != (((k - 1) % 7) >= 4);
         test::processBlock (processed, strong, a.data() + start, ar.data() + start, block);
         test::processBlock (dry, {}, b.data() + start, br.data() + start, block);
         toggled.setBypassed (bypassed);
         test::processBlock (toggled, strong, c.data() + start, cr.data() + start, block);
 
-        const auto& expected = bypassed ? b : a;
-        const auto& expectedRight = bypassed ? br : ar;
+        if (justSwitched)
+            continue;
+
+        ++checked;
 
         for (std::size_t i = start; i < start + block; ++i)
         {
-            ASSERT_EQ (c[i], expected[i]) << "block " << k << (bypassed ? " (bypassed)" : "") << ", sample " << i;
-            ASSERT_EQ (cr[i], expectedRight[i]);
+            if (bypassed)
+            {
+                ASSERT_EQ (c[i], b[i]) << "bypassed block " << k << ", sample " << i;
+                ASSERT_EQ (cr[i], br[i]);
+            }
+            else
+            {
+                ASSERT_NEAR (c[i], a[i], 1.0e-6f) << "processed block " << k << ", sample " << i;
+                ASSERT_NEAR (cr[i], ar[i], 1.0e-6f);
+            }
         }
     }
 
-    // The dry path really is the input, a delay later.
+    EXPECT_GT (checked, 25);
+
+    // The dry path really is the input, a delay later, and the processed one is not.
     for (std::size_t i = 512; i < input.size(); ++i)
         ASSERT_NEAR (b[i], input[i - 512], 2.0e-7f) << i;
+
+    EXPECT_GT (std::abs (a[10000] - b[10000]), 0.01f);
 
     // The analysis went on while bypassed: its meters and history match those of the engine
     // that processed throughout.

@@ -102,6 +102,9 @@ namespace reference
         , blueLeftCopy (new float[(std::size_t) maxSliceLength])
         , redRightCopy (new float[(std::size_t) maxSliceLength])
         , blueRightCopy (new float[(std::size_t) maxSliceLength])
+        , greenGains (new float[(std::size_t) maxSliceLength])
+        , redGains (new float[(std::size_t) maxSliceLength])
+        , blueGains (new float[(std::size_t) maxSliceLength])
     {
         peakEnvelope.release = 1.0 - 1.0 / 44100.0;
         prepare (44100.0);
@@ -110,6 +113,8 @@ namespace reference
 
     void ReferenceEngine::prepare (double newSampleRate)
     {
+        jumpPending = true;
+
         if (newSampleRate == sampleRate)
             return;
 
@@ -146,6 +151,7 @@ namespace reference
 
         transientEnvelope.attack = 1.0 / (newSampleRate * 0.075);
         transientEnvelope.release = 1.0 - 1.0 / (newSampleRate * 0.3);
+        glide.prepare (newSampleRate);
 
         const int delayLength = 512 * (int) (newSampleRate / 44100.0);
         delayLeft.setLength (delayLength);
@@ -157,6 +163,7 @@ namespace reference
         for (auto* section : { &redFilterLeft, &redFilterRight, &blueFilterLeft, &blueFilterRight })
             section->clearState();
 
+        jumpPending = true;
         peakEnvelope.value = 0.0;
         longWindow.clear();
         shortWindow.clear();
@@ -208,9 +215,47 @@ namespace reference
             analyse (left, right, numSamples);
         }
 
+        // The gains the setting asks for; bypassed, the dry signal. A change glides there.
+        tavine::StageGains wanted;
+
+        if (! bypassed)
+        {
+            wanted.green = greenAmount > 0.0f ? EnhancementStages::greenGain (greenAmount, x2) : 1.0f;
+            wanted.red = redAmount > 0.0f ? EnhancementStages::redMix (redAmount, x2) : 0.0f;
+            wanted.blue = blueAmount > 0.0f ? EnhancementStages::blueMix (blueAmount, x2) : 0.0f;
+        }
+
+        if (jumpPending)
+            glide.jumpTo (wanted);
+        else
+            glide.glideTo (wanted);
+
+        jumpPending = false;
+
+        // A filtered stage runs while its mix is anything but 0 during the slice; when it starts
+        // again after a pause, its sections start from silence.
+        const bool redRuns = glide.redInUse();
+        const bool blueRuns = glide.blueInUse();
+
+        if (redRuns && ! redRunning)
+        {
+            redFilterLeft.clearState();
+            redFilterRight.clearState();
+        }
+
+        if (blueRuns && ! blueRunning)
+        {
+            blueFilterLeft.clearState();
+            blueFilterRight.clearState();
+        }
+
+        redRunning = redRuns;
+        blueRunning = blueRuns;
+        glide.fill (greenGains.get(), redGains.get(), blueGains.get(), numSamples);
+
         // The filtered copies are taken before the green gain, so the red and blue components
         // added back are not scaled by it.
-        if (redAmount > 0.0f)
+        if (redRuns)
         {
             std::memcpy (redLeftCopy.get(), left, sizeof (float) * (std::size_t) numSamples);
             redFilterLeft.processInPlace (redLeftCopy.get(), numSamples);
@@ -222,7 +267,7 @@ namespace reference
             }
         }
 
-        if (blueAmount > 0.0f)
+        if (blueRuns)
         {
             std::memcpy (blueLeftCopy.get(), left, sizeof (float) * (std::size_t) numSamples);
             blueFilterLeft.processInPlace (blueLeftCopy.get(), numSamples);
@@ -234,40 +279,33 @@ namespace reference
             }
         }
 
-        if (greenAmount > 0.0f)
-        {
-            const float g = EnhancementStages::greenGain (greenAmount, x2);
+        // A gain of exactly 1 or a mix of exactly 0 changes no sample, so steady stages that are
+        // off need no test here.
+        for (int i = 0; i < numSamples; ++i)
+            left[i] *= greenGains[(std::size_t) i];
 
+        if (right != nullptr)
             for (int i = 0; i < numSamples; ++i)
-                left[i] *= g;
+                right[i] *= greenGains[(std::size_t) i];
+
+        if (redRuns)
+        {
+            for (int i = 0; i < numSamples; ++i)
+                left[i] += redGains[(std::size_t) i] * redLeftCopy[(std::size_t) i];
 
             if (right != nullptr)
                 for (int i = 0; i < numSamples; ++i)
-                    right[i] *= g;
+                    right[i] += redGains[(std::size_t) i] * redRightCopy[(std::size_t) i];
         }
 
-        if (redAmount > 0.0f)
+        if (blueRuns)
         {
-            const float m = EnhancementStages::redMix (redAmount, x2);
-
             for (int i = 0; i < numSamples; ++i)
-                left[i] += m * redLeftCopy[(std::size_t) i];
+                left[i] += blueGains[(std::size_t) i] * blueLeftCopy[(std::size_t) i];
 
             if (right != nullptr)
                 for (int i = 0; i < numSamples; ++i)
-                    right[i] += m * redRightCopy[(std::size_t) i];
-        }
-
-        if (blueAmount > 0.0f)
-        {
-            const float m = EnhancementStages::blueMix (blueAmount, x2);
-
-            for (int i = 0; i < numSamples; ++i)
-                left[i] += m * blueLeftCopy[(std::size_t) i];
-
-            if (right != nullptr)
-                for (int i = 0; i < numSamples; ++i)
-                    right[i] += m * blueRightCopy[(std::size_t) i];
+                    right[i] += blueGains[(std::size_t) i] * blueRightCopy[(std::size_t) i];
         }
     }
 

@@ -4,12 +4,13 @@
 // one operation after another. The tests hold the optimised engine to bit-identical output
 // against it, so these loops must never be "improved" - change them only when the sound is meant
 // to change. What the engine does not optimise (the filter design, the stage laws, the noise
-// generator's draws, the envelope, the history's rings, the colour code) is taken from the engine
-// itself, so that the difference between the two is exactly the optimisation; those pieces are
-// pinned by tests of their own.
+// generator's draws, the envelope, the history's rings, the colour code, the gains' glide) is
+// taken from the engine itself, so that the difference between the two is exactly the
+// optimisation; those pieces are pinned by tests of their own.
 
 #include "engine/Envelope.h"
 #include "engine/FilterSection.h"
+#include "engine/GainGlide.h"
 #include "engine/HistoryRing.h"
 #include "engine/NoiseSource.h"
 
@@ -223,17 +224,23 @@ namespace reference
 
         ReferenceEngine();
 
-        /** Sets the engine up for a sample rate. A repeated rate changes nothing; a rate that is
-            not finite or out of range is ignored. Allocates: never call while processing. */
+        /** Sets the engine up for a sample rate. A repeated rate changes nothing but that the
+            next setting is taken at once; a rate that is not finite or out of range is ignored.
+            Allocates: never call while processing. */
         void prepare (double newSampleRate);
 
-        /** Clears filter memories, windows, the peak envelope and the meters. */
+        /** Clears filter memories, windows, the peak envelope and the meters. The next setting
+            is taken at once. */
         void reset();
+
+        /** The next block's setting is taken at once instead of glided to. */
+        void jumpToNextSetting() noexcept { jumpPending = true; }
 
         void setRedAmount (float amount) noexcept { redAmount = amount; }
         void setGreenAmount (float amount) noexcept { greenAmount = amount; }
         void setBlueAmount (float amount) noexcept { blueAmount = amount; }
         void setX2Enabled (bool enabled) noexcept { x2Enabled = enabled; }
+        void setBypassed (bool shouldBeBypassed) noexcept { bypassed = shouldBeBypassed; }
 
         /** Processes one block in place. `right` is null for a single-channel block. Blocks of any
             length are accepted; non-finite input samples are treated as silence. Unlike the
@@ -285,12 +292,17 @@ namespace reference
         float greenAmount = 0.0f;
         float blueAmount = 0.0f;
         bool x2Enabled = false;
+        bool bypassed = false;
         std::atomic<float> blueMeter { 0.0f };
         std::atomic<float> redMeter { 0.0f };
         std::atomic<float> greenMeter { 0.0f };
         tavine::NoiseSource noise { -140.0f };
         int scratchCapacity = maxSliceLength;
         std::unique_ptr<float[]> redLeftCopy, blueLeftCopy, redRightCopy, blueRightCopy;
+        std::unique_ptr<float[]> greenGains, redGains, blueGains;
+        tavine::GainGlide glide;
+        bool jumpPending = true;
+        bool redRunning = false, blueRunning = false;
         FilterRun redFilterLeft, redFilterRight;
         FilterRun blueFilterLeft, blueFilterRight;
         MeanSquareWindow longWindow { 13230 };
