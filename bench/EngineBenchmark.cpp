@@ -33,13 +33,21 @@ namespace
         stereo = 2
     };
 
-    // Arguments: sample rate, block size, channels, 1 = all stages on with x2, 0 = all at 0.
+    enum Setting
+    {
+        allAtZero = 0,
+        allFullWithX2 = 1,
+        gliding = 2 // every block asks for other gains, so a glide is always under way
+    };
+
+    // Arguments: sample rate, block size, channels, setting.
     void engineProcess (benchmark::State& state)
     {
         const double rate = (double) state.range (0);
         const int blockSize = (int) state.range (1);
         const bool isStereo = state.range (2) == stereo;
-        const bool active = state.range (3) != 0;
+        const auto setting = (Setting) state.range (3);
+        const bool active = setting != allAtZero;
 
         EffectEngine engine;
         engine.prepare (rate);
@@ -74,6 +82,16 @@ namespace
 
             if (isStereo)
                 std::memcpy (right.data(), sourceRight.data() + position, sizeof (float) * (std::size_t) blockSize);
+
+            if (setting == gliding)
+            {
+                // Between full and half amounts, block after block, with x2 off and on.
+                const bool full = (position / blockSize) % 2 == 0;
+                engine.setRedAmount (full ? 1.0f : 0.5f);
+                engine.setGreenAmount (full ? 1.0f : 0.5f);
+                engine.setBlueAmount (full ? 1.0f : 0.5f);
+                engine.setX2Enabled (full);
+            }
 
             engine.process (left.data(), isStereo ? right.data() : nullptr, blockSize);
             benchmark::DoNotOptimize (left.data());
@@ -110,13 +128,15 @@ namespace
 BENCHMARK (engineMemory)->ArgName ("rate")->Arg (44100)->Arg (192000)->Iterations (1);
 
 BENCHMARK (engineProcess)
-    ->ArgNames ({ "rate", "block", "channels", "active" })
-    ->Args ({ 48000, 512, stereo, 1 })
-    ->Args ({ 44100, 512, stereo, 1 })
-    ->Args ({ 96000, 512, stereo, 1 })
-    ->Args ({ 48000, 512, mono, 1 })
-    ->Args ({ 48000, 32, stereo, 1 })
-    ->Args ({ 48000, 4096, stereo, 1 })
-    ->Args ({ 48000, 512, stereo, 0 });
+    ->ArgNames ({ "rate", "block", "channels", "setting" })
+    ->Args ({ 48000, 512, stereo, allFullWithX2 })
+    ->Args ({ 44100, 512, stereo, allFullWithX2 })
+    ->Args ({ 96000, 512, stereo, allFullWithX2 })
+    ->Args ({ 48000, 512, mono, allFullWithX2 })
+    ->Args ({ 48000, 32, stereo, allFullWithX2 })
+    ->Args ({ 48000, 4096, stereo, allFullWithX2 })
+    ->Args ({ 48000, 512, stereo, allAtZero })
+    ->Args ({ 48000, 512, stereo, gliding })
+    ->Args ({ 48000, 32, stereo, gliding });
 
 BENCHMARK_MAIN();

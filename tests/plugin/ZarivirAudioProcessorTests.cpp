@@ -280,6 +280,11 @@ TEST (ZarivirAudioProcessor, AudioThreadNeverAllocates)
 
     for (int round = 0; round < 40; ++round)
     {
+        // The knobs move between rounds (as the host's automation moves them, on its own
+        // thread), so gains glide and stages sleep and wake within the rounds.
+        const float knob = round % 3 == 0 ? 0.0f : 0.5f * (float) (round % 3);
+        setParameters (processor, knob, 1.0f - knob, knob, round % 4 < 2 ? 1.0f : 0.0f);
+
         for (int size : sizes)
         {
             auto& buffer = (round % 2 == 0) ? stereo : mono;
