@@ -4,6 +4,9 @@
 #include "HostedSource.h"
 #include "plugin/ParameterIds.h"
 
+#include <algorithm>
+#include <cstring>
+
 std::unique_ptr<PluginSource> PluginSource::createBuiltIn()
 {
     return std::make_unique<BuiltInSource>();
@@ -18,25 +21,42 @@ juce::Result PluginSource::setParameters (const ParameterValues& values)
 {
     const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
-    for (const auto& [name, value] : settings)
-    {
-        // By the name a host lists, which is the ID, not by index: an LV2 host lists the
-        // parameters in an order of its own, and a VST 2 host knows no IDs. JUCE's LV2 host
-        // lists each knob twice, its control port and then its property: the last one found,
-        // the property, is the one such hosts automate and save.
-        juce::AudioProcessorParameter* parameter = nullptr;
-
-        for (auto* candidate : getProcessor().getParameters())
-            if (candidate->getName (64) == name)
-                parameter = candidate;
-
-        if (parameter == nullptr)
-            return juce::Result::fail (getDescription() + " has no parameter \"" + name + "\": it is not Tavine");
-
-        parameter->setValueNotifyingHost (value);
-    }
+    for (const auto& [id, value] : settings)
+        if (auto result = setParameter (id, value); result.failed())
+            return result;
 
     return juce::Result::ok();
+}
+
+juce::Result PluginSource::setParameter (const char* id, float value)
+{
+    const auto& ids = ParameterIds::all;
+    const auto index = (std::size_t) (std::find_if (ids.begin(), ids.end(), [id] (const char* candidate) { return std::strcmp (candidate, id) == 0; }) - ids.begin());
+    jassert (index < ids.size());
+    auto*& parameter = parameters[index];
+
+    // By the name a host lists, which is the ID, not by index: an LV2 host lists the
+    // parameters in an order of its own, and a VST 2 host knows no IDs. JUCE's LV2 host lists
+    // each knob twice, its control port and then its property: the last one found, the
+    // property, is the one such hosts automate and save.
+    if (parameter == nullptr)
+        for (auto* candidate : getProcessor().getParameters())
+            if (candidate->getName (64) == id)
+                parameter = candidate;
+
+    if (parameter == nullptr)
+        return juce::Result::fail (getDescription() + " has no parameter \"" + id + "\": it is not Tavine");
+
+    parameter->setValueNotifyingHost (value);
+    return juce::Result::ok();
+}
+
+void PluginSource::setBypassed (bool shouldBeBypassed)
+{
+    bypassed = shouldBeBypassed;
+
+    if (auto* parameter = getProcessor().getBypassParameter())
+        parameter->setValue (bypassed ? 1.0f : 0.0f);
 }
 
 juce::Result PluginSource::prepare (double sampleRate, int maximumBlockSize, int numChannels)
@@ -71,7 +91,7 @@ void PluginSource::process (juce::AudioBuffer<float>& block)
 {
     if (! monoThroughStereo)
     {
-        getProcessor().processBlock (block, midi);
+        processInPlace (block);
         return;
     }
 
@@ -79,6 +99,14 @@ void PluginSource::process (juce::AudioBuffer<float>& block)
     stereoBlock.setSize (2, numSamples, false, false, true);
     stereoBlock.copyFrom (0, 0, block, 0, 0, numSamples);
     stereoBlock.clear (1, 0, numSamples);
-    getProcessor().processBlock (stereoBlock, midi);
+    processInPlace (stereoBlock);
     block.copyFrom (0, 0, stereoBlock, 0, 0, numSamples);
+}
+
+void PluginSource::processInPlace (juce::AudioBuffer<float>& block)
+{
+    if (bypassed)
+        getProcessor().processBlockBypassed (block, midi);
+    else
+        getProcessor().processBlock (block, midi);
 }

@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <array>
 #include <memory>
 
 class ZarivirAudioProcessor;
@@ -33,10 +34,19 @@ public:
     /** Sets the four parameters. Fails when the processor lacks one of them. */
     juce::Result setParameters (const ParameterValues& values);
 
+    /** Sets one parameter by its ID, as a host sets it for the next block. Fails when the
+        processor lacks it. */
+    juce::Result setParameter (const char* id, float value);
+
+    /** Whether the blocks from the next on are bypassed, as a host bypasses a plug-in: through
+        its own bypass parameter when it has one (a hosted binary's format always offers one),
+        and its bypassed process call. */
+    void setBypassed (bool shouldBeBypassed);
+
     /** Sets the channel layout and the sample rate, and learns the latency for that rate. */
     virtual juce::Result prepare (double sampleRate, int maximumBlockSize, int numChannels);
 
-    /** Processes one block in place. */
+    /** Processes one block in place, bypassed or not as setBypassed() last said. */
     void process (juce::AudioBuffer<float>& block);
 
     /** The delay the processor reports for the prepared rate, in samples. */
@@ -53,7 +63,14 @@ protected:
     virtual juce::AudioProcessor& getProcessor() noexcept = 0;
 
 private:
+    void processInPlace (juce::AudioBuffer<float>& block);
+
     juce::MidiBuffer midi;
+    bool bypassed = false;
+
+    // Each parameter as found by its name, in the order of ParameterIds::all: automation sets
+    // them for every block, where a search would compare every parameter's name each time.
+    std::array<juce::AudioProcessorParameter*, 4> parameters {};
 
     // A mono file through a plug-in that only takes stereo (an LV2 plug-in has a fixed port
     // set): it runs in the left channel with silence in the right, as a host leaving the
