@@ -91,6 +91,27 @@ namespace
         EXPECT_NE (parse ({ "a", "b", "--scale", "2" }).error, "");
     }
 
+    TEST (ArgumentParser, ReadsAutomationInSecondsMillisecondsAndWords)
+    {
+        const auto result = parse ({ "a", "b", "--automate", "green:0@0s,0.5@250ms,1@2", "--automate=x2:off@0.5s,on@1500ms", "--automate", "bypass:0@0,ON@3s,off@3s", "--red", "0.1" });
+        ASSERT_EQ (result.error, "");
+        const auto& lanes = result.options.automation;
+        ASSERT_EQ (lanes.size(), 3u);
+        EXPECT_EQ (result.options.red, 0.1f) << "a knob not automated may still be set";
+
+        EXPECT_EQ (lanes[0].getParameter(), "green");
+        EXPECT_FLOAT_EQ (lanes[0].valueAt (0.125), 0.25f);
+        EXPECT_FLOAT_EQ (lanes[0].valueAt (0.25), 0.5f);
+        EXPECT_FLOAT_EQ (lanes[0].valueAt (1.125), 0.75f) << "a bare time is in seconds";
+
+        EXPECT_EQ (lanes[1].getParameter(), "x2");
+        EXPECT_FLOAT_EQ (lanes[1].valueAt (1.0), 0.5f) << "on and off are 1 and 0, and move in a line too";
+        EXPECT_FALSE (lanes[1].isBypass());
+
+        EXPECT_TRUE (lanes[2].isBypass());
+        EXPECT_FLOAT_EQ (lanes[2].valueAt (1.5), 0.5f);
+    }
+
     TEST (ArgumentParser, TreatsEverythingAfterADoubleDashAsFiles)
     {
         const auto result = parse ({ "--", "--odd name.wav", "-out.wav" });

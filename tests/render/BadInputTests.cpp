@@ -16,7 +16,7 @@ namespace
     struct BadInputCase
     {
         const char* name;
-        std::vector<const char*> arguments; // "@" stands for the scratch folder
+        std::vector<const char*> arguments; // a leading "@" stands for the scratch folder
         int exitCode;
         const char* message;
     };
@@ -59,8 +59,9 @@ namespace
         const auto& badCase = GetParam();
         juce::StringArray arguments;
 
+        // Only at the start: automation points hold an '@' of their own.
         for (const auto* argument : badCase.arguments)
-            arguments.add (juce::String (argument).replace ("@", folder.get().getFullPathName()));
+            arguments.add (argument[0] == '@' ? folder.get().getFullPathName() + (argument + 1) : juce::String (argument));
 
         const auto run = test::runProgram (arguments);
 
@@ -91,6 +92,17 @@ namespace
             BadInputCase { "KnobWithComma", { "@/in.wav", "@/out.wav", "--red", "0,5" }, badCommandLine, "--red takes a number from 0 to 1" },
             BadInputCase { "KnobWithoutValue", { "@/in.wav", "@/out.wav", "--red" }, badCommandLine, "--red needs a value" },
             BadInputCase { "ToggleWord", { "@/in.wav", "@/out.wav", "--x2=maybe" }, badCommandLine, "--x2 takes on, off" },
+            BadInputCase { "AutomateWithoutParameter", { "@/in.wav", "@/out.wav", "--automate", "0@0s,1@2s" }, badCommandLine, "--automate takes PARAM:VALUE@TIME[,VALUE@TIME...]" },
+            BadInputCase { "AutomateUnknownParameter", { "@/in.wav", "@/out.wav", "--automate", "loud:0@0s" }, badCommandLine, "--automate takes red, green, blue, x2 or bypass, not \"loud\"" },
+            BadInputCase { "AutomateWithoutPoints", { "@/in.wav", "@/out.wav", "--automate", "red:" }, badCommandLine, "--automate red takes points VALUE@TIME" },
+            BadInputCase { "AutomateValueAboveOne", { "@/in.wav", "@/out.wav", "--automate", "green:0@0s,1.5@1s" }, badCommandLine, "--automate green takes a number from 0 to 1, not \"1.5\"" },
+            BadInputCase { "AutomateKnobWord", { "@/in.wav", "@/out.wav", "--automate", "blue:on@0s" }, badCommandLine, "--automate blue takes a number from 0 to 1, not \"on\"" },
+            BadInputCase { "AutomateToggleWord", { "@/in.wav", "@/out.wav", "--automate", "bypass:maybe@0s" }, badCommandLine, "--automate bypass takes on, off or a number from 0 to 1" },
+            BadInputCase { "AutomateTimeUnit", { "@/in.wav", "@/out.wav", "--automate", "x2:on@2min" }, badCommandLine, "--automate x2 takes times from 0 on in seconds (2s, 2.5) or milliseconds (1500ms), not \"2min\"" },
+            BadInputCase { "AutomateNegativeTime", { "@/in.wav", "@/out.wav", "--automate", "x2:on@-1s" }, badCommandLine, "--automate x2 takes times from 0 on" },
+            BadInputCase { "AutomateTimeGoesBack", { "@/in.wav", "@/out.wav", "--automate", "red:0@2s,1@1500ms" }, badCommandLine, "--automate red: 1500ms comes after 2s; times must not go back" },
+            BadInputCase { "AutomateTwice", { "@/in.wav", "@/out.wav", "--automate", "red:0@0s", "--automate", "red:1@1s" }, badCommandLine, "--automate red is given twice" },
+            BadInputCase { "AutomateAFixedKnob", { "@/in.wav", "@/out.wav", "--automate", "green:0@0s", "--green", "1" }, badCommandLine, "--green and --automate green both set green; give one" },
             BadInputCase { "UnknownOption", { "@/in.wav", "@/out.wav", "--louder" }, badCommandLine, "unknown option --louder" },
             BadInputCase { "BlockZero", { "@/in.wav", "@/out.wav", "--block", "0" }, badCommandLine, "--block takes a whole number" },
             BadInputCase { "BlockTooLong", { "@/in.wav", "@/out.wav", "--block", "65537" }, badCommandLine, "--block takes a whole number" },

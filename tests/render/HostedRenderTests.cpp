@@ -82,6 +82,62 @@ namespace
                                   return test::formatLabel (c.format) + (c.numChannels == 1 ? "Mono" : "Stereo") + std::to_string ((int) c.sampleRate) + "Hz";
                               });
 
+    class HostedAutomation : public testing::TestWithParam<Format>
+    {
+    };
+
+    TEST_P (HostedAutomation, BypassesThroughTheFormatsOwnBypassAndMovesTheKnobsInThePicture)
+    {
+        // Bypassed from 100 ms to 250 ms in the output, as a host switches it, while green
+        // goes up; the picture comes from the built-in processor run alongside, which must be
+        // driven alike.
+        const double sampleRate = 48000.0;
+        const int numSamples = (int) (sampleRate * 0.35);
+        test::ScratchFolder folder;
+        const auto input = test::makeProgramme (2, numSamples, sampleRate);
+        test::writeWav (folder["in.wav"], input, sampleRate);
+
+        const juce::StringArray setting { "in.wav", "built-in.wav", "--blue", "1", "--block", "480", "--picture", "built-in.png", "--automate", "green:0@0s,1@100ms", "--automate", "bypass:off@100ms,on@100ms,on@250ms,off@250ms" };
+        auto hosted = setting;
+        hosted.set (1, "hosted.wav");
+        hosted.set (7, "hosted.png");
+        hosted.addArray ({ "--plugin", pluginPath (GetParam()) });
+        auto unmoved = setting;
+        unmoved.set (1, "unmoved.wav");
+        unmoved.set (7, "unmoved.png");
+        unmoved.removeRange (8, 4);
+
+        ASSERT_EQ (test::render (folder, setting), "");
+        ASSERT_EQ (test::render (folder, hosted), "");
+        ASSERT_EQ (test::render (folder, unmoved), "");
+
+        const auto reference = test::readAudio (folder["built-in.wav"]).samples;
+        const auto throughPlugin = test::readAudio (folder["hosted.wav"]).samples;
+        ASSERT_EQ (throughPlugin.getNumSamples(), numSamples);
+        EXPECT_LT (test::maxDifference (throughPlugin, reference), test::noiseTolerance);
+
+        // Processed before the bypass; bypassed, the input itself, lined up, once any switching
+        // has had 100 ms to settle and until the last bypassed block ends.
+        const auto processedPart = (int) (0.1 * sampleRate);
+        const auto bypassedFrom = (int) (0.2 * sampleRate), bypassedTo = (int) (0.25 * sampleRate);
+        EXPECT_GT (test::maxDifference (test::slice (throughPlugin, 0, processedPart), test::slice (input, 0, processedPart)), 0.01f);
+        EXPECT_LT (test::maxDifference (test::slice (throughPlugin, bypassedFrom, bypassedTo - bypassedFrom), test::slice (input, bypassedFrom, bypassedTo - bypassedFrom)), test::noiseTolerance);
+
+        const auto picture = [&folder] (const char* name) {
+            juce::MemoryBlock png;
+            folder[name].loadFileAsData (png);
+            return png;
+        };
+
+        EXPECT_EQ (picture ("hosted.png"), picture ("built-in.png"));
+        EXPECT_NE (picture ("hosted.png"), picture ("unmoved.png")) << "the green knob must end at 1, or the pictures' agreement proves nothing";
+    }
+
+    INSTANTIATE_TEST_SUITE_P (Formats,
+                              HostedAutomation,
+                              testing::Values (Format::vst3, Format::vst2, Format::lv2),
+                              [] (const auto& instance) { return test::formatLabel (instance.param); });
+
     TEST (HostedRenderProgram, RendersThroughTheVst3BundleAndDrawsThePicture)
     {
         // The program as the setup script runs it, with the bundle path a user would give.

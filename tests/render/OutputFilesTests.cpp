@@ -7,18 +7,7 @@
 
 namespace
 {
-    juce::MemoryBlock stateSavedByThePlugin (const ParameterValues& values)
-    {
-        ZarivirAudioProcessor plugin;
-        const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
-
-        for (const auto& [id, value] : settings)
-            plugin.getValueTreeState().getParameter (id)->setValueNotifyingHost (value);
-
-        juce::MemoryBlock block;
-        plugin.getStateInformation (block);
-        return block;
-    }
+    using test::stateSavedByThePlugin;
 
     TEST (RenderState, AStateSavedByThePluginGivesItsSetting)
     {
@@ -163,7 +152,7 @@ namespace
         const auto run = test::runProgram ({ "--help" });
         EXPECT_EQ (run.exitCode, 0);
 
-        for (const auto* option : { "--red", "--green", "--blue", "--x2", "--state", "--save-state", "--plugin", "--block", "--no-latency-compensation", "--bits", "--meters", "--picture", "--quiet", "--demo", "--demo-dir" })
+        for (const auto* option : { "--red", "--green", "--blue", "--x2", "--state", "--save-state", "--plugin", "--block", "--no-latency-compensation", "--bits", "--meters", "--picture", "--quiet", "--demo", "--demo-dir", "--automate" })
             EXPECT_TRUE (run.output.contains (option)) << option;
     }
 } // namespace

@@ -9,6 +9,7 @@
 #include <juce_audio_formats/juce_audio_formats.h>
 
 #include <cmath>
+#include <functional>
 
 namespace test
 {
@@ -151,15 +152,25 @@ namespace test
         return run;
     }
 
-    /** The processor used directly, as a host would drive it: prepared, set, fed in blocks. The
-        input is followed by `padding` samples of silence. */
-    inline juce::AudioBuffer<float> processDirectly (const juce::AudioBuffer<float>& input, double sampleRate, const ParameterValues& values, int padding, int blockSize = 512)
+    /** Sets the four parameters, as a host sets them. */
+    inline void setKnobs (ZarivirAudioProcessor& processor, const ParameterValues& values)
     {
-        ZarivirAudioProcessor processor;
         const std::pair<const char*, float> settings[] = { { ParameterIds::red, values.red }, { ParameterIds::green, values.green }, { ParameterIds::blue, values.blue }, { ParameterIds::x2, values.x2 } };
 
         for (const auto& [id, value] : settings)
             processor.getValueTreeState().getParameter (id)->setValueNotifyingHost (value);
+    }
+
+    /** What a host does before each block it plays automation into: sets the parameters, and
+        says whether the block is bypassed. */
+    using BeforeBlock = std::function<bool (int blockIndex, ZarivirAudioProcessor& processor)>;
+
+    /** The processor used directly, as a host would drive it: prepared, set, fed in blocks. The
+        input is followed by `padding` samples of silence. */
+    inline juce::AudioBuffer<float> processDirectly (const juce::AudioBuffer<float>& input, double sampleRate, const ParameterValues& values, int padding, int blockSize = 512, const BeforeBlock& beforeBlock = {})
+    {
+        ZarivirAudioProcessor processor;
+        setKnobs (processor, values);
 
         processor.prepareToPlay (sampleRate, blockSize);
 
@@ -174,10 +185,25 @@ namespace test
         for (int start = 0; start < audio.getNumSamples(); start += blockSize)
         {
             juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), audio.getNumChannels(), start, juce::jmin (blockSize, audio.getNumSamples() - start));
-            processor.processBlock (block, midi);
+
+            if (beforeBlock && beforeBlock (start / blockSize, processor))
+                processor.processBlockBypassed (block, midi);
+            else
+                processor.processBlock (block, midi);
         }
 
         return audio;
+    }
+
+    /** The state block the plug-in saves for a setting. */
+    inline juce::MemoryBlock stateSavedByThePlugin (const ParameterValues& values)
+    {
+        ZarivirAudioProcessor plugin;
+        setKnobs (plugin, values);
+
+        juce::MemoryBlock block;
+        plugin.getStateInformation (block);
+        return block;
     }
 
     /** The samples from `start` on, `length` of them. */

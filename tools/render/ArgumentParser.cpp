@@ -3,6 +3,9 @@
 #include "CommandLineNumbers.h"
 #include "EditorPicture.h"
 #include "SoundFile.h"
+#include "plugin/ParameterIds.h"
+
+#include <algorithm>
 
 namespace ArgumentParser
 {
@@ -34,6 +37,79 @@ namespace ArgumentParser
                 return 0.0f;
 
             return CommandLineNumbers::parseUnitNumber (text);
+        }
+
+        /** A time into the output: seconds, with an 's' or bare, or milliseconds with "ms". */
+        std::optional<double> parseSeconds (const juce::String& text)
+        {
+            const bool milliseconds = text.endsWithIgnoreCase ("ms");
+            const auto digits = text.dropLastCharacters (milliseconds ? 2 : (text.endsWithIgnoreCase ("s") ? 1 : 0));
+            const auto number = CommandLineNumbers::parseDecimal (digits);
+
+            if (! number.has_value() || *number < 0.0)
+                return std::nullopt;
+
+            return milliseconds ? *number / 1000.0 : *number;
+        }
+
+        /** Takes one --automate, PARAM:VALUE@TIME[,VALUE@TIME...]; returns what is wrong with
+            it, or nothing. */
+        juce::String readAutomation (const juce::String& text, RenderOptions& options)
+        {
+            const auto colon = text.indexOfChar (':');
+
+            if (colon < 0)
+                return "--automate takes PARAM:VALUE@TIME[,VALUE@TIME...], such as green:0@0s,1@2s, not \"" + text + "\"";
+
+            const auto parameter = text.substring (0, colon);
+            const auto& ids = ParameterIds::all;
+            const bool known = parameter == AutomationLane::bypass || std::any_of (ids.begin(), ids.end(), [&parameter] (const char* id) { return parameter == id; });
+
+            if (! known)
+                return "--automate takes red, green, blue, x2 or bypass, not \"" + parameter + "\"";
+
+            const auto name = "--automate " + parameter;
+
+            for (const auto& lane : options.automation)
+                if (lane.getParameter() == parameter)
+                    return name + " is given twice; give all its points in one";
+
+            const bool toggle = parameter == AutomationLane::bypass || parameter == ParameterIds::x2;
+            const auto pointTexts = juce::StringArray::fromTokens (text.substring (colon + 1), ",", {});
+            std::vector<AutomationLane::Point> points;
+            juce::String previousTime;
+
+            if (pointTexts.isEmpty())
+                return name + " takes points VALUE@TIME, such as " + parameter + ":0@0s,1@2s; it has none";
+
+            for (const auto& point : pointTexts)
+            {
+                const auto at = point.indexOfChar ('@');
+
+                if (at < 0)
+                    return name + " takes points VALUE@TIME, not \"" + point + "\"";
+
+                const auto valueText = point.substring (0, at);
+                const auto timeText = point.substring (at + 1);
+                const auto value = toggle ? parseToggle (valueText) : CommandLineNumbers::parseUnitNumber (valueText);
+
+                if (! value.has_value())
+                    return name + (toggle ? " takes on, off or a number from 0 to 1" : " takes a number from 0 to 1") + ", not \"" + valueText + "\"";
+
+                const auto seconds = parseSeconds (timeText);
+
+                if (! seconds.has_value())
+                    return name + " takes times from 0 on in seconds (2s, 2.5) or milliseconds (1500ms), not \"" + timeText + "\"";
+
+                if (! points.empty() && *seconds < points.back().seconds)
+                    return name + ": " + timeText + " comes after " + previousTime + "; times must not go back";
+
+                points.push_back ({ *seconds, *value });
+                previousTime = timeText;
+            }
+
+            options.automation.emplace_back (parameter, std::move (points));
+            return {};
         }
     } // namespace
 
@@ -137,6 +213,10 @@ namespace ArgumentParser
             {
                 reading.demoFolderOption = value;
             }
+            else if (name == "--automate")
+            {
+                return readAutomation (value, options);
+            }
 
             return {};
         }
@@ -173,6 +253,14 @@ namespace ArgumentParser
 
             if (options.showHelp || options.showVersion)
                 return {};
+
+            // A knob moved by its automation has no fixed value as well.
+            const std::pair<const char*, bool> fixed[] = { { ParameterIds::red, options.red.has_value() }, { ParameterIds::green, options.green.has_value() }, { ParameterIds::blue, options.blue.has_value() }, { ParameterIds::x2, options.x2.has_value() } };
+
+            for (const auto& lane : options.automation)
+                for (const auto& [id, given] : fixed)
+                    if (given && lane.getParameter() == id)
+                        return "--" + juce::String (id) + " and --automate " + id + " both set " + id + "; give one";
 
             const bool batch = options.outputFolder != juce::File();
 
@@ -233,7 +321,7 @@ namespace ArgumentParser
         Result result;
         auto& options = result.options;
         Reading reading { options, workingDirectory, {}, {} };
-        const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--scale", "--plugin", "--demo-dir", "--out-dir", "--format", "--jobs" };
+        const juce::StringArray valueOptions { "--red", "--green", "--blue", "--block", "--bits", "--state", "--save-state", "--meters", "--picture", "--scale", "--plugin", "--demo-dir", "--out-dir", "--format", "--jobs", "--automate" };
 
         for (int i = 0; i < arguments.size(); ++i)
         {
@@ -320,7 +408,22 @@ Setting:
                       switch x2 on (a bare --x2), off, or set its value from 0 to 1
   --state FILE        start from a state block saved by the plug-in (the bytes a host stores);
                       --red, --green, --blue and --x2 given as well override its values
-  --save-state FILE   save the setting used, as the plug-in would save it
+  --save-state FILE   save the setting used, as the plug-in would save it; automated knobs
+                      as the render leaves them, as a host saves them after playing the file
+  --automate PARAM:VALUE@TIME[,VALUE@TIME...]
+                      move a parameter during the render, as a host plays automation: PARAM
+                      is red, green, blue, x2 or bypass, VALUE a number from 0 to 1 (or on or
+                      off for x2 and bypass, which are on from 0.5), TIME seconds (2s, or a
+                      bare 2) or milliseconds (1500ms) into the output, never going back.
+                      The value holds the first point's value before it and the last's after
+                      it, and goes in a straight line between two points: x2:off@0s,on@2s
+                      switches x2 on at 1 s. Two points at one time make a jump:
+                      bypass:off@3s,on@3s bypasses from 3 s on. The value is set before each
+                      block (--block) for the whole block, from the time the block starts at in
+                      the output; before the first block, from time 0. Give it once for each
+                      parameter; an automated knob takes no --red, --green, --blue or --x2, and
+                      replaces the value --state gives it. Bypassed blocks go through the
+                      processor's bypass, or with --plugin the plug-in format's own bypass.
 
 Processing:
   --plugin PATH       process through a plug-in binary: a VST3 bundle (Tavine.vst3), a VST2

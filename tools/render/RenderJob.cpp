@@ -12,6 +12,7 @@
 #include "plugin/StateBlock.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -136,6 +137,24 @@ namespace
                 picture->advance (length);
         }
     }
+
+    /** Sets every automated parameter, and the bypass, to the value its lane has at `seconds`,
+        as a host does before the block that starts then. */
+    juce::Result automate (PluginSource& target, const std::vector<AutomationLane>& lanes, double seconds)
+    {
+        for (const auto& lane : lanes)
+        {
+            const auto value = lane.valueAt (seconds);
+
+            if (lane.isBypass())
+                target.setBypassed (AutomationLane::isOn (value));
+            else if (auto result = target.setParameter (lane.getParameter().toRawUTF8(), value); result.failed())
+                return result;
+        }
+
+        return juce::Result::ok();
+    }
+
     /** Refuses an input that is missing, a folder or unreadable, before the reader tries it. */
     juce::Result checkInput (const juce::File& input)
     {
@@ -270,7 +289,7 @@ int RenderJob::findNonFiniteSample (const juce::AudioBuffer<float>& block, int s
     return -1;
 }
 
-juce::Result RenderJob::resolveSetting (const RenderOptions& options, ParameterValues& values, juce::MemoryBlock& stateBlock)
+juce::Result RenderJob::resolveSetting (const RenderOptions& options, ParameterValues& values, juce::MemoryBlock& stateBlock, double seconds)
 {
     // The plug-in's own processor reads the state block and writes the new one, so both mean
     // exactly what they mean to the plug-in.
@@ -301,6 +320,10 @@ juce::Result RenderJob::resolveSetting (const RenderOptions& options, ParameterV
         if (value.has_value())
             settings.getValueTreeState().getParameter (id)->setValueNotifyingHost (*value);
 
+    for (const auto& lane : options.automation)
+        if (! lane.isBypass())
+            settings.getValueTreeState().getParameter (lane.getParameter())->setValueNotifyingHost (lane.valueAt (seconds));
+
     const auto read = [&settings] (const char* id) { return settings.getValueTreeState().getParameter (id)->getValue(); };
     values = { read (ParameterIds::red), read (ParameterIds::green), read (ParameterIds::blue), read (ParameterIds::x2) };
     settings.getStateInformation (stateBlock);
@@ -324,7 +347,10 @@ juce::Result RenderJob::prepareDemo (RenderOptions& options)
         options.metersFile = folder.getChildFile ("demo-meters.csv");
 
     // Warm low end, some space, a good deal of punch: every stage audible, nothing extreme.
-    if (options.stateFile == juce::File() && ! options.red && ! options.green && ! options.blue && ! options.x2)
+    // An automated knob is a setting given too; the bypass is not.
+    const bool knobAutomated = std::any_of (options.automation.begin(), options.automation.end(), [] (const auto& lane) { return ! lane.isBypass(); });
+
+    if (options.stateFile == juce::File() && ! options.red && ! options.green && ! options.blue && ! options.x2 && ! knobAutomated)
     {
         options.red = 0.6f;
         options.green = 0.5f;
@@ -433,6 +459,13 @@ juce::Result RenderJob::run (const Progress& reportProgress)
     if (auto result = source->setParameters (values); result.failed())
         return result;
 
+    // The setting before the first block is the automation's at time 0, bypass included: what
+    // the processor holds when it starts, it applies at once, where a change after the first
+    // block would glide in. It is set before prepare(), in which a hosted binary already
+    // processes a block of silence.
+    if (auto result = automate (*source, options.automation, 0.0); result.failed())
+        return result;
+
     if (auto result = source->prepare (sampleRate, options.blockSize, numChannels); result.failed())
         return result;
 
@@ -455,10 +488,25 @@ juce::Result RenderJob::run (const Progress& reportProgress)
     juce::AudioBuffer<float> observerBlock (observer != nullptr ? numChannels : 0, observer != nullptr ? options.blockSize : 0);
     ProgressBar bar (! reportProgress && ProgressBar::isWanted (options.quiet, (double) numSamples / sampleRate));
 
+    // Automation times are times in the output. With the latency compensated, a block's start
+    // lands that much earlier in the output than in the processor's input, so a change set
+    // for 2 s is heard at 2 s, as a host compensating the delay plays it.
+    double lastBlockSeconds = 0.0;
+
     for (juce::int64 position = 0; position < totalToProcess;)
     {
         if (auto result = Interruption::check(); result.failed())
             return result;
+
+        if (! options.automation.empty())
+        {
+            lastBlockSeconds = (double) (position - compensation) / sampleRate;
+
+            for (auto* target : { source.get(), observer })
+                if (target != nullptr)
+                    if (auto result = automate (*target, options.automation, lastBlockSeconds); result.failed())
+                        return result;
+        }
 
         const int length = (int) juce::jmin ((juce::int64) options.blockSize, totalToProcess - position);
         const int fromFile = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, numSamples - position);
@@ -507,6 +555,16 @@ juce::Result RenderJob::run (const Progress& reportProgress)
 
     if (auto result = watchers.writeInto (sideFiles); result.failed())
         return result;
+
+    // Saved as a host would save it after playing the file: automated knobs where the last
+    // block left them.
+    if (sideFiles.state != nullptr && ! options.automation.empty())
+    {
+        ParameterValues atTheEnd;
+
+        if (auto result = resolveSetting (options, atTheEnd, stateBlock, lastBlockSeconds); result.failed())
+            return result;
+    }
 
     if (sideFiles.state != nullptr)
         if (auto result = sideFiles.state->write (stateBlock.getData(), stateBlock.getSize()); result.failed())

@@ -35,8 +35,9 @@ public:
     static juce::Result prepareDemo (RenderOptions& options);
 
     /** The setting for the options: a state file first, then the knobs given on the command
-        line; and the state block the plug-in would save for it. */
-    static juce::Result resolveSetting (const RenderOptions& options, ParameterValues& values, juce::MemoryBlock& stateBlock);
+        line, then the automated knobs at their value at `seconds` into the output; and the
+        state block the plug-in would save for it. */
+    static juce::Result resolveSetting (const RenderOptions& options, ParameterValues& values, juce::MemoryBlock& stateBlock, double seconds = 0.0);
 
     // What the last run did, for messages and tests.
     juce::String getSourceDescription() const { return sourceDescription; }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "AutomationLane.h"
+
 #include <juce_core/juce_core.h>
 
 #include <optional>
+#include <vector>
 
 /** Everything one run of tavine-render is asked to do, as the command line gave it. */
 struct RenderOptions
@@ -23,6 +26,10 @@ struct RenderOptions
     std::optional<float> green;
     std::optional<float> blue;
     std::optional<float> x2;
+
+    // Parameters moved during the render, at most one lane each; a knob automated here is
+    // not among those above.
+    std::vector<AutomationLane> automation;
 
     juce::File stateFile;
     juce::File saveStateFile;
