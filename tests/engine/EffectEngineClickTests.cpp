@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -60,6 +61,11 @@ TEST_P (EngineChangesDoNotClick, AtEitherTone)
             // The floor proves the measure: a steady tone through steady knobs is far below it.
             EXPECT_LT (m.before, -110.0) << where;
             EXPECT_LE (m.after, test::inaudibleJumpDb) << where;
+
+            if (c.changesLevel)
+            {
+                EXPECT_GT (std::abs (m.levelChangeDb), 0.1) << where << ": the change never reached the sound";
+            }
 
             if (report)
                 std::cout << rate << " Hz, block " << blockSize << ", " << where << ": " << m.after << " dBFS (floor " << m.before << ")\n";

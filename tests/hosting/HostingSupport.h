@@ -146,6 +146,22 @@ namespace test
         return result;
     }
 
+    /** Processes one block, bypassed or not, through the format's own bypass as a host drives
+        it: its bypass parameter (VST3's, VST2's effSetBypass, LV2's "enabled" port) set for the
+        block, then the matching process call. */
+    inline void processMaybeBypassed (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float>& block, bool bypassed)
+    {
+        juce::MidiBuffer midi;
+        auto* bypass = plugin.getBypassParameter();
+        ASSERT_NE (bypass, nullptr) << "the format offers no bypass of its own";
+        bypass->setValue (bypassed ? 1.0f : 0.0f);
+
+        if (bypassed)
+            plugin.processBlockBypassed (block, midi);
+        else
+            plugin.processBlock (block, midi);
+    }
+
     /** The plug-in's own parameters, the three knobs and the x2 toggle, in their order. */
     inline const char* const parameterNames[] = { "red", "green", "blue", "x2" };
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <tuple>
 
@@ -62,6 +63,11 @@ TEST_P (ProcessorChangesDoNotClick, AtEitherTone)
             processor.prepareToPlay (rate, blockSize);
             const auto m = test::measureChange (c, rate, blockSize, frequency, [&] (const test::Knobs& k, float* l, float* r, int n) { play (processor, k, l, r, n); });
             EXPECT_LE (m.after, test::inaudibleJumpDb) << c.name << " at " << frequency << " Hz";
+
+            if (c.changesLevel)
+            {
+                EXPECT_GT (std::abs (m.levelChangeDb), 0.1) << c.name << " at " << frequency << " Hz: the change never reached the sound";
+            }
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Discontinuity.h"
+#include "Signals.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,7 +31,8 @@ namespace test
     {
         std::string name;
         Automation automation;
-        double seconds = 0.5; // how long the tone plays
+        double seconds = 0.5;     // how long the tone plays
+        bool changesLevel = true; // whether the tone ends at another level than it started
     };
 
     // The first changed block is the first to start 0.3 s in or later: long after the delay
@@ -46,7 +48,7 @@ namespace test
     /** Knobs at `before`, then `after` for exactly one block, then `before` again. */
     Case blip (std::string name, Knobs before, Knobs after)
     {
-        return { std::move (name), [=] (int block, double) { return block == 0 ? after : before; } };
+        return { std::move (name), [=] (int block, double) { return block == 0 ? after : before; }, 0.5, false };
     }
 
     Knobs only (float Knobs::*knob, float value, float x2 = 0.0f)
@@ -95,8 +97,9 @@ namespace test
 
     struct Measured
     {
-        double before; // the discontinuity of the steady tone before any change: the floor
-        double after;  // from the first changed block on
+        double before;        // the discontinuity of the steady tone before any change: the floor
+        double after;         // from the first changed block on
+        double levelChangeDb; // the tone's level at the end against just before the change
     };
 
     /** Plays the quadrature tone through something that processes stereo blocks in place, the
@@ -114,7 +117,11 @@ namespace test
             play (c.automation (block - changeBlock, (double) (start - changeBlockStart) / rate), left.data() + start, right.data() + start, std::min (blockSize, total - start));
 
         const auto quarterSecond = (std::size_t) (0.25 * rate);
+        const auto fiftyMilliseconds = (std::size_t) (0.05 * rate);
+        const auto level = [&] (std::size_t end) { return std::hypot (rms (left, end - fiftyMilliseconds, end), rms (right, end - fiftyMilliseconds, end)); };
+
         return { discontinuityDb (left, right, frequency, rate, quarterSecond, (std::size_t) changeBlockStart),
-                 discontinuityDb (left, right, frequency, rate, (std::size_t) changeBlockStart, left.size()) };
+                 discontinuityDb (left, right, frequency, rate, (std::size_t) changeBlockStart, left.size()),
+                 20.0 * std::log10 (level (left.size()) / level ((std::size_t) changeBlockStart)) };
     }
 } // namespace test
