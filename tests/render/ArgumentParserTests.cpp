@@ -104,12 +104,15 @@ namespace
         EXPECT_FLOAT_EQ (lanes[0].valueAt (0.25), 0.5f);
         EXPECT_FLOAT_EQ (lanes[0].valueAt (1.125), 0.75f) << "a bare time is in seconds";
 
+        // On and off are 1 and 0; a switch holds each point's value up to the next one.
         EXPECT_EQ (lanes[1].getParameter(), "x2");
-        EXPECT_FLOAT_EQ (lanes[1].valueAt (1.0), 0.5f) << "on and off are 1 and 0, and move in a line too";
+        EXPECT_EQ (lanes[1].valueAt (1.4999), 0.0f);
+        EXPECT_EQ (lanes[1].valueAt (1.5), 1.0f);
         EXPECT_FALSE (lanes[1].isBypass());
 
         EXPECT_TRUE (lanes[2].isBypass());
-        EXPECT_FLOAT_EQ (lanes[2].valueAt (1.5), 0.5f);
+        EXPECT_EQ (lanes[2].valueAt (2.999), 0.0f);
+        EXPECT_EQ (lanes[2].valueAt (3.0), 0.0f) << "the later of two points at one time holds from it";
     }
 
     TEST (ArgumentParser, TreatsEverythingAfterADoubleDashAsFiles)

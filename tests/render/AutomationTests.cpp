@@ -15,17 +15,17 @@ namespace
     constexpr int samplesPerBlock = 512;
     constexpr int numSamples = 20 * samplesPerBlock;
 
-    // A knob going up between two points, x2 switching on half way along a line (at 30 ms,
-    // between bypasses), and the bypass on at the start, off and on again by a jump and by a
-    // line, and off by a jump.
+    // A knob going up between two points, x2 switching on at its point (45 ms, between
+    // bypasses, inside a block: the next block is the first with it on), and the bypass on at
+    // the start, off by a jump, on again at its point, and off by a jump.
     // Red comes from the state, blue from --blue over the state.
     const juce::StringArray automatedSetting { "--block", "512", "--state", "plugin.state", "--blue", "0.6", "--save-state", "end.state", "--automate", "green:0.2@20ms,1@120ms", "--automate", "x2:off@0s,on@0.045", "--automate", "bypass:on@0s,on@15ms,off@15ms,on@75ms,on@150ms,off@150ms" };
 
     // Worked out by hand from the points for the blocks that start at -10, 0, 10 ... 190 ms
-    // in the output: green, x2 in 45ths (t / 45 ms), and whether it is bypassed.
+    // in the output: green, x2, and whether it is bypassed.
     const float greenByBlock[] = { 0.2f, 0.2f, 0.2f, 0.2f, 0.28f, 0.36f, 0.44f, 0.52f, 0.6f, 0.68f, 0.76f, 0.84f, 0.92f, 1, 1, 1, 1, 1, 1, 1, 1 };
-    const float x2In45thsByBlock[] = { 0, 0, 10, 20, 30, 40, 45, 45, 45, 45, 45, 45, 45, 45, 45, 45, 45, 45, 45, 45, 45 };
-    const bool bypassedByBlock[] = { 1, 1, 1, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0 };
+    const float x2ByBlock[] = { 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1 };
+    const bool bypassedByBlock[] = { 1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0 };
 
     /** What the processor held when it was prepared, and for each block. */
     struct Recording
@@ -157,7 +157,7 @@ namespace
             EXPECT_EQ (values.red, 0.3f);
             EXPECT_EQ (values.blue, 0.6f);
             EXPECT_NEAR (values.green, greenByBlock[k + first], 1.0e-6f);
-            EXPECT_NEAR (values.x2, x2In45thsByBlock[k + first] / 45.0f, 1.0e-6f);
+            EXPECT_NEAR (values.x2, x2ByBlock[k + first], 1.0e-6f);
             EXPECT_EQ (bypassed, bypassedByBlock[k + first]);
         }
 
@@ -171,7 +171,7 @@ namespace
         const int padding = compensating ? samplesPerBlock : 0;
         const auto direct = test::processDirectly (input, sampleRate, atTimeZero, padding, samplesPerBlock, [first] (int k, ZarivirAudioProcessor& processor) {
             const auto row = (std::size_t) k + first;
-            test::setKnobs (processor, { 0.3f, greenByBlock[row], 0.6f, x2In45thsByBlock[row] / 45.0f });
+            test::setKnobs (processor, { 0.3f, greenByBlock[row], 0.6f, x2ByBlock[row] });
             return bypassedByBlock[row];
         });
         const auto held = test::processDirectly (input, sampleRate, atTimeZero, padding, samplesPerBlock);

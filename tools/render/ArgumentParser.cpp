@@ -416,9 +416,9 @@ Setting:
                       off for x2 and bypass, which are on from 0.5), TIME seconds (2s, or a
                       bare 2) or milliseconds (1500ms) into the output, never going back.
                       The value holds the first point's value before it and the last's after
-                      it, and goes in a straight line between two points: x2:off@0s,on@2s
-                      switches x2 on at 1 s. Two points at one time make a jump:
-                      bypass:off@3s,on@3s bypasses from 3 s on. The value is set before each
+                      it; a knob goes in a straight line between two points, x2 and bypass
+                      switch at each point: bypass:off@0s,on@3s bypasses from 3 s on. Two
+                      points at one time make a jump. The value is set before each
                       block (--block) for the whole block, from the time the block starts at in
                       the output; before the first block, from time 0. Give it once for each
                       parameter; an automated knob takes no --red, --green, --blue or --x2, and

@@ -1,5 +1,7 @@
 #include "AutomationLane.h"
 
+#include "plugin/ParameterIds.h"
+
 #include <algorithm>
 
 AutomationLane::AutomationLane (const juce::String& parameterName, std::vector<Point> lanePoints)
@@ -7,6 +9,11 @@ AutomationLane::AutomationLane (const juce::String& parameterName, std::vector<P
     , points (std::move (lanePoints))
 {
     jassert (! points.empty());
+}
+
+bool AutomationLane::isSwitch() const noexcept
+{
+    return isBypass() || parameter == ParameterIds::x2;
 }
 
 float AutomationLane::valueAt (double seconds) const noexcept
@@ -22,6 +29,10 @@ float AutomationLane::valueAt (double seconds) const noexcept
         return points.back().value;
 
     const auto& previous = *(next - 1);
+
+    if (isSwitch())
+        return previous.value;
+
     const auto fraction = (seconds - previous.seconds) / (next->seconds - previous.seconds);
     return (float) ((double) previous.value + fraction * ((double) next->value - (double) previous.value));
 }

@@ -5,9 +5,11 @@
 #include <vector>
 
 /** One parameter moved over a render, as a host plays an automation lane: points of a value
-    at a time, the value going in a straight line from one point to the next, the first
-    point's value held before it and the last one's after it. Two points at the same time make
-    a jump; from that very time on the later one holds. */
+    at a time, the first point's value held before it and the last one's after it. A knob goes
+    in a straight line from one point to the next; a switch (x2, the bypass) holds each point's
+    value until the next point, as a host plays a toggle's lane, so that it switches at the
+    time its point names. Two points at the same time make a jump; from that very time on the
+    later one holds. */
 class AutomationLane
 {
 public:
@@ -26,6 +28,10 @@ public:
     /** A parameter ID, or bypass. */
     const juce::String& getParameter() const noexcept { return parameter; }
     bool isBypass() const noexcept { return parameter == bypass; }
+
+    /** Whether the lane's parameter is a switch, x2 or the bypass, which steps from point to
+        point instead of gliding along a line. */
+    bool isSwitch() const noexcept;
 
     /** The value at a time in seconds, before the first point and after the last included. */
     float valueAt (double seconds) const noexcept;
