@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -69,6 +71,9 @@ namespace
                     plugin->prepareToPlay (sampleRate, blockSize);
                     const auto m = measureChange (c, sampleRate, blockSize, frequency, [this] (const Knobs& k, float* l, float* r, int n) { play (k, l, r, n); });
                     EXPECT_LE (m.after, inaudibleJumpDb) << c.name << " at " << frequency << " Hz, block " << blockSize;
+
+                    if (std::getenv ("TAVINE_REPORT_CLICKS") != nullptr)
+                        std::cout << formatLabel (GetParam()) << ", block " << blockSize << ", " << c.name << " at " << frequency << " Hz: " << m.after << " dBFS\n";
                     EXPECT_LT (m.before, -110.0) << c.name << " at " << frequency << " Hz, block " << blockSize;
 
                     // The change reached the sound, or silence about it would prove nothing.

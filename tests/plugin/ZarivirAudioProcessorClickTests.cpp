@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <iostream>
 #include <string>
 #include <tuple>
 
@@ -64,6 +66,9 @@ TEST_P (ProcessorChangesDoNotClick, AtEitherTone)
             const auto m = test::measureChange (c, rate, blockSize, frequency, [&] (const test::Knobs& k, float* l, float* r, int n) { play (processor, k, l, r, n); });
             EXPECT_LE (m.after, test::inaudibleJumpDb) << c.name << " at " << frequency << " Hz";
 
+            if (std::getenv ("TAVINE_REPORT_CLICKS") != nullptr)
+                std::cout << rate << " Hz, block " << blockSize << ", " << c.name << " at " << frequency << " Hz: " << m.after << " dBFS\n";
+
             if (c.changesLevel)
             {
                 EXPECT_GT (std::abs (m.levelChangeDb), 0.1) << c.name << " at " << frequency << " Hz: the change never reached the sound";
@@ -101,6 +106,9 @@ TEST (ProcessorChangesDoNotClick, RestoringAStateWhilePlaying)
             });
 
             EXPECT_LE (m.after, test::inaudibleJumpDb) << c.name << ", block " << blockSize;
+
+            if (std::getenv ("TAVINE_REPORT_CLICKS") != nullptr)
+                std::cout << "44100 Hz, block " << blockSize << ", " << c.name << " at 1000 Hz: " << m.after << " dBFS\n";
         }
     }
 }
