@@ -2,6 +2,9 @@
 //
 //   tavine_host_check_audio signal OUT.wav --rate HZ --channels 1|2
 //   tavine_host_check_audio compare EXPECTED ACTUAL [--tolerance-db DB] [--max-lag FRAMES]
+//   tavine_host_check_audio tone OUT.wav --rate HZ --frequency F --seconds S
+//   tavine_host_check_audio discontinuity FILE --frequency F [--from SECONDS] [--limit-db DB]
+//   tavine_host_check_audio level FILE --from SECONDS --to SECONDS
 //
 // `signal` writes the input every host is given: two seconds of 32-bit float WAV with a lone
 // impulse at frame 1000 (where an output that is late or early shows at a glance) and then
@@ -17,12 +20,24 @@
 // EXPECTED at offset 0 and no sample differs by more than the tolerance (default -120 dBFS:
 // Tavine's own noise floor lies 20 dB below that), 1 when they differ, 2 when a file cannot be
 // read or written or the command line is wrong.
+//
+// `tone`, `discontinuity` and `level` tell whether a host's own automation of Tavine clicks.
+// `tone` writes a steady tone at -12 dBFS, a sine on the left and a cosine on the right: wherever
+// a change falls, one channel is far from its zero crossing. `discontinuity` prints the peak over
+// both channels, from a given time on, of sqrt (eL² + eR²) with
+// e[n] = y[n] - 2 cos (2 pi f / rate) y[n-1] + y[n-2], which is exactly 0 for any steady sine at
+// f: a step or a kink in the gain shows in full, a glide as slow as a fade barely at all. Exit
+// status 0 when it is at most the limit (default -80 dBFS, 20 dB under an audible click on a
+// pure tone), 1 above it. `level` prints the tone's amplitude over a stretch (the two channels'
+// RMS added as a quadrature pair), so that a check can tell that a change really happened: a
+// plug-in that ignored the automation would not click either.
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -74,6 +89,56 @@ namespace
         return largest;
     }
 
+    bool write (const char* path, int sampleRate, int channels, const std::vector<float>& samples)
+    {
+        SF_INFO info {};
+        info.samplerate = sampleRate;
+        info.channels = channels;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        SNDFILE* file = sf_open (path, SFM_WRITE, &info);
+
+        if (file == nullptr)
+        {
+            std::fprintf (stderr, "tavine_host_check_audio: cannot write %s: %s\n", path, sf_strerror (nullptr));
+            return false;
+        }
+
+        const auto frames = (sf_count_t) samples.size() / channels;
+        const auto written = sf_writef_float (file, samples.data(), frames);
+        const auto closed = sf_close (file);
+
+        if (written != frames || closed != 0)
+        {
+            std::fprintf (stderr, "tavine_host_check_audio: cannot write %s\n", path);
+            std::remove (path);
+            return false;
+        }
+
+        return true;
+    }
+
+    // Reads a finite number from argv[i + 1] into `value`; false, with a message, when there is
+    // none.
+    bool readNumber (int argc, char** argv, int& i, double& value)
+    {
+        const char* name = argv[i];
+
+        if (i + 1 < argc)
+        {
+            char* end = nullptr;
+            const auto parsed = std::strtod (argv[++i], &end);
+
+            if (end != argv[i] && *end == '\0' && std::isfinite (parsed))
+            {
+                value = parsed;
+                return true;
+            }
+        }
+
+        std::fprintf (stderr, "tavine_host_check_audio: %s needs a number\n", name);
+        return false;
+    }
+
     double decibels (double amplitude)
     {
         return amplitude > 0.0 ? 20.0 * std::log10 (amplitude) : -400.0;
@@ -90,7 +155,10 @@ namespace
     }
 
     const char* const usage = "usage: tavine_host_check_audio signal OUT.wav --rate HZ --channels 1|2\n"
-                              "       tavine_host_check_audio compare EXPECTED ACTUAL [--tolerance-db DB] [--max-lag FRAMES]\n";
+                              "       tavine_host_check_audio compare EXPECTED ACTUAL [--tolerance-db DB] [--max-lag FRAMES]\n"
+                              "       tavine_host_check_audio tone OUT.wav --rate HZ --frequency F --seconds S\n"
+                              "       tavine_host_check_audio discontinuity FILE --frequency F [--from SECONDS] [--limit-db DB]\n"
+                              "       tavine_host_check_audio level FILE --from SECONDS --to SECONDS\n";
 
     int writeSignal (int argc, char** argv)
     {
@@ -147,27 +215,8 @@ namespace
             }
         }
 
-        SF_INFO info {};
-        info.samplerate = (int) rate;
-        info.channels = channelCount;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-        SNDFILE* file = sf_open (path, SFM_WRITE, &info);
-
-        if (file == nullptr)
-        {
-            std::fprintf (stderr, "tavine_host_check_audio: cannot write %s: %s\n", path, sf_strerror (nullptr));
+        if (! write (path, (int) rate, channelCount, samples))
             return 2;
-        }
-
-        const auto written = sf_writef_float (file, samples.data(), frames);
-        const auto closed = sf_close (file);
-
-        if (written != frames || closed != 0)
-        {
-            std::fprintf (stderr, "tavine_host_check_audio: cannot write %s\n", path);
-            std::remove (path);
-            return 2;
-        }
 
         return 0;
     }
@@ -282,6 +331,183 @@ namespace
         std::printf ("%s (tolerance %.1f dBFS)\n", same ? "same" : "DIFFERENT", toleranceDb);
         return same ? 0 : 1;
     }
+
+    constexpr double twoPi = 6.283185307179586;
+
+    int writeTone (int argc, char** argv)
+    {
+        const char* path = nullptr;
+        double rate = 0.0, frequency = 0.0, seconds = 0.0;
+
+        for (int i = 2; i < argc; ++i)
+        {
+            const std::string argument = argv[i];
+
+            if (argument == "--rate" || argument == "--frequency" || argument == "--seconds")
+            {
+                if (! readNumber (argc, argv, i, argument == "--rate" ? rate : argument == "--frequency" ? frequency
+                                                                                                         : seconds))
+                    return 2;
+            }
+            else if (path == nullptr && argument.rfind ("--", 0) != 0)
+            {
+                path = argv[i];
+            }
+            else
+            {
+                std::fputs (usage, stderr);
+                return 2;
+            }
+        }
+
+        if (path == nullptr || ! (rate >= 8000.0 && rate <= 384000.0) || ! (frequency > 0.0 && frequency < 0.5 * rate) || ! (seconds > 0.0 && seconds <= 600.0))
+        {
+            std::fputs (usage, stderr);
+            return 2;
+        }
+
+        const auto frames = (long) (seconds * rate);
+        const auto amplitude = std::pow (10.0, -12.0 / 20.0);
+        const auto step = twoPi * frequency / rate;
+        std::vector<float> samples ((size_t) (2 * frames));
+
+        // The phase of each frame from its index, not accumulated: the tone stays exact however
+        // long it runs.
+        for (long frame = 0; frame < frames; ++frame)
+        {
+            samples[(size_t) (2 * frame)] = (float) (amplitude * std::sin (step * (double) frame));
+            samples[(size_t) (2 * frame + 1)] = (float) (amplitude * std::cos (step * (double) frame));
+        }
+
+        return write (path, (int) rate, 2, samples) ? 0 : 2;
+    }
+
+    // Reads the one file a measuring command names and its options; `options` lists the option
+    // names, `values` receives them in the same order. False, with a message, on a wrong line.
+    bool readMeasuringLine (int argc, char** argv, std::initializer_list<const char*> options, std::vector<double*> values, Sound& sound)
+    {
+        const char* path = nullptr;
+
+        for (int i = 2; i < argc; ++i)
+        {
+            const std::string argument = argv[i];
+            const auto found = std::find_if (options.begin(), options.end(), [&] (const char* option) { return argument == option; });
+
+            if (found != options.end())
+            {
+                if (! readNumber (argc, argv, i, *values[(size_t) (found - options.begin())]))
+                    return false;
+            }
+            else if (path == nullptr && argument.rfind ("--", 0) != 0)
+            {
+                path = argv[i];
+            }
+            else
+            {
+                std::fputs (usage, stderr);
+                return false;
+            }
+        }
+
+        if (path == nullptr)
+        {
+            std::fputs (usage, stderr);
+            return false;
+        }
+
+        if (! read (path, sound))
+            return false;
+
+        if (sound.channels != 2 || sound.sampleRate <= 0)
+        {
+            std::fprintf (stderr, "tavine_host_check_audio: %s is not a stereo file\n", path);
+            return false;
+        }
+
+        return true;
+    }
+
+    long frameAt (const Sound& sound, double seconds)
+    {
+        return std::clamp ((long) std::llround (seconds * sound.sampleRate), 0L, sound.frames());
+    }
+
+    int measureDiscontinuity (int argc, char** argv)
+    {
+        Sound sound;
+        double frequency = 0.0, from = 0.0, limitDb = -80.0;
+
+        if (! readMeasuringLine (argc, argv, { "--frequency", "--from", "--limit-db" }, { &frequency, &from, &limitDb }, sound))
+            return 2;
+
+        if (! (frequency > 0.0 && frequency < 0.5 * sound.sampleRate) || from < 0.0)
+        {
+            std::fputs (usage, stderr);
+            return 2;
+        }
+
+        const auto begin = std::max (2L, frameAt (sound, from));
+
+        if (begin >= sound.frames())
+        {
+            std::fprintf (stderr, "tavine_host_check_audio: nothing to measure after %.3f s\n", from);
+            return 2;
+        }
+
+        const auto c = 2.0 * std::cos (twoPi * frequency / sound.sampleRate);
+        double largest = 0.0;
+        long largestAt = begin;
+
+        for (long n = begin; n < sound.frames(); ++n)
+        {
+            const auto e = [&] (int channel) { return (double) sound.at (n, channel) - c * sound.at (n - 1, channel) + sound.at (n - 2, channel); };
+            const auto size = std::hypot (e (0), e (1));
+
+            if (size > largest)
+            {
+                largest = size;
+                largestAt = n;
+            }
+        }
+
+        const auto peakDb = decibels (largest);
+        const auto within = peakDb <= limitDb;
+        std::printf ("discontinuity %.1f dBFS at %.4f s (frame %ld), from %.3f s on: %s (limit %.1f dBFS)\n",
+                     peakDb,
+                     (double) largestAt / sound.sampleRate,
+                     largestAt,
+                     from,
+                     within ? "within" : "ABOVE",
+                     limitDb);
+        return within ? 0 : 1;
+    }
+
+    int measureLevel (int argc, char** argv)
+    {
+        Sound sound;
+        double from = -1.0, to = -1.0;
+
+        if (! readMeasuringLine (argc, argv, { "--from", "--to" }, { &from, &to }, sound))
+            return 2;
+
+        const auto begin = frameAt (sound, from), end = frameAt (sound, to);
+
+        if (from < 0.0 || end <= begin)
+        {
+            std::fputs (usage, stderr);
+            return 2;
+        }
+
+        // A quadrature pair of amplitude A has an RMS of A / sqrt 2 in each channel: the two
+        // added as a pair give A back, whatever the phase at the stretch's ends.
+        double sumSquares = 0.0;
+
+        for (long n = begin; n < end; ++n)
+            sumSquares += (double) sound.at (n, 0) * sound.at (n, 0) + (double) sound.at (n, 1) * sound.at (n, 1);
+
+        std::printf ("%.2f\n", decibels (std::sqrt (sumSquares / (double) (end - begin))));
+        return 0;
+    }
 } // namespace
 
 int main (int argc, char** argv)
@@ -293,6 +519,15 @@ int main (int argc, char** argv)
 
     if (command == "compare")
         return compare (argc, argv);
+
+    if (command == "tone")
+        return writeTone (argc, argv);
+
+    if (command == "discontinuity")
+        return measureDiscontinuity (argc, argv);
+
+    if (command == "level")
+        return measureLevel (argc, argv);
 
     std::fputs (usage, stderr);
     return 2;
