@@ -134,10 +134,13 @@ namespace tavine
         if (setting.bypassed)
             return {};
 
-        // An amount that is not above 0 (NaN included) leaves its stage out.
-        return { setting.greenAmount > 0.0f ? greenLaw.of (setting.greenAmount, setting.x2Enabled) : 1.0f,
-                 setting.redAmount > 0.0f ? redLaw.of (setting.redAmount, setting.x2Enabled) : 0.0f,
-                 setting.blueAmount > 0.0f ? blueLaw.of (setting.blueAmount, setting.x2Enabled) : 0.0f };
+        // An amount that is not above 0 (NaN included) leaves its stage out; one above 1 counts
+        // as 1, so that no gain, and no glide towards it, can become infinite.
+        const auto law = [&setting] (CachedLaw& cached, float amount, float off) noexcept {
+            return amount > 0.0f ? cached.of (std::min (amount, 1.0f), setting.x2Enabled) : off;
+        };
+
+        return { law (greenLaw, setting.greenAmount, 1.0f), law (redLaw, setting.redAmount, 0.0f), law (blueLaw, setting.blueAmount, 0.0f) };
     }
 
     void EnhancementStages::wake (bool inUse, bool& running, FilterSection& left, FilterSection& right) noexcept

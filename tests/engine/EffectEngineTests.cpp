@@ -299,6 +299,37 @@ TEST (EffectEngine, NonFiniteInputIsSilenceAndNeverPoisonsTheState)
     EXPECT_TRUE (std::isfinite (poisoned.getGreenMeter()));
 }
 
+TEST (EffectEngine, AmountsOutOfRangeAreLimitedNeverInfinite)
+{
+    // The processor hands over 0..1, but the engine is a library of its own: an amount above 1
+    // (infinity included) works as 1 and one below 0 or NaN as 0, so that no gain and no glide
+    // towards one can blow up, and the engine goes on gliding normally afterwards.
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+
+    for (const auto& [wild, tame] : { std::pair (Amounts { inf, 1.0e30f, 2.0f, true }, Amounts { 1.0f, 1.0f, 1.0f, true }),
+                                      std::pair (Amounts { nan, -1.0f, -inf, true }, Amounts {}) })
+    {
+        EffectEngine a, b;
+        a.setNoiseSeed (2);
+        b.setNoiseSeed (2);
+        auto left = test::sine (1000.0, 44100.0, 8192, 0.5f), right = left;
+        auto expectedLeft = left, expectedRight = right;
+        test::processSignal (a, {}, left, &right);
+        test::processSignal (b, {}, expectedLeft, &expectedRight);
+
+        // From 0 to the wild amounts and back, through glides; each pass plays the last one's
+        // output again.
+        for (const bool on : { true, false, true })
+        {
+            test::processSignal (a, on ? wild : Amounts {}, left, &right);
+            test::processSignal (b, on ? tame : Amounts {}, expectedLeft, &expectedRight);
+        }
+
+        EXPECT_EQ (left, expectedLeft);
+        EXPECT_EQ (right, expectedRight);
+    }
+}
+
 TEST (EffectEngine, EmptyBlockChangesNothing)
 {
     EffectEngine engine;
