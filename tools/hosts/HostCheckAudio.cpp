@@ -89,6 +89,12 @@ namespace
         return largest;
     }
 
+    const char* const usage = "usage: tavine_host_check_audio signal OUT.wav --rate HZ --channels 1|2\n"
+                              "       tavine_host_check_audio compare EXPECTED ACTUAL [--tolerance-db DB] [--max-lag FRAMES]\n"
+                              "       tavine_host_check_audio tone OUT.wav --rate HZ --frequency F --seconds S\n"
+                              "       tavine_host_check_audio discontinuity FILE --frequency F [--from SECONDS] [--limit-db DB]\n"
+                              "       tavine_host_check_audio level FILE --from SECONDS --to SECONDS\n";
+
     bool write (const char* path, int sampleRate, int channels, const std::vector<float>& samples)
     {
         SF_INFO info {};
@@ -117,26 +123,51 @@ namespace
         return true;
     }
 
-    // Reads a finite number from argv[i + 1] into `value`; false, with a message, when there is
-    // none.
-    bool readNumber (int argc, char** argv, int& i, double& value)
+    struct Option
     {
-        const char* name = argv[i];
+        const char* name;
+        double* value;
+    };
 
-        if (i + 1 < argc)
+    // Reads the command line after the command: one file name and the given options, each with
+    // a finite number. Null, with a message, when anything else is there or the file is missing.
+    const char* readLine (int argc, char** argv, std::initializer_list<Option> options)
+    {
+        const char* path = nullptr;
+
+        for (int i = 2; i < argc; ++i)
         {
-            char* end = nullptr;
-            const auto parsed = std::strtod (argv[++i], &end);
+            const std::string argument = argv[i];
+            const auto option = std::find_if (options.begin(), options.end(), [&] (const Option& o) { return argument == o.name; });
 
-            if (end != argv[i] && *end == '\0' && std::isfinite (parsed))
+            if (option != options.end())
             {
-                value = parsed;
-                return true;
+                char* end = nullptr;
+                const auto value = i + 1 < argc ? std::strtod (argv[++i], &end) : 0.0;
+
+                if (end == nullptr || end == argv[i] || *end != '\0' || ! std::isfinite (value))
+                {
+                    std::fprintf (stderr, "tavine_host_check_audio: %s needs a number\n", option->name);
+                    return nullptr;
+                }
+
+                *option->value = value;
+            }
+            else if (path == nullptr && argument.rfind ("--", 0) != 0)
+            {
+                path = argv[i];
+            }
+            else
+            {
+                path = nullptr;
+                break;
             }
         }
 
-        std::fprintf (stderr, "tavine_host_check_audio: %s needs a number\n", name);
-        return false;
+        if (path == nullptr)
+            std::fputs (usage, stderr);
+
+        return path;
     }
 
     double decibels (double amplitude)
@@ -154,37 +185,10 @@ namespace
         return largest;
     }
 
-    const char* const usage = "usage: tavine_host_check_audio signal OUT.wav --rate HZ --channels 1|2\n"
-                              "       tavine_host_check_audio compare EXPECTED ACTUAL [--tolerance-db DB] [--max-lag FRAMES]\n"
-                              "       tavine_host_check_audio tone OUT.wav --rate HZ --frequency F --seconds S\n"
-                              "       tavine_host_check_audio discontinuity FILE --frequency F [--from SECONDS] [--limit-db DB]\n"
-                              "       tavine_host_check_audio level FILE --from SECONDS --to SECONDS\n";
-
     int writeSignal (int argc, char** argv)
     {
-        const char* path = nullptr;
         double rate = 0.0, channels = 0.0;
-
-        for (int i = 2; i < argc; ++i)
-        {
-            const std::string argument = argv[i];
-
-            if ((argument == "--rate" || argument == "--channels") && i + 1 < argc)
-            {
-                char* end = nullptr;
-                const auto value = std::strtod (argv[++i], &end);
-                (argument == "--rate" ? rate : channels) = (end == argv[i] || *end != '\0') ? 0.0 : value;
-            }
-            else if (path == nullptr && argument.rfind ("--", 0) != 0)
-            {
-                path = argv[i];
-            }
-            else
-            {
-                path = nullptr;
-                break;
-            }
-        }
+        const auto path = readLine (argc, argv, { { "--rate", &rate }, { "--channels", &channels } });
 
         if (path == nullptr || ! (rate >= 8000.0 && rate <= 384000.0) || (channels != 1.0 && channels != 2.0))
         {
@@ -336,29 +340,8 @@ namespace
 
     int writeTone (int argc, char** argv)
     {
-        const char* path = nullptr;
         double rate = 0.0, frequency = 0.0, seconds = 0.0;
-
-        for (int i = 2; i < argc; ++i)
-        {
-            const std::string argument = argv[i];
-
-            if (argument == "--rate" || argument == "--frequency" || argument == "--seconds")
-            {
-                if (! readNumber (argc, argv, i, argument == "--rate" ? rate : argument == "--frequency" ? frequency
-                                                                                                         : seconds))
-                    return 2;
-            }
-            else if (path == nullptr && argument.rfind ("--", 0) != 0)
-            {
-                path = argv[i];
-            }
-            else
-            {
-                std::fputs (usage, stderr);
-                return 2;
-            }
-        }
+        const auto path = readLine (argc, argv, { { "--rate", &rate }, { "--frequency", &frequency }, { "--seconds", &seconds } });
 
         if (path == nullptr || ! (rate >= 8000.0 && rate <= 384000.0) || ! (frequency > 0.0 && frequency < 0.5 * rate) || ! (seconds > 0.0 && seconds <= 600.0))
         {
@@ -382,40 +365,12 @@ namespace
         return write (path, (int) rate, 2, samples) ? 0 : 2;
     }
 
-    // Reads the one file a measuring command names and its options; `options` lists the option
-    // names, `values` receives them in the same order. False, with a message, on a wrong line.
-    bool readMeasuringLine (int argc, char** argv, std::initializer_list<const char*> options, std::vector<double*> values, Sound& sound)
+    // Reads the stereo file a measuring command names, with its options.
+    bool readStereo (int argc, char** argv, std::initializer_list<Option> options, Sound& sound)
     {
-        const char* path = nullptr;
+        const auto path = readLine (argc, argv, options);
 
-        for (int i = 2; i < argc; ++i)
-        {
-            const std::string argument = argv[i];
-            const auto found = std::find_if (options.begin(), options.end(), [&] (const char* option) { return argument == option; });
-
-            if (found != options.end())
-            {
-                if (! readNumber (argc, argv, i, *values[(size_t) (found - options.begin())]))
-                    return false;
-            }
-            else if (path == nullptr && argument.rfind ("--", 0) != 0)
-            {
-                path = argv[i];
-            }
-            else
-            {
-                std::fputs (usage, stderr);
-                return false;
-            }
-        }
-
-        if (path == nullptr)
-        {
-            std::fputs (usage, stderr);
-            return false;
-        }
-
-        if (! read (path, sound))
+        if (path == nullptr || ! read (path, sound))
             return false;
 
         if (sound.channels != 2 || sound.sampleRate <= 0)
@@ -437,7 +392,7 @@ namespace
         Sound sound;
         double frequency = 0.0, from = 0.0, limitDb = -80.0;
 
-        if (! readMeasuringLine (argc, argv, { "--frequency", "--from", "--limit-db" }, { &frequency, &from, &limitDb }, sound))
+        if (! readStereo (argc, argv, { { "--frequency", &frequency }, { "--from", &from }, { "--limit-db", &limitDb } }, sound))
             return 2;
 
         if (! (frequency > 0.0 && frequency < 0.5 * sound.sampleRate) || from < 0.0)
@@ -487,7 +442,7 @@ namespace
         Sound sound;
         double from = -1.0, to = -1.0;
 
-        if (! readMeasuringLine (argc, argv, { "--from", "--to" }, { &from, &to }, sound))
+        if (! readStereo (argc, argv, { { "--from", &from }, { "--to", &to } }, sound))
             return 2;
 
         const auto begin = frameAt (sound, from), end = frameAt (sound, to);
