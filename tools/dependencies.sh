@@ -63,5 +63,6 @@ TAVINE_HOST_CHECK_PACKAGES=(
     lilv-utils               # lv2apply
     ardour                   # ardour7-lua, Ardour's headless Lua session
     audacity                 # with its scripting module, mod-script-pipe
+    ecasound                 # automates the LV2 with its controller envelopes
     xvfb xdotool             # Audacity's display, and a look at its windows for dialogs
 )

@@ -6,10 +6,12 @@
 #   audacity   LV2 and VST2 through Audacity's plug-in scan and its scripting pipe, on Xvfb
 #   audacity-selftest   the Audacity check itself fails, and says why, on plug-ins the scan
 #              rejects
-# Each compares what the host made with what tavine-render makes of the same input with the
-# same knobs, and with the input's timing.
+#   ecasound   the LV2 under ecasound's own automation (controller envelopes, applied once per
+#              buffer): no knob, x2 or bypass change may click
+# Each of the first four compares what the host made with what tavine-render makes of the same
+# input with the same knobs, and with the input's timing; ecasound measures the clicks of a tone.
 #
-#   tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest]...   (default: all)
+#   tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest|ecasound]...   (default: all)
 #
 # Installs the hosts with apt-get, builds what the checks need in $TAVINE_BUILD_DIR (default
 # build) and never touches the user's own settings or plug-in folders: every host runs with a
@@ -22,12 +24,12 @@ source tools/dependencies.sh
 checks=("$@")
 
 if [ "${#checks[@]}" -eq 0 ]; then
-    checks=(lv2apply ardour audacity audacity-selftest)
+    checks=(lv2apply ardour audacity audacity-selftest ecasound)
 fi
 
 for check in "${checks[@]}"; do
     if [ ! -f "tools/hosts/$check.sh" ]; then
-        echo "usage: tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest]..." >&2
+        echo "usage: tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest|ecasound]..." >&2
         exit 2
     fi
 done
