@@ -78,9 +78,6 @@ namespace tavine
             makes before it starts to play is the sound from the first sample on, not a fade. */
         void jumpToNextSetting() noexcept { jumpPending = true; }
 
-        /** The gains in force, or at the end of the last slice when they are gliding. */
-        StageGains getGains() const noexcept { return glide.getCurrent(); }
-
         /** One slice, of at most the engine's slice length. Reads `left` and `right` (null in
             mono), writes the flushed input to `dryLeft` and, in stereo, `dryRight`, and the
             enhanced signal back to `left` and `right`. `peak` follows the mid signal's positive

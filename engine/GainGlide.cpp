@@ -15,13 +15,13 @@ namespace tavine
             values[2] = gains.blue;
         }
 
-        /** Where the cubic Hermite segment stands at t = k / n (0..1) and how steeply it rises
-            there, per sample: from `start`, leaving with `slope`, arriving at `end` level. */
+        /** Where the cubic Hermite segment stands at t = k / n (0..1): from `start`, leaving
+            with `slope` (per sample), arriving flat at `end`. This is what every sample of a
+            glide needs; how steeply it rises there (`rateAt`) only a new target does. */
         struct Segment
         {
             double shape; // smoothstep: 0 at t = 0, 1 at t = 1, flat at both ends
             double lean;  // how far the starting slope carries: n t (1 - t)², flat at t = 1
-            double shapeRate, leanRate;
 
             Segment (int k, int n) noexcept
             {
@@ -29,13 +29,18 @@ namespace tavine
                 const double u = 1.0 - t;
                 shape = t * t * (3.0 - 2.0 * t);
                 lean = (double) n * t * u * u;
-                shapeRate = 6.0 * t * u / (double) n;
-                leanRate = u * (1.0 - 3.0 * t);
             }
 
             double value (double start, double slope, double end) const noexcept { return start + (end - start) * shape + slope * lean; }
-            double rate (double start, double slope, double end) const noexcept { return (end - start) * shapeRate + slope * leanRate; }
         };
+
+        /** The segment's slope per sample at t = k / n: the derivatives of shape and lean. */
+        double rateAt (int k, int n, double start, double slope, double end) noexcept
+        {
+            const double t = (double) k / (double) n;
+            const double u = 1.0 - t;
+            return (end - start) * (6.0 * t * u / (double) n) + slope * (u * (1.0 - 3.0 * t));
+        }
     } // namespace
 
     void GainGlide::prepare (double sampleRate) noexcept
@@ -67,7 +72,7 @@ namespace tavine
             for (int g = 0; g < 3; ++g)
             {
                 const double value = now.value (start[g], slope[g], end[g]);
-                slope[g] = now.rate (start[g], slope[g], end[g]);
+                slope[g] = rateAt (step, lengthSamples, start[g], slope[g], end[g]);
                 start[g] = value;
             }
         }

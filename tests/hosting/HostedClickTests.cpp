@@ -11,9 +11,6 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -64,27 +61,12 @@ namespace
         // long enough before its change for the last case's tone to have left the delay.
         for (const int blockSize : { 64, 512, 4096 })
         {
-            for (const double frequency : { 1000.0, 60.0 })
-            {
-                for (const auto& c : everyChange())
-                {
-                    plugin->prepareToPlay (sampleRate, blockSize);
-                    const auto m = measureChange (c, sampleRate, blockSize, frequency, [this] (const Knobs& k, float* l, float* r, int n) { play (k, l, r, n); });
-                    EXPECT_LE (m.after, inaudibleJumpDb) << c.name << " at " << frequency << " Hz, block " << blockSize;
-
-                    if (std::getenv ("TAVINE_REPORT_CLICKS") != nullptr)
-                        std::cout << formatLabel (GetParam()) << ", block " << blockSize << ", " << c.name << " at " << frequency << " Hz: " << m.after << " dBFS\n";
-                    EXPECT_LT (m.before, -110.0) << c.name << " at " << frequency << " Hz, block " << blockSize;
-
-                    // The change reached the sound, or silence about it would prove nothing.
-                    if (c.changesLevel)
-                    {
-                        EXPECT_GT (std::abs (m.levelChangeDb), 0.1) << c.name << " at " << frequency << " Hz, block " << blockSize;
-                    }
-
-                    plugin->releaseResources();
-                }
-            }
+            expectNoChangeClicks (formatLabel (GetParam()) + ", block " + std::to_string (blockSize), true, [this, blockSize] (const Case& c, double frequency) {
+                plugin->prepareToPlay (sampleRate, blockSize);
+                const auto m = measureChange (c, sampleRate, blockSize, frequency, [this] (const Knobs& k, float* l, float* r, int n) { play (k, l, r, n); });
+                plugin->releaseResources();
+                return m;
+            });
         }
     }
 

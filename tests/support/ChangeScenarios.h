@@ -3,9 +3,13 @@
 #include "Discontinuity.h"
 #include "Signals.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,5 +127,39 @@ namespace test
         return { discontinuityDb (left, right, frequency, rate, quarterSecond, (std::size_t) changeBlockStart),
                  discontinuityDb (left, right, frequency, rate, (std::size_t) changeBlockStart, left.size()),
                  20.0 * std::log10 (level (left.size()) / level ((std::size_t) changeBlockStart)) };
+    }
+    /** Plays every change at 1 kHz and at 60 Hz through what `measure` drives, and holds each
+        to the limit: nothing above it from the change on, and a level that moved where the
+        change moves it, or silence about a change that never arrived would prove nothing. With
+        `checkFloor`, the steady tone before the change must also lie far below the limit,
+        which proves the measure itself. TAVINE_REPORT_CLICKS=1 prints every figure, after
+        `where`, for whoever tunes the glide. */
+    inline void expectNoChangeClicks (const std::string& where, bool checkFloor, const std::function<Measured (const Case&, double frequency)>& measure)
+    {
+        const bool report = std::getenv ("TAVINE_REPORT_CLICKS") != nullptr;
+
+        for (const double frequency : { 1000.0, 60.0 })
+        {
+            for (const auto& c : everyChange())
+            {
+                const auto m = measure (c, frequency);
+                const auto what = where + ", " + c.name + " at " + std::to_string ((int) frequency) + " Hz";
+
+                if (checkFloor)
+                {
+                    EXPECT_LT (m.before, -110.0) << what;
+                }
+
+                EXPECT_LE (m.after, inaudibleJumpDb) << what;
+
+                if (c.changesLevel)
+                {
+                    EXPECT_GT (std::abs (m.levelChangeDb), 0.1) << what << ": the change never reached the sound";
+                }
+
+                if (report)
+                    std::cout << what << ": " << m.after << " dBFS (floor " << m.before << ")\n";
+            }
+        }
     }
 } // namespace test

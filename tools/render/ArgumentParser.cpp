@@ -74,7 +74,7 @@ namespace ArgumentParser
                 if (lane.getParameter() == parameter)
                     return name + " is given twice; give all its points in one";
 
-            const bool toggle = parameter == AutomationLane::bypass || parameter == ParameterIds::x2;
+            const bool toggle = AutomationLane::isSwitch (parameter);
             const auto pointTexts = juce::StringArray::fromTokens (text.substring (colon + 1), ",", {});
             std::vector<AutomationLane::Point> points;
             juce::String previousTime;

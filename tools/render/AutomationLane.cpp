@@ -11,9 +11,9 @@ AutomationLane::AutomationLane (const juce::String& parameterName, std::vector<P
     jassert (! points.empty());
 }
 
-bool AutomationLane::isSwitch() const noexcept
+bool AutomationLane::isSwitch (const juce::String& parameterName) noexcept
 {
-    return isBypass() || parameter == ParameterIds::x2;
+    return parameterName == bypass || parameterName == ParameterIds::x2;
 }
 
 float AutomationLane::valueAt (double seconds) const noexcept
@@ -30,7 +30,7 @@ float AutomationLane::valueAt (double seconds) const noexcept
 
     const auto& previous = *(next - 1);
 
-    if (isSwitch())
+    if (isSwitch (parameter))
         return previous.value;
 
     const auto fraction = (seconds - previous.seconds) / (next->seconds - previous.seconds);

@@ -29,9 +29,9 @@ public:
     const juce::String& getParameter() const noexcept { return parameter; }
     bool isBypass() const noexcept { return parameter == bypass; }
 
-    /** Whether the lane's parameter is a switch, x2 or the bypass, which steps from point to
-        point instead of gliding along a line. */
-    bool isSwitch() const noexcept;
+    /** Whether a parameter (an ID, or bypass) is a switch, x2 or the bypass: it takes on and
+        off, and steps from point to point instead of moving along a line. */
+    static bool isSwitch (const juce::String& parameter) noexcept;
 
     /** The value at a time in seconds, before the first point and after the last included. */
     float valueAt (double seconds) const noexcept;
