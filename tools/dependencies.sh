@@ -15,6 +15,7 @@ TAVINE_PACKAGES=(
     fonts-dejavu-core        # the typeface the artwork is drawn with
     libsndfile1-dev          # the renderer's audio files
     help2man                 # the manual pages, made from the programs' --help
+    libjack-jackd2-dev       # the standalone program's JACK support (the library itself is loaded when it runs)
 )
 
 # What tools/package.sh needs beyond the build: dpkg-shlibdeps (dpkg-dev) for the package's
@@ -63,6 +64,7 @@ TAVINE_HOST_CHECK_PACKAGES=(
     lilv-utils               # lv2apply
     ardour                   # ardour7-lua, Ardour's headless Lua session
     audacity                 # with its scripting module, mod-script-pipe
-    ecasound                 # automates the LV2 with its controller envelopes
+    ecasound                 # automates the LV2 with its controller envelopes, and sets its controls by position
+    jalv jackd2              # jalv's console sets and reads the knobs by symbol, on a JACK server with no sound card
     xvfb xdotool             # Audacity's display, and a look at its windows for dialogs
 )
