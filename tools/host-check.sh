@@ -6,12 +6,15 @@
 #   audacity   LV2 and VST2 through Audacity's plug-in scan and its scripting pipe, on Xvfb
 #   audacity-selftest   the Audacity check itself fails, and says why, on plug-ins the scan
 #              rejects
-#   ecasound   the LV2 under ecasound's own automation (controller envelopes, applied once per
-#              buffer): no knob, x2 or bypass change may click
-# Each of the first four compares what the host made with what tavine-render makes of the same
-# input with the same knobs, and with the input's timing; ecasound measures the clicks of a tone.
+#   ecasound   the LV2 in ecasound: its knobs as the first four positional values, and under
+#              ecasound's own automation (controller envelopes, applied once per buffer) no knob
+#              or x2 change may click
+#   jalv       the LV2 in jalv on a private JACK server with no sound card: knobs set by symbol
+#              on the command line and in its console, listed there and heard
+# Each compares what the host made with what tavine-render makes of the same input with the same
+# knobs, and with the input's timing; ecasound also measures the clicks of a tone.
 #
-#   tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest|ecasound]...   (default: all)
+#   tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest|ecasound|jalv]...   (default: all)
 #
 # Installs the hosts with apt-get, builds what the checks need in $TAVINE_BUILD_DIR (default
 # build) and never touches the user's own settings or plug-in folders: every host runs with a
@@ -24,12 +27,12 @@ source tools/dependencies.sh
 checks=("$@")
 
 if [ "${#checks[@]}" -eq 0 ]; then
-    checks=(lv2apply ardour audacity audacity-selftest ecasound)
+    checks=(lv2apply ardour audacity audacity-selftest ecasound jalv)
 fi
 
 for check in "${checks[@]}"; do
     if [ ! -f "tools/hosts/$check.sh" ]; then
-        echo "usage: tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest|ecasound]..." >&2
+        echo "usage: tools/host-check.sh [lv2apply|ardour|audacity|audacity-selftest|ecasound|jalv]..." >&2
         exit 2
     fi
 done
