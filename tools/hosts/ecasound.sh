@@ -71,11 +71,15 @@ run_ecasound ()
 failures=()
 started=$(date +%s)
 
+# The README's command, at 44.1 kHz: ecasound takes the rate and the channels from the input
+# file, and -f:f32_le keeps the output in floating point (its default is 16-bit). -d prints the
+# value ecasound gave each parameter, by name, as it creates the plug-in.
 check_step "ecasound: -elv2:$uri,0.6,0.5,0.7,1"
-"$audio" signal "$scratch/signal.wav" --rate "$rate" --channels 2
-# -d prints the value ecasound gave each parameter, by name, as it creates the plug-in.
-run_ecasound "$scratch/positional.log" -d -i "$scratch/signal.wav" -o "$scratch/positional.wav" "-elv2:$uri,0.6,0.5,0.7,1" \
-    || check_fail "ecasound could not run Tavine with four positional values"
+"$audio" signal "$scratch/signal.wav" --rate 44100 --channels 2
+if ! ecasound -d -i "$scratch/signal.wav" -f:f32_le -o "$scratch/positional.wav" "-elv2:$uri,0.6,0.5,0.7,1" > "$scratch/positional.log" 2>&1; then
+    sed 's/^/    | /' "$scratch/positional.log"
+    check_fail "ecasound could not run Tavine with four positional values"
+fi
 setting=$(sed ':a;N;$!ba;s/\n\.\.\. / /g' "$scratch/positional.log" | grep -F 'Setting parameters:' | head -n 1) || true
 setting=${setting#*Setting parameters: }
 echo "    ecasound: $setting"
@@ -96,9 +100,11 @@ fi
 # ecasound must show it as
 #   -elv2:https://wemb.audio/plugins/tavine,'red','green','blue','x2',...
 # with the latency and "enabled" after them: users give the knobs as the first four values, and
-# the envelopes below drive parameters 1 to 4. ecasound wraps long lines with "... ".
+# the envelopes below drive parameters 1 to 4. ecasound wraps long lines with "... ", at a space
+# where it finds one (the log above) and mid-word where it does not, as in this listing, whose
+# names have no spaces.
 check_step "ecasound: the parameters of Tavine's LV2"
-listing=$(printf 'lv2-register\nquit\n' | ecasound -c 2> /dev/null | sed ':a;N;$!ba;s/\n\.\.\. / /g' | grep -F -- "-elv2:$uri,") \
+listing=$(printf 'lv2-register\nquit\n' | ecasound -c 2> /dev/null | sed ':a;N;$!ba;s/\n\.\.\. //g' | grep -F -- "-elv2:$uri,") \
     || check_fail "ecasound does not list $uri in $LV2_PATH"
 IFS=, read -r -a names <<< "${listing#*-elv2:"$uri",}"
 echo "    ecasound's parameters: ${names[*]}"
