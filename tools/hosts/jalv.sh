@@ -197,10 +197,13 @@ through_jalv second 0.3 off
 # Closing the console quits jalv, which deactivates and frees Tavine: that must end cleanly too.
 exec 3>&-
 status=0
-wait_for "end of jalv" 5 jalv_has_ended || true
-wait "$jalv_pid" || status=$?
-jalv_pid=
-[ "$status" -eq 0 ] || failures+=("jalv ended with status $status when its console closed")
+if wait_for "end of jalv" 5 jalv_has_ended; then
+    wait "$jalv_pid" || status=$?
+    jalv_pid=
+    [ "$status" -eq 0 ] || failures+=("jalv ended with status $status when its console closed")
+else
+    failures+=("jalv did not end within 5 s of its console closing")
+fi
 
 if grep -iE 'unknown control|error' "$scratch/jalv.err" > /dev/null; then
     failures+=("jalv complained: $(grep -iE 'unknown control|error' "$scratch/jalv.err" | paste -sd ';')")
