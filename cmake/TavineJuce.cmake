@@ -104,16 +104,14 @@ endfunction()
 #   empty link (<>), which LV2 tools resolve to the description file itself.
 # - The plug-in is a specific kind of plug-in (TAVINE_LV2_CLASS), declared a doap:Project so
 #   that its maintainer, release and licence (TAVINE_LICENCE_URI) are in their domain.
-# - Ranges and defaults are written as floats: the stream writes 0 and 1 as integers, and LV2
-#   wants floats there.
 # - A continuous parameter whose two ends read as words, not numbers (x2: "Off", "On"), gets
-#   scale points for them, so that LV2 hosts can show its state. JUCE writes scale points only
-#   for parameters with steps, and x2 has none.
+#   scale points for them on its control port (below), so that LV2 hosts can show its state.
 # - The audio ports are connected by hosts: marked optional, hosts (JUCE's own among them) leave
 #   them unconnected and run the plug-in with no channels at all.
 # - A program without a name is not published as an LV2 preset: hosts would list a blank entry.
 # - The UI's description names ui:noUserResize as extension data and opts:interface as a
-#   feature, the wrong way round for the LV2 schema: each is kept only where it belongs.
+#   feature, the wrong way round for the LV2 schema: each is kept only where it belongs. The UI
+#   takes the host's ui:touch, to tell it when the user grabs and lets go of a knob.
 set (lv2InputCopy "            audio.copyFrom (i, 0, ports.getBufferForAudioInput (i), audio.getNumSamples());")
 set (lv2SafeInputCopy "        {
             if (const auto* input = ports.getBufferForAudioInput (i))
@@ -134,18 +132,6 @@ set (lv2SpecificClass [=[              "lv2:Plugin , " TAVINE_LV2_CLASS " , doap
 set (lv2Description [=["\tdoap:description \"" JucePlugin_Desc "\" ;\n"]=])
 set (lv2DescriptionAndLicence [=["\tdoap:description \"" JucePlugin_Desc "\" ;\n"
               "\tdoap:license <" TAVINE_LICENCE_URI "> ;\n"]=])
-set (lv2DefaultValue [=[<< rangedParam->convertFrom0to1 (rangedParam->getDefaultValue()) <<]=])
-set (lv2DefaultFloat [=[<< String ((double) rangedParam->convertFrom0to1 (rangedParam->getDefaultValue()), 6) <<]=])
-set (lv2MinimumValue [=[<< rangedParam->getNormalisableRange().start <<]=])
-set (lv2MinimumFloat [=[<< String ((double) rangedParam->getNormalisableRange().start, 6) <<]=])
-set (lv2MaximumValue [=[<< rangedParam->getNormalisableRange().end;]=])
-set (lv2MaximumFloat [=[<< String ((double) rangedParam->getNormalisableRange().end, 6);]=])
-set (lv2DiscreteOnly [=[            if (param.isDiscrete() && 2 <= numSteps && numSteps < stepLimit)]=])
-set (lv2NamedEnds [=[            if (const auto namedEnds = tavineNamedEnds (param, "\t"); namedEnds.isNotEmpty())
-            {
-                os << "\t ;\n" << namedEnds;
-            }
-            else if (param.isDiscrete() && 2 <= numSteps && numSteps < stepLimit)]=])
 set (lv2OptionalPorts "                    const auto optionalBus = ! bus->isEnabledByDefault();")
 set (lv2ConnectedPorts "                    constexpr auto optionalBus = false;")
 set (lv2Preset [=[            os << "<" << getPresetUri (i) << ">\n"]=])
@@ -157,7 +143,8 @@ set (lv2NoUserResizeAsExtension [=[              "\t\tui:noUserResize ,\n" // re
 # The one text that must be told apart from an identical line by the line before it.
 set (lv2InterfaceAsFeature [=[              "\t\t" << resizeFeatureString << " ,\n"
               "\t\topts:interface ,\n"]=])
-set (lv2ResizeFeature [=[              "\t\t" << resizeFeatureString << " ,\n"]=])
+set (lv2ResizeFeature [=[              "\t\t" << resizeFeatureString << " ,\n"
+              "\t\tui:touch ,\n"]=])
 
 # LV2, for the hosts that users open and that ask less of a plug-in than JUCE's wrapper expects:
 # - Instantiation with whatever the host gives. Audacity writes the maximum block length as its
@@ -169,13 +156,9 @@ set (lv2ResizeFeature [=[              "\t\t" << resizeFeatureString << " ,\n"]=
 # - Blocks longer than the processor was prepared for (a host that gave no bound, or broke
 #   the one it gave) are processed in slices of the prepared length rather than by growing
 #   buffers on the audio thread.
-# - The parameters are also control input ports, after the existing ports so that no index
-#   moves: Audacity and lv2apply set an effect's parameters only through control ports. Hosts
-#   that know parameters as properties (and saved sessions that automate them) keep them so;
-#   the ports are marked neither for their generic windows nor for automation, so that such
-#   hosts need not list every parameter twice. A port's value is applied when it changes,
-#   never every block, so a host that leaves a port alone does not pull back what the editor,
-#   a patch message or a restored state set.
+# - The parameters are control input ports (see below for where and why). A port's value is
+#   applied when it changes, never every block, so a host that leaves a port alone does not
+#   pull back what the editor or a restored state set.
 # - The atom ports are optional: a host without atom support (lv2apply) leaves them
 #   unconnected, and what the plug-in would write there goes to a buffer of its own.
 set (lv2MatchingOption [=[static const LV2_Options_Option* findMatchingOption (const LV2_Options_Option* options, LV2_URID urid)
@@ -295,7 +278,12 @@ set (lv2Instantiation [=[            const auto* mapFeature = findMatchingFeatur
 set (lv2TolerantInstantiation [=[            const auto* hostMap = findMatchingFeatureData<const LV2_URID_Map*> (features, LV2_URID__map);
             const auto map = hostMap != nullptr ? *hostMap : tavineOwnUridMap();
 
-            return new LV2PluginInstance { sampleRate, tavineMaxBlockLength (features, map), pathToBundle, map };]=])
+            auto* instance = new LV2PluginInstance { sampleRate, tavineMaxBlockLength (features, map), pathToBundle, map };
+
+            if (hostMap == nullptr)
+                instance->ignoreEnabledPort();
+
+            return instance;]=])
 set (lv2RequiredFeatures [=[              "\tlv2:optionalFeature\n"
               "\t\tlv2:hardRTCapable ;\n"
               "\tlv2:extensionData\n"
@@ -347,12 +335,12 @@ set (lv2SlicedRunStart [=[    void runInSlices (uint32_t numSteps)
 
         for (size_t index = 0; index < ports.parameterPorts.size(); ++index)
         {
-            const auto* port = ports.parameterPorts[index];
-
-            if (port != nullptr && std::isfinite (*port) && *port != ports.lastParameterPortValues[index])
+            if (const auto* port = ports.parameterPorts[index])
             {
-                ports.lastParameterPortValues[index] = *port;
-                parameters.setValueFromPort (index, *port);
+                const auto value = *port;
+
+                if (std::isfinite (value) && ports.takeKnobPortValue (index, value))
+                    parameters.setValueFromPort (index, value);
             }
         }]=])
 set (lv2ParameterStorageOptions [=[    struct Options
@@ -390,13 +378,13 @@ set (lv2AudioPortConnection [=[        else if (isPositiveAndBelow (port, indice
         {
             audioBuffers[(size_t) port] = static_cast<float*> (data);
         }]=])
-set (lv2AudioAndParameterPortConnection [=[        else if (isPositiveAndBelow (port, indices.getMaxAudioPortIndex()))
+set (lv2AudioAndParameterPortConnection [=[        else if (isPositiveAndBelow (port, (int) parameterPorts.size()))
+        {
+            parameterPorts[(size_t) port] = static_cast<const float*> (data);
+        }
+        else if (isPositiveAndBelow (port, indices.getMaxAudioPortIndex()))
         {
             audioBuffers[(size_t) port] = static_cast<float*> (data);
-        }
-        else if (isPositiveAndBelow (port - firstParameterPort(), (int) parameterPorts.size()))
-        {
-            parameterPorts[(size_t) (port - firstParameterPort())] = static_cast<const float*> (data);
         }]=])
 set (lv2OutputForge "        forge.setBuffer (reinterpret_cast<char*> (outputData), outputData->atom.size);")
 set (lv2OptionalOutputForge [=[        if (outputData != nullptr)
@@ -405,12 +393,13 @@ set (lv2OptionalOutputForge [=[        if (outputData != nullptr)
             forge.setBuffer (discardedOutput.data(), discardedOutput.size() * sizeof (discardedOutput[0]));]=])
 set (lv2PortsPublicEnd [=[    lv2_shared::AtomForge forge;
     PortIndices indices;]=])
-set (lv2PortsPublicEndWithParameters [=[    int firstParameterPort() const noexcept { return indices.getPortIndexFor (PortKind::enabledInput) + 1; }
-
-    void prepareParameterPorts (const std::vector<float>& defaults)
+set (lv2PortsPublicEndWithParameters [=[    void prepareParameterPorts (const std::vector<float>& defaults)
     {
         parameterPorts.assign (defaults.size(), nullptr);
-        lastParameterPortValues = defaults;
+        knobPorts = std::vector<KnobPort> (defaults.size());
+
+        for (size_t index = 0; index < defaults.size(); ++index)
+            knobPorts[index].taken.store (defaults[index]);
 
         // Room for a message per parameter and more, as the description asks of hosts.
         discardedOutput.assign ((defaults.size() * 72 + 8192) / sizeof (uint64_t) + 1, 0);
@@ -423,9 +412,79 @@ set (lv2PortsPublicEndWithParameters [=[    int firstParameterPort() const noexc
                 buffer += frames;
     }
 
+    /** Whether a knob's port holds a value to apply: one that changed since the last block and
+        is not on its way back from the editor. A value the UI wrote through the host is the
+        editor's own, in force already, and so are the ones the port passes through to get there.
+        A write that the host has not passed on within a second counts as refused (a host whose
+        automation holds the control, say), and the host's own values count again. */
+    bool takeKnobPortValue (size_t index, float value) noexcept
+    {
+        auto& knob = knobPorts[index];
+        auto written = knob.written.load();
+
+        if (value == written)
+        {
+            knob.written.compare_exchange_strong (written, std::numeric_limits<float>::quiet_NaN());
+            knob.taken.store (value);
+            return false;
+        }
+
+        if (value == knob.taken.load())
+            return false;
+
+        knob.taken.store (value);
+
+        if (std::isnan (written))
+            return true;
+
+        if (Time::getMillisecondCounter() - knob.writtenAt.load() < knobWriteTimeoutMs)
+            return false;
+
+        knob.written.compare_exchange_strong (written, std::numeric_limits<float>::quiet_NaN());
+        return true;
+    }
+
+    // The UI's side, on its own thread.
+    void noteKnobWrite (size_t index, float value) noexcept
+    {
+        knobPorts[index].writtenAt.store (Time::getMillisecondCounter());
+        knobPorts[index].written.store (value);
+    }
+
+    void forgetKnobWrites() noexcept
+    {
+        for (auto& knob : knobPorts)
+            knob.written.store (std::numeric_limits<float>::quiet_NaN());
+    }
+
+    bool isKnobWriteInFlight (size_t index) const noexcept { return ! std::isnan (knobPorts[index].written.load()); }
+    float getTakenKnobValue (size_t index) const noexcept { return knobPorts[index].taken.load(); }
+
+    // What the plug-in last took from a knob's port, and the value the UI last wrote to it
+    // (NaN when nothing is on its way).
+    struct KnobPort
+    {
+        std::atomic<float> taken { 0.0f }, written { std::numeric_limits<float>::quiet_NaN() };
+        std::atomic<uint32> writtenAt { 0 };
+    };
+
+    static constexpr uint32 knobWriteTimeoutMs = 1000;
+
+    /** After a state is restored, what the knobs' ports hold counts as what they said last.
+        The restored values are in force; a port that holds something else holds what the host
+        kept from before (a session saved when the knobs were not ports keeps their defaults
+        there), and only a change the host makes after that is its own. */
+    void takeKnobPortsAsTheyAre() noexcept
+    {
+        for (size_t index = 0; index < parameterPorts.size() && index < knobPorts.size(); ++index)
+            if (const auto* port = parameterPorts[index]; port != nullptr && std::isfinite (*port))
+                knobPorts[index].taken.store (*port);
+    }
+
     std::vector<const float*> parameterPorts;
-    std::vector<float> lastParameterPortValues;
+    std::vector<KnobPort> knobPorts;
     std::vector<uint64_t> discardedOutput;
+    bool enabledPortIgnored = false;
 
     lv2_shared::AtomForge forge;
     PortIndices indices;]=])
@@ -440,7 +499,7 @@ set (lv2PortListEnd [=[              "\t] ;\n"
               "\t\tbufs:maxBlockLength .\n";]=])
 set (lv2PortListWithParameterPorts [=[              "\t]";
 
-        auto parameterPortIndex = indices.getPortIndexFor (PortKind::enabledInput);
+        auto parameterIndex = 0;
 
         for (const auto* param : legacyParameters)
         {
@@ -451,23 +510,360 @@ set (lv2PortListWithParameterPorts [=[              "\t]";
 
             os << " , [\n"
                   "\t\ta lv2:InputPort , lv2:ControlPort ;\n"
-                  "\t\tlv2:index " << ++parameterPortIndex << " ;\n"
+                  "\t\tlv2:index " << indices.getPortIndexForParameter (parameterIndex++) << " ;\n"
                   "\t\tlv2:symbol \"" << ParameterStorage::getIri (*param) << "\" ;\n"
                   "\t\tlv2:name \"" << param->getName (1024) << "\" ;\n"
                   "\t\tlv2:default " << String ((double) byDefault, 6) << " ;\n"
                   "\t\tlv2:minimum " << String ((double) low, 6) << " ;\n"
                   "\t\tlv2:maximum " << String ((double) high, 6) << " ;\n";
 
-            if (const auto namedEnds = tavineNamedEnds (*param, "\t\t"); namedEnds.isNotEmpty())
+            // A parameter whose two ends read as words is a switch.
+            const auto namedEnds = tavineNamedEnds (*param, "\t\t");
+
+            if (namedEnds.isNotEmpty())
                 os << namedEnds << " ;\n";
 
-            os << "\t\tlv2:portProperty lv2:connectionOptional , pprop:notOnGUI , pprop:notAutomatic ;\n"
+            os << "\t\tlv2:portProperty lv2:connectionOptional" << (namedEnds.isNotEmpty() ? " , lv2:toggled" : "") << " ;\n"
                   "\t]";
         }
 
         os << " ;\n"
               "\topts:supportedOption\n"
               "\t\tbufs:maxBlockLength .\n";]=])
+
+# LV2, the knobs as control ports and nothing else, the one form every LV2 host understands:
+# - Hosts that read both control ports and parameter properties (Qtractor, MusE) listed every
+#   knob twice, and whichever was written last won; hosts that set controls by position
+#   (ecasound) met JUCE's own ports first. So the knobs are control input ports only, first in
+#   the port list (0 red, 1 green, 2 blue, 3 x2) under their own symbols, and audio and the rest
+#   follow. The parameter properties, and the patch messages that announced them on the notify
+#   output, are gone. Hosts keep a session's controls by symbol (Ardour) or by name (Qtractor,
+#   which falls back on the name when an index moved), and those stay the same.
+# - A control port belongs to the host: a knob moved in the editor reaches the host's generic
+#   controls and its automation only when the UI writes the port through the host's write
+#   function, which JUCE's UI never did. The UI now writes every change made on its thread
+#   (mouse, keys, a screen reader, a state restored while it is open), tells the host when a
+#   gesture starts and ends (ui:touch) so that touch automation records, and at every idle call
+#   writes the value in force to a port the host holds differently (a state restored while the
+#   window was closed). The values a port passes through on its way to what the editor wrote
+#   are the editor's own, already in force, and are not applied again: they would pull the knob
+#   back while it moves.
+# - x2 is a switch for hosts (lv2:toggled, with its "Off" and "On").
+# - The free-wheeling port is dropped: Tavine processes the same offline, and hosts listed it
+#   among the user's controls. The enabled port stays for hosts' bypass (through it Ardour's
+#   bypass keeps the latency and crossfades), but a host that gives no URID map (ecasound,
+#   lv2apply) knows no port designations, and ecasound fills every control it is not given
+#   with 0, which would bypass the plug-in for good: there the port is ignored.
+set (lv2StateRestore [=[        processor->setStateInformation (block.getData(), (int) block.getSize());
+
+        return LV2_STATE_SUCCESS;]=])
+set (lv2StateRestoreOverPorts [=[        processor->setStateInformation (block.getData(), (int) block.getSize());
+        ports.takeKnobPortsAsTheyAre();
+
+        return LV2_STATE_SUCCESS;]=])
+set (lv2PortKinds "enum class PortKind { seqInput, seqOutput, latencyOutput, freeWheelingInput, enabledInput };")
+set (lv2PortKindsWithoutFreeWheeling "enum class PortKind { seqInput, seqOutput, latencyOutput, enabledInput };")
+set (lv2PortIndices [=[struct PortIndices
+{
+    PortIndices (int numInputsIn, int numOutputsIn)
+        : numInputs (numInputsIn), numOutputs (numOutputsIn) {}
+
+    int getPortIndexForAudioInput (int audioIndex) const noexcept
+    {
+        return audioIndex;
+    }
+
+    int getPortIndexForAudioOutput (int audioIndex) const noexcept
+    {
+        return audioIndex + numInputs;
+    }
+
+    int getPortIndexFor (PortKind p) const noexcept { return getMaxAudioPortIndex() + (int) p; }
+
+    // Audio ports are numbered from 0 to numInputs + numOutputs
+    int getMaxAudioPortIndex() const noexcept { return numInputs + numOutputs; }
+
+    int numInputs, numOutputs;
+};]=])
+set (lv2KnobsFirstPortIndices [=[struct PortIndices
+{
+    PortIndices (int numInputsIn, int numOutputsIn, int numParametersIn)
+        : numInputs (numInputsIn), numOutputs (numOutputsIn), numParameters (numParametersIn) {}
+
+    // The parameters' control ports come first, so that hosts that set controls by position
+    // reach the knobs with the first values.
+    int getPortIndexForParameter (int parameterIndex) const noexcept
+    {
+        return parameterIndex;
+    }
+
+    int getPortIndexForAudioInput (int audioIndex) const noexcept
+    {
+        return numParameters + audioIndex;
+    }
+
+    int getPortIndexForAudioOutput (int audioIndex) const noexcept
+    {
+        return numParameters + audioIndex + numInputs;
+    }
+
+    int getPortIndexFor (PortKind p) const noexcept { return getMaxAudioPortIndex() + (int) p; }
+
+    // Audio ports follow the parameters', up to numParameters + numInputs + numOutputs
+    int getMaxAudioPortIndex() const noexcept { return numParameters + numInputs + numOutputs; }
+
+    int numInputs, numOutputs, numParameters;
+};]=])
+set (lv2PortsConstructor [=[    Ports (LV2_URID_Map map, int numInputsIn, int numOutputsIn)
+        : forge (map),
+          indices (numInputsIn, numOutputsIn),
+          mLV2_ATOM__Sequence (map.map (map.handle, LV2_ATOM__Sequence))
+    {
+        audioBuffers.resize (static_cast<size_t> (numInputsIn + numOutputsIn), nullptr);
+    }]=])
+set (lv2PortsConstructorWithKnobs [=[    Ports (LV2_URID_Map map, int numInputsIn, int numOutputsIn, int numParametersIn)
+        : forge (map),
+          indices (numInputsIn, numOutputsIn, numParametersIn),
+          mLV2_ATOM__Sequence (map.map (map.handle, LV2_ATOM__Sequence))
+    {
+        // Indexed by port, as the wrapper looks the buffers up; the knobs' entries stay empty.
+        audioBuffers.resize (static_cast<size_t> (indices.getMaxAudioPortIndex()), nullptr);
+    }]=])
+set (lv2FreeWheelingConnection [=[        else if (port == indices.getPortIndexFor (PortKind::freeWheelingInput))
+        {
+            freeWheeling = static_cast<float*> (data);
+        }
+]=])
+set (lv2EnabledCheck [=[        if (enabled != nullptr)
+            return *enabled > 0.5f;]=])
+set (lv2EnabledCheckUnlessIgnored [=[        if (enabled != nullptr && ! enabledPortIgnored)
+            return *enabled > 0.5f;]=])
+set (lv2InstancePorts [=[    Ports ports { mapFeature,
+                  processor->getTotalNumInputChannels(),
+                  processor->getTotalNumOutputChannels() };]=])
+set (lv2InstancePortsWithKnobs [=[    Ports ports { mapFeature,
+                  processor->getTotalNumInputChannels(),
+                  processor->getTotalNumOutputChannels(),
+                  (int) LegacyAudioParametersWrapper (*processor, false).size() };]=])
+set (lv2InstanceActivate "    void activate() {}")
+set (lv2InstanceActivateAndAccess [=[    void activate() {}
+
+    // For the UI, which shares the instance (instance-access) and writes the knobs' ports.
+    AudioProcessor& getProcessor() noexcept { return *processor; }
+    Ports& getPorts() noexcept { return ports; }
+
+    void ignoreEnabledPort() noexcept { ports.enabledPortIgnored = true; }]=])
+set (lv2PatchNotifications [=[    void audioProcessorParameterChanged (AudioProcessor*, int parameterIndex, float value) override
+    {
+        if (! ignoreCallbacks)
+            stateCache.setValueAndBits ((size_t) parameterIndex, value, newClientValue);
+    }
+
+    void audioProcessorParameterChangeGestureBegin (AudioProcessor*, int parameterIndex) override
+    {
+        if (! ignoreCallbacks)
+            stateCache.setBits ((size_t) parameterIndex, gestureBegan);
+    }
+
+    void audioProcessorParameterChangeGestureEnd (AudioProcessor*, int parameterIndex) override
+    {
+        if (! ignoreCallbacks)
+            stateCache.setBits ((size_t) parameterIndex, gestureEnded);
+    }]=])
+set (lv2NoPatchNotifications [=[    // Hosts learn of a knob's change through its control port, which the UI writes; a patch
+    // message would name a property the plug-in does not declare.
+    void audioProcessorParameterChanged (AudioProcessor*, int, float) override {}
+    void audioProcessorParameterChangeGestureBegin (AudioProcessor*, int) override {}
+    void audioProcessorParameterChangeGestureEnd (AudioProcessor*, int) override {}]=])
+set (lv2PropertyDeclarations "        visitAllParameters (groupsAndSymbols, parameterVisitor);")
+set (lv2NoPropertyDeclarations [=[        // The knobs are control ports (below), not parameter properties.
+        ignoreUnused (parameterVisitor);]=])
+set (lv2WritableProperties [=[        if (legacyParameters.size() != 0)
+        {
+            for (const auto header : { "writable", "readable" })
+            {
+                os << "\tpatch:" << header;
+
+                bool isFirst = true;
+
+                for (const auto* param : legacyParameters)
+                {
+                    os << (isFirst ? "" : " ,") << "\n\t\tplug:" << ParameterStorage::getIri (*param);
+                    isFirst = false;
+                }
+
+                os << " ;\n";
+            }
+        }
+
+]=])
+set (lv2DescribedPortIndices [=[        const PortIndices indices (proc.getTotalNumInputChannels(),
+                                   proc.getTotalNumOutputChannels());]=])
+set (lv2DescribedPortIndicesWithKnobs [=[        const PortIndices indices (proc.getTotalNumInputChannels(),
+                                   proc.getTotalNumOutputChannels(),
+                                   (int) legacyParameters.size());]=])
+set (lv2FreeWheelingPort [=[              "\t\tunits:unit units:frame ;\n"
+              "\t] , [\n"
+              "\t\ta lv2:InputPort , lv2:ControlPort ;\n"
+              "\t\tlv2:designation lv2:freeWheeling ;\n"
+              "\t\tlv2:symbol \"freeWheeling\" ;\n"
+              "\t\tlv2:name \"Free Wheeling\" ;\n"
+              "\t\tlv2:default 0.0 ;\n"
+              "\t\tlv2:minimum 0.0 ;\n"
+              "\t\tlv2:maximum 1.0 ;\n"
+              "\t\tlv2:index " << indices.getPortIndexFor (PortKind::freeWheelingInput) << " ;\n"
+              "\t\tlv2:portProperty lv2:toggled , lv2:connectionOptional , pprop:notOnGUI ;\n"]=])
+set (lv2LatencyPortEnd [=[              "\t\tunits:unit units:frame ;\n"]=])
+set (lv2UiClass [=[class LV2UIInstance : private Component,
+                      private ComponentListener
+{]=])
+set (lv2UiClassListening [=[class LV2UIInstance : private Component,
+                      private ComponentListener,
+                      private AudioProcessorListener
+{]=])
+set (lv2UiConstructorEnd [=[        editor->setScaleFactor (getScaleFactor());
+        requestResize();
+    }
+
+    ~LV2UIInstance() override
+    {
+        plugin->editorBeingDeleted (editor.get());
+    }]=])
+set (lv2UiConstructorEndListening [=[        editor->setScaleFactor (getScaleFactor());
+        requestResize();
+
+        hostKnobValues.assign (plugin->getPorts().parameterPorts.size(), std::numeric_limits<float>::quiet_NaN());
+        plugin->getProcessor().addListener (this);
+    }
+
+    ~LV2UIInstance() override
+    {
+        plugin->getProcessor().removeListener (this);
+        plugin->getPorts().forgetKnobWrites();
+        plugin->editorBeingDeleted (editor.get());
+    }
+
+    void setTouchFeature (const LV2UI_Touch* feature) noexcept { touchFeature = feature; }]=])
+set (lv2UiPortEvent [=[    // This is called by the host when a parameter changes.
+    // We don't care, our UI will listen to the processor directly.
+    void portEvent (uint32_t, uint32_t, uint32_t, const void*) {}]=])
+set (lv2UiKnobPortEvent [=[    // The host tells the UI the value of a control port when it changes, and of every one when
+    // the UI opens: what the host holds for each knob. The knobs' ports are the first ones.
+    void portEvent (uint32_t portIndex, uint32_t bufferSize, uint32_t format, const void* buffer)
+    {
+        if (format == 0 && bufferSize == sizeof (float) && buffer != nullptr && portIndex < hostKnobValues.size())
+            hostKnobValues[portIndex] = readUnaligned<float> (buffer);
+    }]=])
+set (lv2UiIdle [=[       #if JUCE_LINUX || JUCE_BSD
+        messageThread->processPendingEvents();
+       #endif
+    }]=])
+set (lv2UiIdleWritingKnobs [=[       #if JUCE_LINUX || JUCE_BSD
+        messageThread->processPendingEvents();
+       #endif
+
+        writeKnobsTheHostHoldsDifferently();
+    }]=])
+set (lv2UiWrite [=[    void write (uint32_t portIndex, uint32_t bufferSize, uint32_t portProtocol, const void* data)
+    {
+        writeFunction (controller, portIndex, bufferSize, portProtocol, data);
+    }]=])
+set (lv2UiWriteKnobs [=[    void write (uint32_t portIndex, uint32_t bufferSize, uint32_t portProtocol, const void* data)
+    {
+        writeFunction (controller, portIndex, bufferSize, portProtocol, data);
+    }
+
+    // What the host holds for a knob's port, as it said or as the UI wrote; until it says, what
+    // the plug-in took from the port last.
+    float getHostKnobValue (size_t index) const noexcept
+    {
+        return std::isnan (hostKnobValues[index]) ? plugin->getPorts().getTakenKnobValue (index) : hostKnobValues[index];
+    }
+
+    void writeKnob (size_t index)
+    {
+        if (index >= hostKnobValues.size())
+            return;
+
+        const auto* param = plugin->getProcessor().getParameters()[(int) index];
+        const auto* ranged = dynamic_cast<const RangedAudioParameter*> (param);
+        const auto value = ranged != nullptr ? ranged->convertFrom0to1 (ranged->getValue()) : param->getValue();
+
+        if (value == getHostKnobValue (index))
+            return;
+
+        plugin->getPorts().noteKnobWrite (index, value);
+        hostKnobValues[index] = value;
+        write ((uint32_t) index, sizeof (value), 0, &value);
+    }
+
+    // Once the plug-in has taken what the host holds and nothing of the editor's is on its way
+    // (otherwise the host's own change may still be coming), a knob whose value in force differs
+    // from the host's was set by something the host did not see: a state restored while the
+    // window was closed, or on another thread.
+    void writeKnobsTheHostHoldsDifferently()
+    {
+        auto& ports = plugin->getPorts();
+
+        for (size_t index = 0; index < hostKnobValues.size(); ++index)
+            if (! ports.isKnobWriteInFlight (index) && ports.getTakenKnobValue (index) == getHostKnobValue (index))
+                writeKnob (index);
+    }
+
+    void touchKnob (int index, bool grabbed)
+    {
+        if (touchFeature != nullptr && touchFeature->touch != nullptr && isPositiveAndBelow (index, (int) hostKnobValues.size()))
+            touchFeature->touch (touchFeature->handle, (uint32_t) index, grabbed);
+    }
+
+    // Changes on this thread are the editor's, or a state the host restores while the window is
+    // open; the audio thread's come from the ports, which the host holds already.
+    void audioProcessorParameterChanged (AudioProcessor*, int index, float) override
+    {
+        if (MessageManager::existsAndIsCurrentThread() && index >= 0)
+            writeKnob ((size_t) index);
+    }
+
+    void audioProcessorParameterChangeGestureBegin (AudioProcessor*, int index) override
+    {
+        if (MessageManager::existsAndIsCurrentThread())
+            touchKnob (index, true);
+    }
+
+    void audioProcessorParameterChangeGestureEnd (AudioProcessor*, int index) override
+    {
+        if (MessageManager::existsAndIsCurrentThread())
+            touchKnob (index, false);
+    }
+
+    void audioProcessorChanged (AudioProcessor*, const ChangeDetails&) override {}]=])
+set (lv2UiMembers "    bool hostRequestedResize = false;")
+set (lv2UiMembersWithKnobs [=[    bool hostRequestedResize = false;
+    std::vector<float> hostKnobValues; // NaN until the host says
+    const LV2UI_Touch* touchFeature = nullptr;]=])
+set (lv2UiInstantiation [=[            return new LV2UIInstance { pluginUri,
+                                       bundlePath,
+                                       writeFunction,
+                                       controller,
+                                       widget,
+                                       plugin,
+                                       parent,
+                                       symap,
+                                       resizeFeature,
+                                       scaleFactor };]=])
+set (lv2UiInstantiationWithTouch [=[            auto* ui = new LV2UIInstance { pluginUri,
+                                           bundlePath,
+                                           writeFunction,
+                                           controller,
+                                           widget,
+                                           plugin,
+                                           parent,
+                                           symap,
+                                           resizeFeature,
+                                           scaleFactor };
+
+            ui->setTouchFeature (findMatchingFeatureData<const LV2UI_Touch*> (features, LV2_UI__touch));
+            return ui;]=])
 
 tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2InputCopy lv2SafeInputCopy
@@ -477,10 +873,6 @@ tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2Mailbox nothing
     lv2BaseClass lv2SpecificClass
     lv2Description lv2DescriptionAndLicence
-    lv2DefaultValue lv2DefaultFloat
-    lv2MinimumValue lv2MinimumFloat
-    lv2MaximumValue lv2MaximumFloat
-    lv2DiscreteOnly lv2NamedEnds
     lv2OptionalPorts lv2ConnectedPorts
     lv2Preset lv2NamedPreset
     lv2NoUserResizeAsExtension nothing
@@ -497,7 +889,27 @@ tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2PortsPublicEnd lv2PortsPublicEndWithParameters
     lv2AtomInputSymbol lv2OptionalAtomInputSymbol
     lv2AtomOutputSymbol lv2OptionalAtomOutputSymbol
-    lv2PortListEnd lv2PortListWithParameterPorts)
+    lv2PortListEnd lv2PortListWithParameterPorts
+    lv2PortKinds lv2PortKindsWithoutFreeWheeling
+    lv2PortIndices lv2KnobsFirstPortIndices
+    lv2PortsConstructor lv2PortsConstructorWithKnobs
+    lv2FreeWheelingConnection nothing
+    lv2EnabledCheck lv2EnabledCheckUnlessIgnored
+    lv2InstancePorts lv2InstancePortsWithKnobs
+    lv2InstanceActivate lv2InstanceActivateAndAccess
+    lv2PatchNotifications lv2NoPatchNotifications
+    lv2PropertyDeclarations lv2NoPropertyDeclarations
+    lv2WritableProperties nothing
+    lv2DescribedPortIndices lv2DescribedPortIndicesWithKnobs
+    lv2FreeWheelingPort lv2LatencyPortEnd
+    lv2UiClass lv2UiClassListening
+    lv2UiConstructorEnd lv2UiConstructorEndListening
+    lv2UiPortEvent lv2UiKnobPortEvent
+    lv2UiIdle lv2UiIdleWritingKnobs
+    lv2UiWrite lv2UiWriteKnobs
+    lv2UiMembers lv2UiMembersWithKnobs
+    lv2UiInstantiation lv2UiInstantiationWithTouch
+    lv2StateRestore lv2StateRestoreOverPorts)
 
 # VST2:
 # - The version fields: hosts and saved projects know this plug-in by the decimal reading of

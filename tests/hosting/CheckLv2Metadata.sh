@@ -6,6 +6,9 @@
 # - the plug-in names its licence, its maker's homepage and a specific plug-in class;
 # - every audio port is one that hosts connect, not an optional one;
 # - x2 names its two ends "Off" and "On", so that LV2 hosts can show its state;
+# - the knobs are the first four ports, control inputs under their own symbols and names, x2 a
+#   toggle, and the only controls a host offers the user: no parameter properties that hosts
+#   would list beside them, and no free-wheeling port;
 # - no preset with an empty label, which hosts would list as a blank entry.
 #
 # usage: CheckLv2Metadata.sh BUNDLE URI
@@ -68,7 +71,7 @@ if grep -F '<http://www.w3.org/2000/01/rdf-schema#label> "" .' "$work/all.nt"; t
     fail "an empty label (above): hosts would list a blank entry"
 fi
 
-scale_points=$(grep -c -F "<${uri}:x2> <${lv2}scalePoint>" "$work/all.nt" || true)
+scale_points=$(grep -c -F "<${lv2}scalePoint>" "$work/all.nt" || true)
 
 if [ "$scale_points" -ne 2 ]; then
     fail "x2 has $scale_points scale points, not 2"
@@ -107,6 +110,40 @@ audio_ports=$(grep -c -F "${lv2}AudioPort" "$work/info.txt" || true)
 if [ "$audio_ports" -ne 4 ]; then
     fail "$audio_ports audio ports, not two in and two out"
 fi
+
+# 4. The controls hosts offer the user.
+if grep -q -E "<http://lv2plug.in/ns/ext/patch#(writable|readable)>|<${lv2}Parameter>" "$work/all.nt"; then
+    fail "parameter properties beside the control ports: hosts that read both list every knob twice"
+fi
+
+if grep -q -F "<${lv2}freeWheeling>" "$work/all.nt"; then
+    fail "a free-wheeling port, which hosts list among the user's controls"
+fi
+
+# "index symbol name toggled" for each port, from lv2info's blocks in index order.
+awk '
+    function flush() { if (port != "") print port, symbol, name, toggled }
+    /^[[:space:]]*Port [0-9]+:/ { flush(); port = $2; sub(":", "", port); symbol = "-"; name = "-"; toggled = 0; next }
+    /^[[:space:]]*Symbol:/ { symbol = $2 }
+    /^[[:space:]]*Name:/ { name = $2 }
+    /lv2core#toggled/ { toggled = 1 }
+    END { flush() }
+' "$work/info.txt" > "$work/ports.txt"
+
+expected_knobs="0 red red 0
+1 green green 0
+2 blue blue 0
+3 x2 x2 1"
+
+if [ "$(head -n 4 "$work/ports.txt")" != "$expected_knobs" ]; then
+    fail "the first four ports are not the knobs red, green, blue and the toggle x2:"
+    head -n 4 "$work/ports.txt"
+fi
+
+for index in 0 1 2 3; do
+    sed -n "/^[[:space:]]*Port $index:/,/^[[:space:]]*Port $((index + 1)):/p" "$work/info.txt" | grep -q "ControlPort" \
+        || fail "port $index is not a control port"
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) of the LV2 description failed"

@@ -62,7 +62,7 @@ namespace
         for (const int blockSize : { 64, 512, 4096 })
         {
             expectNoChangeClicks (formatLabel (GetParam()) + ", block " + std::to_string (blockSize), true, [this, blockSize] (const Case& c, double frequency) {
-                plugin->prepareToPlay (sampleRate, blockSize);
+                test::prepareKeepingParameters (*plugin, sampleRate, blockSize);
                 const auto m = measureChange (c, sampleRate, blockSize, frequency, [this] (const Knobs& k, float* l, float* r, int n) { play (k, l, r, n); });
                 plugin->releaseResources();
                 return m;
@@ -75,7 +75,7 @@ namespace
         // An offline render with fixed settings: set, then prepared, then played. The first
         // block already has the whole effect, as a block played a second later does.
         const Knobs full { 1.0f, 1.0f, 1.0f, 1.0f };
-        plugin->prepareToPlay (sampleRate, 4096);
+        test::prepareKeepingParameters (*plugin, sampleRate, 4096);
         const QuadratureTone tone { 1000.0, sampleRate };
         auto left = tone.channel (4096 + 48000, false), right = tone.channel (4096 + 48000, true);
 

@@ -149,6 +149,24 @@ namespace test
     /** Processes one block, bypassed or not, through the format's own bypass as a host drives
         it: its bypass parameter (VST3's, VST2's effSetBypass, LV2's "enabled" port) set for the
         block, then the matching process call. */
+    /** prepareToPlay, keeping the parameter values set before it. JUCE's LV2 host makes a new
+        instance in prepareToPlay, from a state it saves before any block has run; a value set
+        before it reaches an LV2 plug-in's control port only with a block, and would be lost. A
+        host with values to keep sets them again (for the other formats nothing changes). */
+    inline void prepareKeepingParameters (juce::AudioProcessor& processor, double sampleRate, int blockSize)
+    {
+        std::vector<float> values;
+
+        for (const auto* parameter : processor.getParameters())
+            values.push_back (parameter->getValue());
+
+        processor.prepareToPlay (sampleRate, blockSize);
+
+        for (size_t i = 0; i < values.size() && i < (size_t) processor.getParameters().size(); ++i)
+            if (auto* parameter = processor.getParameters()[(int) i]; parameter->getValue() != values[i])
+                parameter->setValue (values[i]);
+    }
+
     inline void processMaybeBypassed (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float>& block, bool bypassed)
     {
         juce::MidiBuffer midi;

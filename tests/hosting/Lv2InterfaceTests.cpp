@@ -1,8 +1,9 @@
 // The built LV2 binary as the plainest hosts meet it: dlopen, lv2_descriptor and the port
 // buffers, with no LV2 library in between. Hosts differ in what they hand a plug-in: Ardour and
 // jalv give every feature it asks for, Audacity writes the block length as its native 8-byte
-// size under atom:Int, lv2apply gives no features at all and connects only audio and control
-// ports. Tavine must run in each of them, and take its knobs from control ports.
+// size under atom:Int, lv2apply and ecasound give no features at all and connect only audio and
+// control ports, ecasound setting every control by position. Tavine must run in each of them,
+// and take its knobs from control ports.
 
 #include "SharedLibrary.h"
 #include "support/Signals.h"
@@ -30,9 +31,14 @@ namespace
     constexpr double sampleRate = 48000.0;
     constexpr int latency = 512; // at 48 kHz
 
-    // The port indices that hosts and saved sessions know the plug-in's ports by.
+    // The port indices that hosts know the plug-in's ports by: the knobs first, so that a host
+    // that sets controls by position reaches them with the first values.
     enum Port : uint32_t
     {
+        red,
+        green,
+        blue,
+        x2,
         audioInLeft,
         audioInRight,
         audioOutLeft,
@@ -40,14 +46,11 @@ namespace
         atomIn,
         atomOut,
         latencyOut,
-        freeWheeling,
         enabled,
-        red,
-        green,
-        blue,
-        x2,
         portCount
     };
+
+    bool isControl (uint32_t port) { return port <= x2 || port >= latencyOut; }
 
     enum class Host
     {
@@ -119,8 +122,9 @@ namespace
 
             controls[enabled] = 1.0f;
 
-            for (uint32_t port = latencyOut; port < portCount; ++port)
-                descriptor.connect_port (handle, port, &controls[port]);
+            for (uint32_t port = 0; port < portCount; ++port)
+                if (isControl (port))
+                    descriptor.connect_port (handle, port, &controls[port]);
 
             descriptor.activate (handle);
         }
@@ -294,6 +298,35 @@ namespace
             instance->setControl (blue, 0.7f);
 
         EXPECT_LT (largestDifference (whole->process (input, (int) input.size()), sliced->process (input, 256)), 1.0e-6);
+    }
+
+    TEST_P (Lv2Interface, BypassesThroughTheEnabledPortOnlyForHostsThatKnowDesignations)
+    {
+        // ecasound gives no features and fills every control it is not given with 0, the
+        // enabled port among them: there the port must not bypass the plug-in. Hosts with a URID
+        // map (Ardour) bypass through it, one latency late as when processing.
+        const auto input = test::sine (1000.0, sampleRate, 48000, 0.25f);
+        const auto settled = (size_t) 24000;
+
+        auto instance = instantiate();
+        ASSERT_TRUE (instance->isValid());
+        instance->setControl (green, 1.0f);
+        instance->setControl (enabled, 0.0f);
+
+        const auto output = instance->process (input, 512);
+        const auto gainDb = test::decibels (test::rms (output, settled, output.size()) / test::rms (input, settled, input.size()));
+
+        if (GetParam() == Host::noFeatures)
+        {
+            EXPECT_NEAR (gainDb, 1.19, 0.01) << "the enabled port bypassed a host without designations";
+        }
+        else
+        {
+            EXPECT_NEAR (gainDb, 0.0, 0.01) << "the enabled port did not bypass";
+            EXPECT_LT (largestDifference (std::vector<float> (output.begin() + latency + 4800, output.end()),
+                                          std::vector<float> (input.begin() + 4800, input.end() - latency)),
+                       1.0e-5);
+        }
     }
 
     INSTANTIATE_TEST_SUITE_P (Hosts,

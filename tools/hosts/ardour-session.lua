@@ -137,9 +137,9 @@ local function find_plugin (format)
     fail ("Ardour found no", format, "Tavine: is the plug-in path set and the scan cached?")
 end
 
--- The controls of Tavine's parameter LABEL. VST2 and VST3 show each parameter as one plug-in
--- parameter; an LV2 may show it as a property, as a control port, or as both, and a user sees
--- and automates whichever Ardour lists: all of them must hold the value.
+-- The controls of Tavine's parameter LABEL: one plug-in parameter for VST2 and VST3, one control
+-- port for the LV2. Should another (a property) ever appear beside it, a user would see and
+-- automate whichever Ardour lists: all of them must hold the value.
 local function controls (insert, label)
     local automatable = insert:to_automatable ()
     local found = {}

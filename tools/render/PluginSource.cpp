@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 std::unique_ptr<PluginSource> PluginSource::createBuiltIn()
 {
@@ -82,8 +83,21 @@ juce::Result PluginSource::prepare (double sampleRate, int maximumBlockSize, int
         stereoBlock.setSize (2, maximumBlockSize);
     }
 
+    // JUCE's LV2 host makes a new instance in prepareToPlay, from a state it saves before any
+    // block has run; a value set before it reaches an LV2 plug-in's control port only with a
+    // block, and would be lost. So the values set so far are set again.
+    std::vector<float> values;
+
+    for (const auto* parameter : processor.getParameters())
+        values.push_back (parameter->getValue());
+
     processor.setRateAndBufferSizeDetails (sampleRate, maximumBlockSize);
     processor.prepareToPlay (sampleRate, maximumBlockSize);
+
+    for (size_t i = 0; i < values.size() && i < (size_t) processor.getParameters().size(); ++i)
+        if (auto* parameter = processor.getParameters()[(int) i]; parameter->getValue() != values[i])
+            parameter->setValue (values[i]);
+
     return juce::Result::ok();
 }
 
