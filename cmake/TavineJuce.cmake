@@ -947,6 +947,43 @@ set (vst2SetSampleRateWhileResumed [=[    pointer_sized_int handleSetSampleRate 
         sampleRate = args.opt;
         return 0;
     }]=])
+# - Restoring a state sets every parameter, and the wrapper reported each to the host as the
+#   user's edit (audioMasterAutomate): a project that was just opened read as modified in
+#   Qtractor. The host gave the state itself and reads the values back.
+set (vst2ReportedParameterChange [=[        if (inParameterChangedCallback.get())
+        {
+            inParameterChangedCallback = false;
+            return;
+        }]=])
+set (vst2ReportedParameterChangeUnlessRestoring [=[        if (inParameterChangedCallback.get())
+        {
+            inParameterChangedCallback = false;
+            return;
+        }
+
+        if (inStateRestore.get())
+            return;]=])
+set (vst2StateRestore [=[            if (byteSize > 0 && data != nullptr)
+            {
+                if (onlyRestoreCurrentProgramData)
+                    processor->setCurrentProgramStateInformation (data, byteSize);
+                else
+                    processor->setStateInformation (data, byteSize);
+            }]=])
+set (vst2MarkedStateRestore [=[            if (byteSize > 0 && data != nullptr)
+            {
+                inStateRestore = true;
+
+                if (onlyRestoreCurrentProgramData)
+                    processor->setCurrentProgramStateInformation (data, byteSize);
+                else
+                    processor->setStateInformation (data, byteSize);
+
+                inStateRestore = false;
+            }]=])
+set (vst2CallbackFlag "    ThreadLocalValue<bool> inParameterChangedCallback;")
+set (vst2CallbackAndRestoreFlags "    ThreadLocalValue<bool> inParameterChangedCallback, inStateRestore;")
+
 set (vst2BlankCdecl "#if ! JUCE_MSVC\n #define __cdecl\n#endif")
 set (vst2BlankCdeclUnlessDefined "#if ! JUCE_MSVC && ! defined (__cdecl)\n #define __cdecl\n#endif")
 
@@ -954,7 +991,10 @@ tavine_mend_wrapper (VST VST/juce_VST_Wrapper.cpp
     vst2VendorVersion vst2DecimalVendorVersion
     vst2NoSoundInStop nothing
     vst2BlankCdecl vst2BlankCdeclUnlessDefined
-    vst2SetSampleRate vst2SetSampleRateWhileResumed)
+    vst2SetSampleRate vst2SetSampleRateWhileResumed
+    vst2ReportedParameterChange vst2ReportedParameterChangeUnlessRestoring
+    vst2StateRestore vst2MarkedStateRestore
+    vst2CallbackFlag vst2CallbackAndRestoreFlags)
 
 # VST3:
 # - The latency depends on the sample rate, which a VST 3 host hands over in setupProcessing;

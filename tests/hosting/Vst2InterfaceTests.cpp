@@ -23,10 +23,17 @@ namespace
 
     constexpr int wmTv = ('W' << 24) | ('m' << 16) | ('T' << 8) | 'v';
 
+    // The plug-in's reports that the user edited a parameter. Hosts mark the project as
+    // modified on each (Qtractor's title says "[modified]").
+    int automateCalls = 0;
+
     // Anything but the version query is answered with "don't know", as the simplest hosts do;
     // the plug-in must not depend on more.
     VstIntPtr VSTCALLBACK hostCallback (AEffect*, int opcode, int, VstIntPtr, void*, float)
     {
+        if (opcode == audioMasterAutomate)
+            ++automateCalls;
+
         return opcode == audioMasterVersion ? 2400 : 0;
     }
 
@@ -193,18 +200,22 @@ namespace
         EXPECT_EQ (chunk (true), expected);
     }
 
-    TEST_F (Vst2Interface, SettingAChunkSetsTheParameters)
+    TEST_F (Vst2Interface, SettingAChunkSetsTheParametersWithoutReportingAnEdit)
     {
         for (const bool forProgram : { false, true })
         {
             SCOPED_TRACE (forProgram ? "program chunk" : "bank chunk");
             const auto red = forProgram ? 0.25f : 0.5f;
+            const auto automateCallsBefore = automateCalls;
             setChunk (forProgram, stateBlock (std::string ("<ZARIVIR red=\"") + (forProgram ? "0.25" : "0.5") + "\" green=\"0\" blue=\"1\" x2=\"1\"/>"));
 
             EXPECT_EQ (effect->getParameter (effect, 0), red);
             EXPECT_EQ (effect->getParameter (effect, 1), 0.0f);
             EXPECT_EQ (effect->getParameter (effect, 2), 1.0f);
             EXPECT_EQ (effect->getParameter (effect, 3), 1.0f);
+
+            // Opening a project restores its state: the host must not take that for an edit.
+            EXPECT_EQ (automateCalls, automateCallsBefore);
         }
     }
 
