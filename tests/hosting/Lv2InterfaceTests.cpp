@@ -5,6 +5,7 @@
 // control ports, ecasound setting every control by position. Tavine must run in each of them,
 // and take its knobs from control ports.
 
+#include "Lv2Ports.h"
 #include "SharedLibrary.h"
 #include "support/Signals.h"
 
@@ -27,30 +28,10 @@
 
 namespace
 {
-    constexpr auto tavineUri = "https://wemb.audio/plugins/tavine";
+    using namespace test::lv2;
+
     constexpr double sampleRate = 48000.0;
     constexpr int latency = 512; // at 48 kHz
-
-    // The port indices that hosts know the plug-in's ports by: the knobs first, so that a host
-    // that sets controls by position reaches them with the first values.
-    enum Port : uint32_t
-    {
-        red,
-        green,
-        blue,
-        x2,
-        audioInLeft,
-        audioInRight,
-        audioOutLeft,
-        audioOutRight,
-        atomIn,
-        atomOut,
-        latencyOut,
-        enabled,
-        portCount
-    };
-
-    bool isControl (uint32_t port) { return port <= x2 || port >= latencyOut; }
 
     enum class Host
     {
@@ -73,20 +54,6 @@ namespace
 
         return "Unknown";
     }
-
-    class UridMap
-    {
-    public:
-        LV2_URID_Map feature { this, [] (LV2_URID_Map_Handle handle, const char* uri) -> LV2_URID {
-                                  auto& known = static_cast<UridMap*> (handle)->urids;
-                                  return known.emplace (uri, (LV2_URID) known.size() + 1).first->second;
-                              } };
-
-        LV2_URID map (const char* uri) { return feature.map (this, uri); }
-
-    private:
-        std::map<std::string, LV2_URID> urids;
-    };
 
     /** One plug-in instance with every audio and control port connected to buffers of its
         own, and the atom ports left unconnected, as a host without atom support leaves them. */

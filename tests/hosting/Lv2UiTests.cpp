@@ -4,6 +4,7 @@
 // whatever sets a knob while the window is open must reach them, and a value the host already
 // holds must not be written back over the host's own next change.
 
+#include "Lv2Ports.h"
 #include "SharedLibrary.h"
 
 #include <lv2/atom/atom.h>
@@ -30,40 +31,10 @@
 
 namespace
 {
-    constexpr auto tavineUri = "https://wemb.audio/plugins/tavine";
+    using namespace test::lv2;
+
     constexpr double sampleRate = 48000.0;
     constexpr uint32_t blockLength = 256;
-
-    enum Port : uint32_t
-    {
-        red,
-        green,
-        blue,
-        x2,
-        audioInLeft,
-        audioInRight,
-        audioOutLeft,
-        audioOutRight,
-        atomIn,
-        atomOut,
-        latencyOut,
-        enabled,
-        portCount
-    };
-
-    class UridMap
-    {
-    public:
-        LV2_URID_Map feature { this, [] (LV2_URID_Map_Handle handle, const char* uri) -> LV2_URID {
-                                  auto& known = static_cast<UridMap*> (handle)->urids;
-                                  return known.emplace (uri, (LV2_URID) known.size() + 1).first->second;
-                              } };
-
-        LV2_URID map (const char* uri) { return feature.map (this, uri); }
-
-    private:
-        std::map<std::string, LV2_URID> urids;
-    };
 
     /** One plug-in instance as a host with every feature runs it, its control ports in buffers
         the host owns. */
@@ -89,7 +60,7 @@ namespace
 
             for (uint32_t port = 0; port < portCount; ++port)
             {
-                if (port <= x2 || port >= latencyOut)
+                if (isControl (port))
                     descriptor.connect_port (handle, port, &controls[port]);
                 else if (port == audioInLeft || port == audioInRight)
                     descriptor.connect_port (handle, port, input.data());
