@@ -11,7 +11,10 @@ namespace
 
 Opens Tavine's window and plays the audio input through Tavine to the audio output. The
 Options button in the title bar chooses the audio devices and saves, loads or resets the
-setting. The devices and the last setting are kept in ~/.config/Tavine.settings.
+setting. The input starts muted, so that speakers cannot feed back into it: while a device
+is open a banner says so, and its Unmute button, or the switch Mute audio input under
+Options, Audio Settings, turns the input on. The devices, the mute and the last setting are
+kept in ~/.config/Tavine.settings.
 
   --help, -h    show this text and exit
   --version     show the version and exit
@@ -82,17 +85,7 @@ void TavineStandaloneApp::initialise (const juce::String&)
         return stopWithStatus (exitNoWindow);
     }
 
-    // The window as the framework's standalone application builds it: its title, the default
-    // background, our settings and the plug-in's channel configurations.
-    juce::StandalonePluginHolder::PluginInOuts channels[] = { JucePlugin_PreferredChannelConfigurations };
-
-    mainWindow = std::make_unique<juce::StandaloneFilterWindow> (getApplicationName(),
-                                                                 juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId),
-                                                                 appProperties.getUserSettings(),
-                                                                 false,
-                                                                 juce::String(),
-                                                                 nullptr,
-                                                                 juce::Array<juce::StandalonePluginHolder::PluginInOuts> (channels, juce::numElementsInArray (channels)));
+    mainWindow = std::make_unique<TavineStandaloneWindow> (getApplicationName(), appProperties.getUserSettings());
 
     // The device manager tells its listeners whenever a device opens or closes: from the
     // settings dialog, or when a device goes away while playing.
@@ -157,7 +150,7 @@ juce::String TavineStandaloneApp::findAudioDeviceProblem (juce::AudioDeviceManag
         type->scanForDevices();
 
         if (! type->getDeviceNames (false).isEmpty())
-            return "no audio device could be opened: choose one under Options, Audio/MIDI Settings";
+            return "no audio device could be opened: choose one under Options, Audio Settings";
 
         typeNames.add (type->getTypeName());
     }

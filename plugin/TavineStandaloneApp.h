@@ -1,19 +1,16 @@
 #pragma once
 
-#include <juce_audio_plugin_client/juce_audio_plugin_client.h>
-#include <juce_audio_plugin_client/utility/juce_CreatePluginFilter.h>
-#include <juce_audio_utils/juce_audio_utils.h>
-
-#include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
+#include "TavineStandaloneWindow.h"
 
 #include <memory>
 
-/** The standalone program: JUCE's window around the editor, with its options button and its
-    settings in ~/.config/Tavine.settings, as the framework's own standalone application gives
-    it. What it adds is for the cases that framework application does not cover: it answers
-    --help and --version without a display, refuses to start without one (the framework's
-    window would dereference the missing screen), and says so when no audio device could be
-    opened instead of running silently with empty device lists.
+/** The standalone program: TavineStandaloneWindow, JUCE's window around the editor with our
+    audio settings and input banner, and its settings in ~/.config/Tavine.settings, as the
+    framework's own standalone application keeps them. What the application adds is for the
+    cases that framework application does not cover: it answers --help and --version without a
+    display, refuses to start without one (the framework's window would dereference the
+    missing screen), and says so when no audio device could be opened instead of running
+    silently with empty device lists.
 */
 class TavineStandaloneApp : public juce::JUCEApplication,
                             private juce::ChangeListener
@@ -42,6 +39,6 @@ private:
     void stopWithStatus (int status);
 
     juce::ApplicationProperties appProperties;
-    std::unique_ptr<juce::StandaloneFilterWindow> mainWindow;
+    std::unique_ptr<TavineStandaloneWindow> mainWindow;
     juce::String reportedAudioProblem;
 };
