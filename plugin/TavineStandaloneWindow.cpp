@@ -2,12 +2,24 @@
 
 #include "TavineAudioSettings.h"
 
+#include <algorithm>
+
 namespace
 {
+    /** The plug-in's channel configurations, the widest first. The holder opens the device
+        with the first one's channels, and the plug-in formats list mono first: in that order
+        the program would play on a stereo device's left channel alone. */
     juce::Array<juce::StandalonePluginHolder::PluginInOuts> channelConfigurations()
     {
-        const juce::StandalonePluginHolder::PluginInOuts channels[] = { JucePlugin_PreferredChannelConfigurations };
-        return { channels, juce::numElementsInArray (channels) };
+        using PluginInOuts = juce::StandalonePluginHolder::PluginInOuts;
+        const PluginInOuts channels[] = { JucePlugin_PreferredChannelConfigurations };
+        juce::Array<PluginInOuts> widestFirst (channels, juce::numElementsInArray (channels));
+
+        std::stable_sort (widestFirst.begin(), widestFirst.end(), [] (const PluginInOuts& a, const PluginInOuts& b) {
+            return a.numIns + a.numOuts > b.numIns + b.numOuts;
+        });
+
+        return widestFirst;
     }
 } // namespace
 

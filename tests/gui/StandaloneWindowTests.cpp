@@ -1,7 +1,7 @@
 // The standalone program's window and audio settings, on a device of the tests' own: the
 // banner about the muted input shows only while a device with inputs is open and the input is
-// muted, the framework's own banner never does, Unmute reaches the audio and is kept, and
-// the settings offer no MIDI to Tavine.
+// muted, the framework's own banner never does, Unmute reaches the audio and is kept, the
+// device plays in stereo, and the settings offer no MIDI to Tavine.
 
 #include "plugin/TavineAudioSettings.h"
 #include "plugin/TavineInputBanner.h"
@@ -303,6 +303,18 @@ namespace
         pressUnmute();
         EXPECT_FALSE (audioInputMuted());
         expectLayout (false);
+    }
+
+    TEST_F (StandaloneWindow, PlaysAStereoDeviceInStereo)
+    {
+        openWindow();
+        openDevice ("Duplex", "Duplex");
+
+        const auto* device = window->getDeviceManager().getCurrentAudioDevice();
+        ASSERT_NE (device, nullptr);
+        EXPECT_EQ (device->getActiveInputChannels().countNumberOfSetBits(), 2);
+        EXPECT_EQ (device->getActiveOutputChannels().countNumberOfSetBits(), 2);
+        EXPECT_EQ (window->getAudioProcessor()->getTotalNumOutputChannels(), 2);
     }
 
     TEST_F (StandaloneWindow, OptionsOpenAudioSettingsWithoutMidi)
