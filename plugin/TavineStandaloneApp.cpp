@@ -2,6 +2,10 @@
 
 #include <iostream>
 
+#if JUCE_JACK
+#include <dlfcn.h>
+#endif
+
 namespace
 {
     constexpr int exitNoWindow = 1;
@@ -9,12 +13,12 @@ namespace
 
     const char* const usage = R"(Usage: Tavine [--help | --version]
 
-Opens Tavine's window and plays the audio input through Tavine to the audio output. The
-Options button in the title bar chooses the audio devices and saves, loads or resets the
-setting. The input starts muted, so that speakers cannot feed back into it: while a device
-is open a banner says so, and its Unmute button, or the switch Mute audio input under
-Options, Audio Settings, turns the input on. The devices, the mute and the last setting are
-kept in ~/.config/Tavine.settings.
+Opens Tavine's window and plays the audio input through Tavine to the audio output (on
+Linux through ALSA, or JACK while a JACK server runs). The Options button in the title bar
+chooses the audio devices and saves, loads or resets the setting. The input starts muted, so
+that speakers cannot feed back into it: while a device is open a banner says so, and its
+Unmute button, or the switch Mute audio input under Options, Audio Settings, turns the input
+on. The devices, the mute and the last setting are kept in ~/.config/Tavine.settings.
 
   --help, -h    show this text and exit
   --version     show the version and exit
@@ -22,6 +26,28 @@ kept in ~/.config/Tavine.settings.
 Exit status: 0 when the window was closed, 1 when no window could be opened (no display),
 2 when the command line was wrong.
 )";
+
+    /** libjack reports every failure on standard error, and JUCE asks it for a server's ports
+        each time it scans for devices: with no server running, that is five lines a scan and
+        three scans at the start. The program says in one line what matters to the user (that
+        no device could be opened), so libjack's messages go nowhere. The library stays
+        loaded, and JUCE's own dlopen gets this copy. */
+    void silenceJackMessages()
+    {
+#if JUCE_JACK
+        auto* jack = dlopen ("libjack.so.0", RTLD_LAZY);
+
+        if (jack == nullptr)
+            return;
+
+        using PrintFunction = void (*) (const char*);
+        using SetPrintFunction = void (*) (PrintFunction);
+
+        for (const auto* setter : { "jack_set_error_function", "jack_set_info_function" })
+            if (auto* set = reinterpret_cast<SetPrintFunction> (dlsym (jack, setter)))
+                set ([] (const char*) {});
+#endif
+    }
 } // namespace
 
 TavineStandaloneApp::TavineStandaloneApp()
@@ -85,6 +111,8 @@ void TavineStandaloneApp::initialise (const juce::String&)
         return stopWithStatus (exitNoWindow);
     }
 
+    // Before the window's device manager first scans for devices.
+    silenceJackMessages();
     mainWindow = std::make_unique<TavineStandaloneWindow> (getApplicationName(), appProperties.getUserSettings());
 
     // The device manager tells its listeners whenever a device opens or closes: from the
@@ -158,7 +186,13 @@ juce::String TavineStandaloneApp::findAudioDeviceProblem (juce::AudioDeviceManag
     if (typeNames.isEmpty())
         return "no audio device: this build has no audio system to play through";
 
-    return "no audio device: " + typeNames.joinIntoString (", ") + " lists no output device";
+    // "ALSA lists", "ALSA and JACK list": JACK lists nothing while no JACK server runs.
+    const auto last = typeNames.size() - 1;
+
+    if (last == 0)
+        return "no audio device: " + typeNames[0] + " lists no output device";
+
+    return "no audio device: " + typeNames.joinIntoString (", ", 0, last) + " and " + typeNames[last] + " list no output device";
 }
 
 void TavineStandaloneApp::changeListenerCallback (juce::ChangeBroadcaster*)

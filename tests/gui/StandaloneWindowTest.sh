@@ -26,6 +26,10 @@ trap cleanup EXIT
 # about muting it (against feedback) over the window, which has nothing to do with the editor.
 export HOME=$work
 mkdir -p "$work/.config"
+
+# The program also plays through JACK when a JACK server runs; pointed at a server name that
+# none has, it sees only the machine's sound cards, whatever else runs on the machine.
+export JACK_DEFAULT_SERVER=tavine-no-server-$$
 cat > "$work/.config/Tavine.settings" <<'SETTINGS'
 <?xml version="1.0" encoding="UTF-8"?>
 <PROPERTIES>
