@@ -27,6 +27,10 @@ set (CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the binaries link, with the versions they need, as dpkg-shlibdeps finds them.
 set (CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
+# The standalone program loads JACK's library when it runs, if there is one; dpkg-shlibdeps
+# cannot see that.
+set (CPACK_DEBIAN_PACKAGE_SUGGESTS "libjack-jackd2-0 | libjack0")
+
 set (CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo enhancer plug-in (VST3, VST2, LV2) and standalone program")
 set (CPACK_DEBIAN_PACKAGE_DESCRIPTION [[
 Tavine shapes a mix with three knobs: red adds a broad band around 80 Hz,
@@ -37,8 +41,8 @@ is.
 
 This package contains the plug-in as VST3 (/usr/lib/vst3), VST2
 (/usr/lib/lxvst) and LV2 (/usr/lib/lv2), the standalone program Tavine,
-which plays the audio input through the effect over ALSA, and tavine-render,
-which runs audio files through it from the command line.
+which plays the audio input through the effect over ALSA or JACK, and
+tavine-render, which runs audio files through it from the command line.
 ]])
 
 include (CPack)
