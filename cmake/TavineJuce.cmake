@@ -841,29 +841,15 @@ set (lv2UiMembers "    bool hostRequestedResize = false;")
 set (lv2UiMembersWithKnobs [=[    bool hostRequestedResize = false;
     std::vector<float> hostKnobValues; // NaN until the host says
     const LV2UI_Touch* touchFeature = nullptr;]=])
-set (lv2UiInstantiation [=[            return new LV2UIInstance { pluginUri,
-                                       bundlePath,
-                                       writeFunction,
-                                       controller,
-                                       widget,
-                                       plugin,
-                                       parent,
-                                       symap,
-                                       resizeFeature,
-                                       scaleFactor };]=])
-set (lv2UiInstantiationWithTouch [=[            auto* ui = new LV2UIInstance { pluginUri,
-                                           bundlePath,
-                                           writeFunction,
-                                           controller,
-                                           widget,
-                                           plugin,
-                                           parent,
-                                           symap,
-                                           resizeFeature,
-                                           scaleFactor };
+# The UI's instantiation keeps the UI it makes, to hand it the host's ui:touch.
+set (lv2UiCreated "            return new LV2UIInstance { pluginUri,")
+set (lv2UiCreatedAndKept "            auto* ui = new LV2UIInstance { pluginUri,")
+set (lv2UiReturned "                                       scaleFactor };\n        },")
+set (lv2UiTouchedAndReturned "                                       scaleFactor };
 
             ui->setTouchFeature (findMatchingFeatureData<const LV2UI_Touch*> (features, LV2_UI__touch));
-            return ui;]=])
+            return ui;
+        },")
 
 tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2InputCopy lv2SafeInputCopy
@@ -908,7 +894,8 @@ tavine_mend_wrapper (LV2 LV2/juce_LV2_Client.cpp
     lv2UiIdle lv2UiIdleWritingKnobs
     lv2UiWrite lv2UiWriteKnobs
     lv2UiMembers lv2UiMembersWithKnobs
-    lv2UiInstantiation lv2UiInstantiationWithTouch
+    lv2UiCreated lv2UiCreatedAndKept
+    lv2UiReturned lv2UiTouchedAndReturned
     lv2StateRestore lv2StateRestoreOverPorts)
 
 # VST2:
@@ -950,19 +937,10 @@ set (vst2SetSampleRateWhileResumed [=[    pointer_sized_int handleSetSampleRate 
 # - Restoring a state sets every parameter, and the wrapper reported each to the host as the
 #   user's edit (audioMasterAutomate): a project that was just opened read as modified in
 #   Qtractor. The host gave the state itself and reads the values back.
-set (vst2ReportedParameterChange [=[        if (inParameterChangedCallback.get())
-        {
-            inParameterChangedCallback = false;
-            return;
-        }]=])
-set (vst2ReportedParameterChangeUnlessRestoring [=[        if (inParameterChangedCallback.get())
-        {
-            inParameterChangedCallback = false;
-            return;
-        }
-
-        if (inStateRestore.get())
-            return;]=])
+set (vst2ReportedParameterChange [=[        if (hostCallback != nullptr)
+            hostCallback (&vstEffect, Vst2::audioMasterAutomate, index, 0, nullptr, newValue);]=])
+set (vst2ReportedParameterChangeUnlessRestoring [=[        if (hostCallback != nullptr && ! inStateRestore.get())
+            hostCallback (&vstEffect, Vst2::audioMasterAutomate, index, 0, nullptr, newValue);]=])
 set (vst2StateRestore [=[            if (byteSize > 0 && data != nullptr)
             {
                 if (onlyRestoreCurrentProgramData)
