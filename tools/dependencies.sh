@@ -6,6 +6,7 @@
 
 TAVINE_PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
+    patch                    # applies our mends to copies of JUCE's plug-in wrappers
     juce-modules-source      # JUCE 7 with its CMake package; pulls in X11, ALSA, FreeType, PNG, JPEG, FLAC, Vorbis
     fst-dev                  # the VST 2 interface headers
     lv2-dev lilv-utils       # the LV2 interface and its schema checker, and lv2ls/lv2info to check the bundle
