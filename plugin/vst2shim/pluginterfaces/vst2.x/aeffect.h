@@ -50,7 +50,20 @@
 #define audioMasterUpdateDisplay TavineFstPlaceholder_audioMasterUpdateDisplay
 #define VstSpeakerArrangement TavineFlexibleVstSpeakerArrangement
 #define VstPinProperties TavineShortVstPinProperties
+
+// fst leaves four notes to its own authors as #warning lines ("document origin of ..."), which
+// it shows to GCC and clang alone. GCC prints #warning even from a system header, and GCC 12's
+// diagnostic pragmas cannot stop it, so every file that includes the interface would print
+// them as if they were ours. The compilers' names are hidden from fst for its inclusion alone.
+// fst looks at them for nothing else but marking undocumented names deprecated, which
+// FST_DONT_DEPRECATE_UNKNOWN (above) turns off either way, so the declarations are the same.
+#pragma push_macro("__GNUC__")
+#pragma push_macro("__clang__")
+#undef __GNUC__
+#undef __clang__
 #include <pluginterfaces/fst/fst.h>
+#pragma pop_macro("__clang__")
+#pragma pop_macro("__GNUC__")
 #undef VstSpeakerArrangement
 #undef VstPinProperties
 #undef effSetBypass
