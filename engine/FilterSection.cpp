@@ -48,15 +48,6 @@ namespace tavine
                 break;
             }
 
-            case FilterShape::lowPass:
-                next.b0 = (1.0 - c) * 0.5;
-                next.b1 = 1.0 - c;
-                next.b2 = (1.0 - c) * 0.5;
-                next.a1 = -2.0 * c;
-                next.a2 = 1.0 - alpha;
-                a0 = 1.0 + alpha;
-                break;
-
             case FilterShape::bandPass:
                 // Constant 0 dB peak gain: unity gain and zero phase at the centre.
                 next.b0 = alpha;

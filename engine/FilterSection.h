@@ -10,7 +10,6 @@ namespace tavine
     {
         identity = 0,
         highPass1 = 1,
-        lowPass = 2,
         bandPass = 3
     };
 
@@ -87,8 +86,6 @@ namespace tavine
 
         void clearState() noexcept;
 
-        double getDesignRate() const noexcept { return designRate; }
-        FilterShape getShape() const noexcept { return shape; }
         double getFrequencyHz() const noexcept { return frequency; }
         double getQ() const noexcept { return q; }
         const FilterCoefficients& getCoefficients() const noexcept { return coefficients; }
@@ -97,6 +94,7 @@ namespace tavine
         // Steps two sections in the lanes of one vector; kept in a header of the engine's own so
         // that vector types stay out of this one.
         friend class FilterPairCursor;
+        friend struct EngineProbe;
 
         double designRate = 44100.0;
         FilterShape shape = FilterShape::identity;

@@ -20,7 +20,6 @@ namespace tavine
 
     void HistoryBuffer::setSampleRate (double newRate)
     {
-        rate = newRate;
         samplesPerPoint = (int) (newRate * pointInterval);
 
         const int newLength = windowLengthFor (newRate, windowMilliseconds);

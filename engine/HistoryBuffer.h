@@ -92,7 +92,6 @@ namespace tavine
 
         int getSamplesPerPoint() const noexcept { return samplesPerPoint; }
         int getWindowLength() const noexcept { return windowLength; }
-        double getRate() const noexcept { return rate; }
 
         const HistoryRing<float>& getLevelRing() const noexcept { return levelRing; }
         const HistoryRing<int>& getColourRing() const noexcept { return colourRing; }
@@ -107,9 +106,8 @@ namespace tavine
         int windowPosition = 0;
         HistoryRing<float> levelRing { ringCapacity };
         double pointInterval;
-        double rate = 44100.0;
         int samplesSincePoint = 0;
-        int samplesPerPoint = (int) (rate * pointInterval); // kept with the rate, not worked out per sample
+        int samplesPerPoint = (int) (44100.0 * pointInterval); // set with the rate, not worked out per sample
         HistoryRing<int> colourRing { ringCapacity };
 
         JUCE_DECLARE_NON_COPYABLE (HistoryBuffer)

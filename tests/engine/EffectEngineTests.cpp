@@ -78,8 +78,8 @@ TEST (EffectEngine, PrepareSizesEverythingForTheRate)
         EXPECT_EQ (engine.getDelayLength(), row.delay) << row.rate;
         EXPECT_DOUBLE_EQ (EngineProbe::transientEnvelope (engine).attack, 1.0 / row.attackSamples) << row.rate;
         EXPECT_DOUBLE_EQ (EngineProbe::transientEnvelope (engine).release, 1.0 - 1.0 / row.releaseSamples) << row.rate;
-        EXPECT_EQ (EngineProbe::redFilter (engine).getDesignRate(), row.rate);
-        EXPECT_EQ (EngineProbe::blueFilter (engine).getDesignRate(), row.rate);
+        EXPECT_EQ (EngineProbe::designRate (EngineProbe::redFilter (engine)), row.rate);
+        EXPECT_EQ (EngineProbe::designRate (EngineProbe::blueFilter (engine)), row.rate);
     }
 }
 

@@ -23,6 +23,7 @@ namespace tavine
         static const Envelope& peakEnvelope (const EffectEngine& engine) noexcept { return engine.peakEnvelope; }
         static const FilterSection& redFilter (const EffectEngine& engine) noexcept { return engine.stages.redFilterLeft; }
         static const FilterSection& blueFilter (const EffectEngine& engine) noexcept { return engine.stages.blueFilterLeft; }
+        static double designRate (const FilterSection& section) noexcept { return section.designRate; }
         static juce::CriticalSection& lock (EffectEngine& engine) noexcept { return engine.engineLock; }
 
         // The building blocks, one call at a time, through the same cursors the engine runs them
