@@ -93,4 +93,24 @@ namespace ArtworkStyle
         if (scale != 1)
             g.addTransform (juce::AffineTransform::scale (static_cast<float> (scale)));
     }
+
+    /** A filmstrip: numFrames square frames of `size` pixels, one below the other, each drawn
+        by paintFrame (g, frame) in the strip's own pixels, with the origin at the frame's top
+        left and the drawing clipped to the frame. */
+    template <typename PaintFrame>
+    juce::Image paintFilmstrip (int size, int numFrames, PaintFrame&& paintFrame)
+    {
+        juce::Image strip (juce::Image::ARGB, size, size * numFrames, true, juce::SoftwareImageType());
+        juce::Graphics g (strip);
+
+        for (int frame = 0; frame < numFrames; ++frame)
+        {
+            juce::Graphics::ScopedSaveState state (g);
+            g.reduceClipRegion (0, frame * size, size, size);
+            g.setOrigin (0, frame * size);
+            paintFrame (g, frame);
+        }
+
+        return strip;
+    }
 } // namespace ArtworkStyle

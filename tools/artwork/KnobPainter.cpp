@@ -196,16 +196,8 @@ namespace
 juce::Image KnobPainter::paintStrip (juce::Colour tint, int scale)
 {
     const auto cap = paintCap (scale);
-    const int size = frameSize * scale;
-    juce::Image strip (juce::Image::ARGB, size, size * frameCount, true, juce::SoftwareImageType());
-    juce::Graphics g (strip);
 
-    for (int frame = 0; frame < frameCount; ++frame)
-    {
-        juce::Graphics::ScopedSaveState state (g);
-        g.reduceClipRegion (0, frame * size, size, size);
-        g.setOrigin (0, frame * size);
-
+    return paintFilmstrip (frameSize * scale, frameCount, [&] (juce::Graphics& g, int frame) {
         {
             juce::Graphics::ScopedSaveState scaled (g);
             scaleDrawing (g, scale);
@@ -222,7 +214,5 @@ juce::Image KnobPainter::paintStrip (juce::Colour tint, int scale)
 
         scaleDrawing (g, scale);
         paintPointer (g, pointerAngle (frame));
-    }
-
-    return strip;
+    });
 }

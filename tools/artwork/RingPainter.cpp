@@ -52,22 +52,12 @@ namespace
 
 juce::Image RingPainter::paintStrip (juce::Colour colour, int scale)
 {
-    const int size = frameSize * scale;
-    juce::Image strip (juce::Image::ARGB, size, size * frameCount, true, juce::SoftwareImageType());
-    juce::Graphics g (strip);
-
-    for (int frame = 0; frame < frameCount; ++frame)
-    {
-        juce::Graphics::ScopedSaveState state (g);
-        g.reduceClipRegion (0, frame * size, size, size);
-        g.setOrigin (0, frame * size);
+    return paintFilmstrip (frameSize * scale, frameCount, [&] (juce::Graphics& g, int frame) {
         scaleDrawing (g, scale);
 
         const auto headDot = frame * dotsPerFrame;
 
         for (int dot = 0; dot <= headDot; ++dot)
             paintDot (g, polar (centre, ringRadius, dotAngle (dot)), colour, dotStrength (dot, headDot));
-    }
-
-    return strip;
+    });
 }
