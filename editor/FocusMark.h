@@ -33,4 +33,30 @@ namespace FocusMark
 
         bool shown = false;
     };
+
+    /** A control of the JUCE class `Control` that wears the mark: its focus and mouse-down calls
+        pass through a State. The control draws the mark itself, in its own shape, while
+        showsFocusMark() is true. */
+    template <typename Control>
+    class Wearer : public Control
+    {
+    public:
+        using Control::Control;
+
+        /** True while focus came from the keyboard, so the focus mark shows. */
+        bool showsFocusMark() const noexcept { return mark.isShown(); }
+
+        void focusGained (juce::Component::FocusChangeType cause) override { mark.focusGained (*this, cause); }
+        void focusLost (juce::Component::FocusChangeType) override { mark.focusLost (*this); }
+
+        void mouseDown (const juce::MouseEvent& event) override
+        {
+            // A click takes the mark away even when the focus stays.
+            mark.clicked (*this);
+            Control::mouseDown (event);
+        }
+
+    private:
+        State mark;
+    };
 } // namespace FocusMark

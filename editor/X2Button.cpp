@@ -1,7 +1,6 @@
 #include "X2Button.h"
 
 #include "BinaryData.h"
-#include "FocusMark.h"
 #include "ScaledArtwork.h"
 
 namespace
@@ -50,7 +49,7 @@ namespace
 } // namespace
 
 X2Button::X2Button (juce::AudioProcessorValueTreeState& state, const juce::String& parameterID)
-    : juce::Button ("X2Button")
+    : FocusMark::Wearer<juce::Button> ("X2Button")
     , parameter (*state.getParameter (parameterID))
     , buttonImage (juce::ImageCache::getFromMemory (BinaryData::x2button_png, BinaryData::x2button_pngSize))
     , buttonImage2x (juce::ImageCache::getFromMemory (BinaryData::x2button_2x_png, BinaryData::x2button_2x_pngSize))
@@ -76,7 +75,7 @@ void X2Button::paintButton (juce::Graphics& g, bool, bool isButtonDown)
 
     ScaledArtwork::draw (g, buttonImage, buttonImage2x, { 0, lit ? halfHeight : 0, width, halfHeight }, { 0, 0, width, halfHeight });
 
-    if (focusMark.isShown())
+    if (showsFocusMark())
         FocusMark::drawAround (g, getLocalBounds().toFloat(), false);
 }
 
@@ -105,22 +104,6 @@ bool X2Button::keyPressed (const juce::KeyPress& key)
 
     setAsGesture (! getToggleState());
     return true;
-}
-
-void X2Button::focusGained (FocusChangeType cause)
-{
-    focusMark.focusGained (*this, cause);
-}
-
-void X2Button::focusLost (FocusChangeType)
-{
-    focusMark.focusLost (*this);
-}
-
-void X2Button::mouseDown (const juce::MouseEvent& event)
-{
-    focusMark.clicked (*this);
-    juce::Button::mouseDown (event);
 }
 
 std::unique_ptr<juce::AccessibilityHandler> X2Button::createAccessibilityHandler()

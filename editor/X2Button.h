@@ -12,7 +12,7 @@
     Space and Return toggle it, as one host gesture like a click; a screen reader meets a
     toggle button named "x2" whose value reads "On" or "Off", as hosts show it, and can set
     it. A focus mark is drawn only while focus came from the keyboard. */
-class X2Button : public juce::Button
+class X2Button : public FocusMark::Wearer<juce::Button>
 {
 public:
     X2Button (juce::AudioProcessorValueTreeState& state, const juce::String& parameterID);
@@ -29,13 +29,7 @@ public:
     /** Sets the parameter from a text as hosts read it ("On", "off", "1"), as one gesture. */
     void setFromText (const juce::String& valueText);
 
-    /** True while focus came from the keyboard, so the focus mark shows. */
-    bool showsFocusMark() const noexcept { return focusMark.isShown(); }
-
     bool keyPressed (const juce::KeyPress& key) override;
-    void focusGained (FocusChangeType cause) override;
-    void focusLost (FocusChangeType cause) override;
-    void mouseDown (const juce::MouseEvent& event) override;
     std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
 
 private:
@@ -43,7 +37,6 @@ private:
     std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment> attachment;
     juce::Image buttonImage;
     juce::Image buttonImage2x;
-    FocusMark::State focusMark;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (X2Button)
 };

@@ -1,7 +1,5 @@
 #include "ZarivirSlider.h"
 
-#include "FocusMark.h"
-
 ZarivirSlider::ZarivirSlider (juce::Image knob, juce::Image ring, juce::AudioProcessorValueTreeState& state, const juce::String& parameterID, juce::Image knob2x, juce::Image ring2x)
     : knobStrip (std::move (knob))
     , ringStrip (std::move (ring))
@@ -70,23 +68,6 @@ void ZarivirSlider::valueChanged()
         onUserChange();
 }
 
-void ZarivirSlider::focusGained (FocusChangeType cause)
-{
-    focusMark.focusGained (*this, cause);
-}
-
-void ZarivirSlider::focusLost (FocusChangeType)
-{
-    focusMark.focusLost (*this);
-}
-
-void ZarivirSlider::mouseDown (const juce::MouseEvent& event)
-{
-    // A click takes the mark away even when the focus stays.
-    focusMark.clicked (*this);
-    juce::Slider::mouseDown (event);
-}
-
 void ZarivirSlider::mouseUp (const juce::MouseEvent& event)
 {
     juce::Slider::mouseUp (event);
@@ -99,6 +80,6 @@ void ZarivirSlider::paint (juce::Graphics& g)
 {
     juce::Slider::paint (g);
 
-    if (focusMark.isShown())
+    if (showsFocusMark())
         FocusMark::drawAround (g, getLocalBounds().toFloat(), true);
 }

@@ -17,7 +17,7 @@
     0.1, Home and End go to 0 and 1, Delete and Backspace reset to 0 as a double click does.
     Every change, by mouse or key, reaches the host as one gesture. A focus mark is drawn only
     while focus came from the keyboard. */
-class ZarivirSlider : public juce::Slider
+class ZarivirSlider : public FocusMark::Wearer<juce::Slider>
 {
 public:
     ZarivirSlider (juce::Image knobStrip,
@@ -31,14 +31,8 @@ public:
     /** The value a key leads to from `current`, or nothing for a key the knob does not take. */
     static std::optional<double> valueForKey (const juce::KeyPress& key, double current);
 
-    /** True while focus came from the keyboard, so the focus mark shows. */
-    bool showsFocusMark() const noexcept { return focusMark.isShown(); }
-
     // juce::Slider
     bool keyPressed (const juce::KeyPress& key) override;
-    void focusGained (FocusChangeType cause) override;
-    void focusLost (FocusChangeType cause) override;
-    void mouseDown (const juce::MouseEvent& event) override;
     void mouseUp (const juce::MouseEvent& event) override;
     void valueChanged() override;
     void paint (juce::Graphics& g) override;
@@ -61,7 +55,6 @@ public:
 private:
     // Declared after the strips: it is destroyed before the strips are released.
     std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> attachment;
-    FocusMark::State focusMark;
     bool changingFromKey = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZarivirSlider)
