@@ -31,9 +31,8 @@ public:
     float getRangeLowDb() const noexcept { return rangeLowDb; }
     float getRangeHighDb() const noexcept { return rangeHighDb; }
 
-    /** Bar heights 0..1 and colours after the last successful tick, newest first. */
+    /** Bar heights 0..1 after the last successful tick, newest first. */
     const juce::Array<float>& getLevels() const noexcept { return levels; }
-    const juce::Array<int>& getColours() const noexcept { return colours; }
 
 private:
     tavine::EffectEngine* engine;
