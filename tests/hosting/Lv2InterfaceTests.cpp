@@ -62,48 +62,12 @@ namespace
     public:
         Lv2Instance (const LV2_Descriptor& descriptorIn, const char* bundle, Host host, int maxBlockLength)
             : descriptor (descriptorIn)
+            , features (uridMap, maxBlockLength, host == Host::sizeTypeBlockLength)
+            , handle (startInstance (descriptor, sampleRate, bundle, host == Host::noFeatures ? nullptr : features.get(), controls))
         {
-            const auto intType = uridMap.map (LV2_ATOM__Int);
-            blockLength32 = maxBlockLength;
-            blockLength64 = maxBlockLength;
-
-            if (host == Host::everyFeature)
-                options.push_back ({ LV2_OPTIONS_INSTANCE, 0, uridMap.map (LV2_BUF_SIZE__maxBlockLength), sizeof (blockLength32), intType, &blockLength32 });
-            else
-                options.push_back ({ LV2_OPTIONS_INSTANCE, 0, uridMap.map (LV2_BUF_SIZE__maxBlockLength), sizeof (blockLength64), intType, &blockLength64 });
-
-            options.push_back ({ LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr });
-
-            mapFeature = { LV2_URID__map, &uridMap.feature };
-            optionsFeature = { LV2_OPTIONS__options, options.data() };
-            boundedFeature = { LV2_BUF_SIZE__boundedBlockLength, nullptr };
-
-            if (host != Host::noFeatures)
-                features = { &mapFeature, &optionsFeature, &boundedFeature };
-
-            features.push_back (nullptr);
-            handle = descriptor.instantiate (&descriptor, sampleRate, bundle, features.data());
-
-            if (handle == nullptr)
-                return;
-
-            controls[enabled] = 1.0f;
-
-            for (uint32_t port = 0; port < portCount; ++port)
-                if (isControl (port))
-                    descriptor.connect_port (handle, port, &controls[port]);
-
-            descriptor.activate (handle);
         }
 
-        ~Lv2Instance()
-        {
-            if (handle == nullptr)
-                return;
-
-            descriptor.deactivate (handle);
-            descriptor.cleanup (handle);
-        }
+        ~Lv2Instance() { stopInstance (descriptor, handle); }
 
         bool isValid() const noexcept { return handle != nullptr; }
 
@@ -133,13 +97,9 @@ namespace
     private:
         const LV2_Descriptor& descriptor;
         UridMap uridMap;
-        int32_t blockLength32 = 0;
-        int64_t blockLength64 = 0; // Audacity's size_t, under atom:Int
-        std::vector<LV2_Options_Option> options;
-        LV2_Feature mapFeature {}, optionsFeature {}, boundedFeature {};
-        std::vector<const LV2_Feature*> features;
-        LV2_Handle handle = nullptr;
+        HostFeatures features;
         float controls[portCount] {};
+        LV2_Handle handle; // last: it is connected to everything above
     };
 
     std::vector<float> impulse (size_t length, size_t at)

@@ -43,50 +43,25 @@ namespace
     public:
         HostedInstance (const LV2_Descriptor& descriptorIn, UridMap& uridMap)
             : descriptor (descriptorIn)
+            , features (uridMap, (int) blockLength)
+            , handle (startInstance (descriptor, sampleRate, TAVINE_LV2_BUNDLE, features.get(), controls))
         {
-            options = { { LV2_OPTIONS_INSTANCE, 0, uridMap.map (LV2_BUF_SIZE__maxBlockLength), sizeof (maxBlockLength), uridMap.map (LV2_ATOM__Int), &maxBlockLength },
-                        { LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr } };
-            mapFeature = { LV2_URID__map, &uridMap.feature };
-            optionsFeature = { LV2_OPTIONS__options, options.data() };
-            boundedFeature = { LV2_BUF_SIZE__boundedBlockLength, nullptr };
-            const LV2_Feature* features[] { &mapFeature, &optionsFeature, &boundedFeature, nullptr };
-
-            handle = descriptor.instantiate (&descriptor, sampleRate, TAVINE_LV2_BUNDLE, features);
-
             if (handle == nullptr)
                 return;
 
-            controls[enabled] = 1.0f;
-
-            for (uint32_t port = 0; port < portCount; ++port)
-            {
-                if (isControl (port))
-                    descriptor.connect_port (handle, port, &controls[port]);
-                else if (port == audioInLeft || port == audioInRight)
-                    descriptor.connect_port (handle, port, input.data());
-                else if (port == audioOutLeft || port == audioOutRight)
-                    descriptor.connect_port (handle, port, port == audioOutLeft ? left.data() : right.data());
-            }
-
-            descriptor.activate (handle);
+            descriptor.connect_port (handle, audioInLeft, input.data());
+            descriptor.connect_port (handle, audioInRight, input.data());
+            descriptor.connect_port (handle, audioOutLeft, left.data());
+            descriptor.connect_port (handle, audioOutRight, right.data());
             run();
         }
 
-        ~HostedInstance()
-        {
-            if (handle != nullptr)
-            {
-                descriptor.deactivate (handle);
-                descriptor.cleanup (handle);
-            }
-        }
+        ~HostedInstance() { stopInstance (descriptor, handle); }
 
         bool isValid() const noexcept { return handle != nullptr; }
         LV2_Handle getHandle() const noexcept { return handle; }
 
         void run() { descriptor.run (handle, blockLength); }
-
-        float controls[portCount] {};
 
         /** The state as the host saves it with a session. */
         std::vector<std::pair<uint32_t, std::string>> store()
@@ -137,10 +112,13 @@ namespace
         }
 
         const LV2_Descriptor& descriptor;
-        int32_t maxBlockLength = (int32_t) blockLength;
-        std::vector<LV2_Options_Option> options;
-        LV2_Feature mapFeature {}, optionsFeature {}, boundedFeature {};
-        LV2_Handle handle = nullptr;
+        HostFeatures features;
+
+    public:
+        float controls[portCount] {};
+
+    private:
+        LV2_Handle handle;
         std::vector<float> input = std::vector<float> (blockLength), left = std::vector<float> (blockLength), right = std::vector<float> (blockLength);
         std::vector<std::pair<uint32_t, std::string>> saved, toRestore;
         uint32_t restoreType = 0;
