@@ -7,6 +7,9 @@ artefacts="$build/plugin/Tavine_artefacts/Release"
 render="$build/tools/render/tavine-render"
 audio="$build/tools/hosts/tavine_host_check_audio"
 
+# The LV2 plug-in's URI, which LV2 hosts load it by.
+uri=https://wemb.audio/plugins/tavine
+
 for built in "$artefacts/VST3/Tavine.vst3" "$artefacts/VST/Tavine.so" "$artefacts/LV2/Tavine.lv2" "$render" "$audio"; do
     if [ ! -e "$built" ]; then
         echo "host check: $built is not built (tools/host-check.sh builds what it needs)" >&2

@@ -32,7 +32,6 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/hosts/common.sh
 
-uri=https://wemb.audio/plugins/tavine
 rate=48000
 seconds=2
 limit_db=-80

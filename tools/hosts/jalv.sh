@@ -16,7 +16,6 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/hosts/common.sh
 
-uri=https://wemb.audio/plugins/tavine
 rate=48000
 period=512
 # Long enough for the impulse, four of the signal's clicks and every tone; JACK runs in real

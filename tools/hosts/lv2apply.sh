@@ -6,7 +6,6 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-uri=https://wemb.audio/plugins/tavine
 export LV2_PATH="$artefacts/LV2"
 
 for rate in 44100 48000 96000; do
