@@ -2,6 +2,7 @@
 // copy and conversion, and painting the whole window once, at a display scale of 1 and of 2
 // (from the 2x artwork, four times the pixels). Run: build/bench/tavine_editor_bench
 #include "editor/ZarivirAudioProcessorEditor.h"
+#include "tests/support/EditorProbe.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,9 +42,8 @@ namespace
         for (auto _ : state)
         {
             // What the two timers do every 100 ms; a meter that moved repaints its knob.
-            editor.redKnob.ringLevel = -1.0f;
-            editor.timerCallback();
-            editor.visualisation.timerCallback();
+            tavine::EditorProbe::redKnob (editor).ringLevel = -1.0f;
+            editor.tickTimers();
         }
     }
 
@@ -53,8 +53,7 @@ namespace
         PlayedProcessor played;
         ZarivirAudioProcessorEditor editor (played.processor);
         editor.setZoom (1.0f, false);
-        editor.timerCallback();
-        editor.visualisation.timerCallback();
+        editor.tickTimers();
         const auto scale = (int) state.range (0);
         juce::Image image (juce::Image::ARGB, editor.getWidth() * scale, editor.getHeight() * scale, true);
 
@@ -71,13 +70,14 @@ namespace
     {
         PlayedProcessor played;
         ZarivirAudioProcessorEditor editor (played.processor);
-        editor.visualisation.timerCallback();
-        juce::Image image (juce::Image::ARGB, editor.visualisation.getWidth(), editor.visualisation.getHeight(), true);
+        auto& panel = tavine::EditorProbe::visualisation (editor);
+        panel.timerCallback();
+        juce::Image image (juce::Image::ARGB, panel.getWidth(), panel.getHeight(), true);
 
         for (auto _ : state)
         {
             juce::Graphics g (image);
-            editor.visualisation.paint (g);
+            panel.paint (g);
             benchmark::DoNotOptimize (image.getPixelAt (100, 100));
         }
     }

@@ -4,6 +4,11 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+namespace tavine
+{
+    struct EditorProbe;
+}
+
 /** The history panel: one bar per display point, newest at the right, scrolling left. A bar's
     height is its level on a decibel range that follows the recent material; its colour shows
     how the three meters shared the point.
@@ -28,16 +33,16 @@ public:
     /** The opaque ARGB colour in which a point with this colour code is drawn. */
     static juce::uint32 colourForCode (int code) noexcept;
 
-    float getRangeLowDb() const noexcept { return rangeLowDb; }
-    float getRangeHighDb() const noexcept { return rangeHighDb; }
-
-    /** Bar heights 0..1 after the last successful tick, newest first. */
-    const juce::Array<float>& getLevels() const noexcept { return levels; }
-
 private:
+    friend struct tavine::EditorProbe;
+
     tavine::EffectEngine* engine;
+
+    // Bar heights 0..1 and colours after the last successful tick, newest first.
     juce::Array<float> levels;
     juce::Array<int> colours;
+
+    // The decibel range the bars span, which follows the recent material.
     float rangeLowDb = -30.0f;
     float rangeHighDb = 0.0f;
 

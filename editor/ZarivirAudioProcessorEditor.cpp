@@ -152,6 +152,18 @@ void ZarivirAudioProcessorEditor::timerCallback()
     }
 }
 
+void ZarivirAudioProcessorEditor::stopTimers()
+{
+    stopTimer();
+    visualisation.stopTimer();
+}
+
+void ZarivirAudioProcessorEditor::tickTimers()
+{
+    timerCallback();
+    visualisation.timerCallback();
+}
+
 void ZarivirAudioProcessorEditor::setZoom (float newZoom, bool remember)
 {
     if (! EditorSettings::isOffered (newZoom))

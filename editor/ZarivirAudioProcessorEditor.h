@@ -7,6 +7,11 @@
 #include "ZarivirSlider.h"
 #include "plugin/ZarivirAudioProcessor.h"
 
+namespace tavine
+{
+    struct EditorProbe;
+}
+
 /** Tavine's window: a fixed background with three filmstrip knobs and their level rings, the
     x2 toggle and the history panel, each where EditorLayout puts it. Ten times a second it
     hands the engine's meter values to the rings, repainting only a knob whose level changed.
@@ -34,6 +39,17 @@ public:
     /** The zoom menu the background's right-click opens. */
     juce::PopupMenu createZoomMenu();
 
+    /** For a caller that ticks the window in step with processed audio rather than the wall
+        clock: stops both of its timers, the window's own and the history panel's. */
+    void stopTimers();
+
+    /** Does what one round of both timers does: the rings take the meters, and the history
+        panel its newest points. */
+    void tickTimers();
+
+private:
+    friend struct tavine::EditorProbe;
+
     /** The window's contents at their own size: the background, and the controls on it. */
     class Face : public juce::Component
     {
@@ -57,8 +73,6 @@ public:
     Visualisation visualisation;
     ValueBubble valueBubble;
     juce::SharedResourcePointer<TavineLookAndFeel> sharedLookAndFeel;
-
-private:
     float zoom = 1.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZarivirAudioProcessorEditor)

@@ -1,4 +1,5 @@
 #include "editor/ZarivirAudioProcessorEditor.h"
+#include "support/EditorProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -42,11 +43,10 @@ TEST (Lifetimes, TwoHundredInstancesWithWindowsWhileAnotherPlays)
 
         if (auto* window = dynamic_cast<ZarivirAudioProcessorEditor*> (editor.get()))
         {
-            window->timerCallback();
-            window->visualisation.timerCallback();
+            window->tickTimers();
 
             if (i == 0)
-                firstLookAndFeel = &window->sharedLookAndFeel.get();
+                firstLookAndFeel = &tavine::EditorProbe::lookAndFeel (*window);
         }
 
         editor.reset();

@@ -1,6 +1,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/Visualisation.h"
 #include "support/AllocationCounter.h"
+#include "support/EditorProbe.h"
 #include "support/EngineDriver.h"
 #include "support/EngineProbe.h"
 #include "support/LockHeldElsewhere.h"
@@ -57,23 +58,23 @@ TEST (Visualisation, SteadyLevelFirstTickAndConvergence)
 
     Visualisation panel (engine);
     panel.setBounds (panelBounds);
-    EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
-    EXPECT_EQ (panel.getRangeHighDb(), 0.0f);
+    EXPECT_EQ (EditorProbe::rangeLowDb (panel), -30.0f);
+    EXPECT_EQ (EditorProbe::rangeHighDb (panel), 0.0f);
 
     panel.timerCallback();
-    EXPECT_NEAR (panel.getRangeLowDb(), -28.673f, 0.001f);
-    EXPECT_NEAR (panel.getRangeHighDb(), -0.130f, 0.001f);
+    EXPECT_NEAR (EditorProbe::rangeLowDb (panel), -28.673f, 0.001f);
+    EXPECT_NEAR (EditorProbe::rangeHighDb (panel), -0.130f, 0.001f);
 
-    for (auto level : panel.getLevels())
+    for (auto level : EditorProbe::levels (panel))
         EXPECT_NEAR (level, 0.899f, 0.001f);
 
     for (int tick = 0; tick < 400; ++tick)
         panel.timerCallback();
 
-    EXPECT_NEAR (panel.getRangeLowDb(), -3.468f, 0.001f);
-    EXPECT_NEAR (panel.getRangeHighDb(), -2.596f, 0.001f);
-    EXPECT_NEAR (panel.getLevels()[0], 0.525f, 0.001f);
-    EXPECT_NEAR (panel.getLevels()[387], 0.525f, 0.001f);
+    EXPECT_NEAR (EditorProbe::rangeLowDb (panel), -3.468f, 0.001f);
+    EXPECT_NEAR (EditorProbe::rangeHighDb (panel), -2.596f, 0.001f);
+    EXPECT_NEAR (EditorProbe::levels (panel)[0], 0.525f, 0.001f);
+    EXPECT_NEAR (EditorProbe::levels (panel)[387], 0.525f, 0.001f);
 }
 
 TEST (Visualisation, ColoursOfTheColourCodes)
@@ -94,8 +95,8 @@ TEST (Visualisation, SilenceDrawsOnlyTheGroundAndKeepsTheRange)
     panel.setBounds (panelBounds);
     panel.timerCallback();
 
-    EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
-    EXPECT_EQ (panel.getRangeHighDb(), 0.0f);
+    EXPECT_EQ (EditorProbe::rangeLowDb (panel), -30.0f);
+    EXPECT_EQ (EditorProbe::rangeHighDb (panel), 0.0f);
 
     const auto image = render (panel);
 
@@ -127,12 +128,12 @@ TEST (Visualisation, NewestPointIsRightmostAndScrollsFourColumnsPerTick)
 
     playLevel (engine, 0.0f, 1.0);
     panel.timerCallback();
-    const int before = firstNonZero (panel.getLevels());
+    const int before = firstNonZero (EditorProbe::levels (panel));
     ASSERT_GE (before, 0);
 
     playLevel (engine, 0.0f, 0.1); // a tick's worth of audio: four points
     panel.timerCallback();
-    EXPECT_EQ (firstNonZero (panel.getLevels()), before + 4);
+    EXPECT_EQ (firstNonZero (EditorProbe::levels (panel)), before + 4);
 }
 
 TEST (Visualisation, PanelsWiderThan399ColumnsStayBlank)
@@ -160,8 +161,8 @@ TEST (Visualisation, OnePixelPanelKeepsItsRange)
     Visualisation panel (engine);
     panel.setBounds (0, 0, 1, 150);
     panel.timerCallback();
-    EXPECT_EQ (panel.getRangeLowDb(), -30.0f);
-    EXPECT_EQ (panel.getRangeHighDb(), 0.0f);
+    EXPECT_EQ (EditorProbe::rangeLowDb (panel), -30.0f);
+    EXPECT_EQ (EditorProbe::rangeHighDb (panel), 0.0f);
 }
 
 TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
@@ -180,16 +181,16 @@ TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
     }
 
     // With the audio thread inside its analysis, the tick gives up and keeps its picture.
-    const auto levelsBefore = panel.getLevels();
-    const float lowBefore = panel.getRangeLowDb();
+    const auto levelsBefore = EditorProbe::levels (panel);
+    const float lowBefore = EditorProbe::rangeLowDb (panel);
     std::optional<test::LockHeldElsewhere> audio;
     audio.emplace (EngineProbe::lock (engine));
 
     panel.timerCallback();
     audio.reset();
 
-    EXPECT_EQ (panel.getLevels(), levelsBefore);
-    EXPECT_EQ (panel.getRangeLowDb(), lowBefore);
+    EXPECT_EQ (EditorProbe::levels (panel), levelsBefore);
+    EXPECT_EQ (EditorProbe::rangeLowDb (panel), lowBefore);
 }
 
 TEST (Visualisation, RecentLoudPointsRaiseTheRangeMoreThanOldOnes)
@@ -211,7 +212,7 @@ TEST (Visualisation, RecentLoudPointsRaiseTheRangeMoreThanOldOnes)
         for (int tick = 0; tick < 200; ++tick)
             panel.timerCallback();
 
-        return panel.getRangeHighDb();
+        return EditorProbe::rangeHighDb (panel);
     };
 
     const float recent = rangeHighAfter (9.0, 0.2);

@@ -2,6 +2,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
 #include "plugin/ParameterIds.h"
+#include "support/EditorProbe.h"
 #include "support/Images.h"
 #include "support/RepaintCounter.h"
 
@@ -9,6 +10,8 @@
 
 #include <cmath>
 #include <limits>
+
+using tavine::EditorProbe;
 
 namespace
 {
@@ -39,28 +42,28 @@ TEST (Editor, FixedSizeAndChildBounds)
     EXPECT_EQ (editor.getWidth(), EditorLayout::width);
     EXPECT_EQ (editor.getHeight(), EditorLayout::height);
     EXPECT_FALSE (editor.isResizable());
-    EXPECT_EQ (editor.redKnob.getBounds(), EditorLayout::redKnob);
-    EXPECT_EQ (editor.greenKnob.getBounds(), EditorLayout::greenKnob);
-    EXPECT_EQ (editor.blueKnob.getBounds(), EditorLayout::blueKnob);
-    EXPECT_EQ (editor.x2Button.getBounds(), EditorLayout::x2Toggle);
-    EXPECT_EQ (editor.visualisation.getBounds(), EditorLayout::displayWindow);
+    EXPECT_EQ (EditorProbe::redKnob (editor).getBounds(), EditorLayout::redKnob);
+    EXPECT_EQ (EditorProbe::greenKnob (editor).getBounds(), EditorLayout::greenKnob);
+    EXPECT_EQ (EditorProbe::blueKnob (editor).getBounds(), EditorLayout::blueKnob);
+    EXPECT_EQ (EditorProbe::x2Button (editor).getBounds(), EditorLayout::x2Toggle);
+    EXPECT_EQ (EditorProbe::visualisation (editor).getBounds(), EditorLayout::displayWindow);
 
     // A host asking for another size changes nothing that matters: the children keep their places.
     editor.setSize (800, 600);
-    EXPECT_EQ (editor.redKnob.getBounds(), EditorLayout::redKnob);
-    EXPECT_EQ (editor.visualisation.getBounds(), EditorLayout::displayWindow);
+    EXPECT_EQ (EditorProbe::redKnob (editor).getBounds(), EditorLayout::redKnob);
+    EXPECT_EQ (EditorProbe::visualisation (editor).getBounds(), EditorLayout::displayWindow);
 
     // Everything sits on the face, which the zoom enlarges; the value label comes last, over
     // everything, and hidden until a knob is changed.
     ASSERT_EQ (editor.getNumChildComponents(), 1);
-    EXPECT_EQ (editor.getChildComponent (0), &editor.face);
-    ASSERT_EQ (editor.face.getNumChildComponents(), 6);
-    EXPECT_EQ (editor.face.getChildComponent (0), &editor.redKnob);
-    EXPECT_EQ (editor.face.getChildComponent (4), &editor.visualisation);
-    EXPECT_EQ (editor.face.getChildComponent (5), &editor.valueBubble);
-    EXPECT_FALSE (editor.valueBubble.isVisible());
+    EXPECT_EQ (editor.getChildComponent (0), &EditorProbe::face (editor));
+    ASSERT_EQ (EditorProbe::face (editor).getNumChildComponents(), 6);
+    EXPECT_EQ (EditorProbe::face (editor).getChildComponent (0), &EditorProbe::redKnob (editor));
+    EXPECT_EQ (EditorProbe::face (editor).getChildComponent (4), &EditorProbe::visualisation (editor));
+    EXPECT_EQ (EditorProbe::face (editor).getChildComponent (5), &EditorProbe::valueBubble (editor));
+    EXPECT_FALSE (EditorProbe::valueBubble (editor).isVisible());
     EXPECT_EQ (editor.getTimerInterval(), 100);
-    EXPECT_EQ (editor.visualisation.getTimerInterval(), 100);
+    EXPECT_EQ (EditorProbe::visualisation (editor).getTimerInterval(), 100);
 
     std::unique_ptr<juce::AudioProcessorEditor> fromProcessor (processor.createEditor());
     EXPECT_NE (dynamic_cast<ZarivirAudioProcessorEditor*> (fromProcessor.get()), nullptr);
@@ -70,18 +73,18 @@ TEST (Editor, RepaintsOnlyTheKnobWhoseMeterChanged)
 {
     ZarivirAudioProcessor processor;
     ZarivirAudioProcessorEditor editor (processor);
-    auto& red = test::RepaintCounter::installOn (editor.redKnob);
-    auto& green = test::RepaintCounter::installOn (editor.greenKnob);
-    auto& blue = test::RepaintCounter::installOn (editor.blueKnob);
+    auto& red = test::RepaintCounter::installOn (EditorProbe::redKnob (editor));
+    auto& green = test::RepaintCounter::installOn (EditorProbe::greenKnob (editor));
+    auto& blue = test::RepaintCounter::installOn (EditorProbe::blueKnob (editor));
 
     editor.timerCallback(); // all meters still 0, as the rings
     EXPECT_EQ (red.count + green.count + blue.count, 0);
 
     playBurst (processor);
     editor.timerCallback();
-    EXPECT_EQ (editor.redKnob.ringLevel, processor.getEngine().getRedMeter());
-    EXPECT_EQ (editor.greenKnob.ringLevel, processor.getEngine().getGreenMeter());
-    EXPECT_EQ (editor.blueKnob.ringLevel, processor.getEngine().getBlueMeter());
+    EXPECT_EQ (EditorProbe::redKnob (editor).ringLevel, processor.getEngine().getRedMeter());
+    EXPECT_EQ (EditorProbe::greenKnob (editor).ringLevel, processor.getEngine().getGreenMeter());
+    EXPECT_EQ (EditorProbe::blueKnob (editor).ringLevel, processor.getEngine().getBlueMeter());
 
     const int redBefore = red.count, greenBefore = green.count, blueBefore = blue.count;
     EXPECT_GT (greenBefore, 0);
@@ -91,7 +94,7 @@ TEST (Editor, RepaintsOnlyTheKnobWhoseMeterChanged)
     EXPECT_EQ (green.count, greenBefore);
     EXPECT_EQ (blue.count, blueBefore);
 
-    editor.greenKnob.ringLevel = -1.0f; // a ring level that differs from the density meter
+    EditorProbe::greenKnob (editor).ringLevel = -1.0f; // a ring level that differs from the density meter
     editor.timerCallback();
     EXPECT_EQ (red.count, redBefore);
     EXPECT_EQ (green.count, greenBefore + 1);
@@ -103,21 +106,23 @@ TEST (Editor, ANanLevelRepaintsEveryTickAndShowsTheFirstRingFrame)
     ZarivirAudioProcessor processor;
     ZarivirAudioProcessorEditor editor (processor);
 
+    auto& knob = EditorProbe::redKnob (editor);
+
     // A level the engine could never produce stands in for a broken meter.
-    editor.redKnob.ringLevel = std::numeric_limits<float>::quiet_NaN();
-    const auto withNan = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
-    editor.redKnob.ringLevel = 0.0f;
-    const auto atZero = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
-    editor.redKnob.ringLevel = 1.0f;
-    const auto atOne = editor.redKnob.createComponentSnapshot (editor.redKnob.getLocalBounds());
+    knob.ringLevel = std::numeric_limits<float>::quiet_NaN();
+    const auto withNan = knob.createComponentSnapshot (knob.getLocalBounds());
+    knob.ringLevel = 0.0f;
+    const auto atZero = knob.createComponentSnapshot (knob.getLocalBounds());
+    knob.ringLevel = 1.0f;
+    const auto atOne = knob.createComponentSnapshot (knob.getLocalBounds());
     EXPECT_TRUE (test::sameImage (withNan, atZero));
     EXPECT_FALSE (test::sameImage (withNan, atOne));
 
-    auto& red = test::RepaintCounter::installOn (editor.redKnob);
-    editor.redKnob.ringLevel = std::numeric_limits<float>::quiet_NaN();
+    auto& red = test::RepaintCounter::installOn (knob);
+    knob.ringLevel = std::numeric_limits<float>::quiet_NaN();
     editor.timerCallback(); // the meter (0) differs from NaN
     EXPECT_EQ (red.count, 1);
-    EXPECT_EQ (editor.redKnob.ringLevel, 0.0f);
+    EXPECT_EQ (knob.ringLevel, 0.0f);
 }
 
 TEST (Editor, EditorsShareOneLookAndFeelThatGoesWithTheLast)
@@ -128,13 +133,13 @@ TEST (Editor, EditorsShareOneLookAndFeelThatGoesWithTheLast)
     {
         auto a = std::make_unique<ZarivirAudioProcessorEditor> (first);
         auto b = std::make_unique<ZarivirAudioProcessorEditor> (second);
-        shared = &a->sharedLookAndFeel.get();
-        EXPECT_EQ (&a->sharedLookAndFeel.get(), &b->sharedLookAndFeel.get());
-        EXPECT_EQ (&a->redKnob.getLookAndFeel(), shared.get());
+        shared = &EditorProbe::lookAndFeel (*a);
+        EXPECT_EQ (&EditorProbe::lookAndFeel (*a), &EditorProbe::lookAndFeel (*b));
+        EXPECT_EQ (&EditorProbe::redKnob (*a).getLookAndFeel(), shared.get());
 
         a.reset();
         EXPECT_NE (shared.get(), nullptr);
-        EXPECT_EQ (&b->blueKnob.getLookAndFeel(), shared.get());
+        EXPECT_EQ (&EditorProbe::blueKnob (*b).getLookAndFeel(), shared.get());
     }
 
     EXPECT_EQ (shared.get(), nullptr);
@@ -145,7 +150,7 @@ TEST (Editor, OpensWithTheToggleShowingItsState)
     ZarivirAudioProcessor processor;
     processor.getValueTreeState().getParameter (ParameterIds::x2)->setValueNotifyingHost (1.0f);
     ZarivirAudioProcessorEditor editor (processor);
-    EXPECT_TRUE (editor.x2Button.getToggleState());
+    EXPECT_TRUE (EditorProbe::x2Button (editor).getToggleState());
 
     const auto snapshot = editor.createComponentSnapshot (editor.getLocalBounds());
     const auto lowerHalf = juce::ImageCache::getFromMemory (BinaryData::x2button_png, BinaryData::x2button_pngSize).getClippedImage ({ 0, 16, 32, 16 });
@@ -154,7 +159,7 @@ TEST (Editor, OpensWithTheToggleShowingItsState)
     juce::Image expected (juce::Image::ARGB, 32, 16, true);
     {
         juce::Graphics g (expected);
-        g.drawImageAt (editor.backgroundImage.getClippedImage (EditorLayout::x2Toggle), 0, 0);
+        g.drawImageAt (EditorProbe::backgroundImage (editor).getClippedImage (EditorLayout::x2Toggle), 0, 0);
         g.drawImageAt (lowerHalf, 0, 0);
     }
 
@@ -169,7 +174,7 @@ TEST (Editor, PaintsTheArtworkUnderTheChildren)
 
     // Outside every child the window is the background image itself.
     for (auto point : { juce::Point<int> (5, 5), juce::Point<int> (440, 290), juce::Point<int> (225, 200), juce::Point<int> (20, 100) })
-        EXPECT_EQ (snapshot.getPixelAt (point.x, point.y).getARGB(), editor.backgroundImage.getPixelAt (point.x, point.y).getARGB());
+        EXPECT_EQ (snapshot.getPixelAt (point.x, point.y).getARGB(), EditorProbe::backgroundImage (editor).getPixelAt (point.x, point.y).getARGB());
 
     // The history panel covers the display window with its own dark ground.
     EXPECT_EQ (snapshot.getPixelAt (100, 100).getARGB(), 0xff101010u);

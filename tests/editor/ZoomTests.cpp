@@ -5,9 +5,12 @@
 #include "editor/EditorLayout.h"
 #include "editor/EditorSettings.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
+#include "support/EditorProbe.h"
 #include "support/Images.h"
 
 #include <gtest/gtest.h>
+
+using tavine::EditorProbe;
 
 namespace
 {
@@ -27,7 +30,7 @@ TEST_F (Zoom, TheWindowGrowsAsAWholeAndTheControlsKeepTheirPlaces)
     ZarivirAudioProcessorEditor editor (processor);
     EXPECT_EQ (editor.getZoom(), 1.0f);
     EXPECT_EQ (editor.getBounds().getWidth(), EditorLayout::width);
-    EXPECT_TRUE (editor.face.getTransform().isIdentity());
+    EXPECT_TRUE (EditorProbe::face (editor).getTransform().isIdentity());
 
     const struct
     {
@@ -43,9 +46,9 @@ TEST_F (Zoom, TheWindowGrowsAsAWholeAndTheControlsKeepTheirPlaces)
         EXPECT_EQ (editor.getHeight(), size.height) << size.zoom;
 
         // The controls sit where the artwork has them, on the face the zoom enlarges.
-        EXPECT_EQ (editor.redKnob.getBounds(), EditorLayout::redKnob);
-        EXPECT_EQ (editor.face.getLocalBounds(), juce::Rectangle<int> (EditorLayout::width, EditorLayout::height));
-        EXPECT_EQ (editor.getLocalArea (&editor.face, editor.redKnob.getBounds().toFloat()), EditorLayout::redKnob.toFloat() * size.zoom);
+        EXPECT_EQ (EditorProbe::redKnob (editor).getBounds(), EditorLayout::redKnob);
+        EXPECT_EQ (EditorProbe::face (editor).getLocalBounds(), juce::Rectangle<int> (EditorLayout::width, EditorLayout::height));
+        EXPECT_EQ (editor.getLocalArea (&EditorProbe::face (editor), EditorProbe::redKnob (editor).getBounds().toFloat()), EditorLayout::redKnob.toFloat() * size.zoom);
     }
 
     // Anything else is not offered, and changes nothing.

@@ -7,6 +7,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/ZarivirAudioProcessorEditor.h"
 #include "plugin/ParameterIds.h"
+#include "support/EditorProbe.h"
 #include "support/Images.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,12 @@ namespace
         ZarivirAudioProcessor processor;
         HostRecord host;
         ZarivirAudioProcessorEditor editor { processor };
+        ZarivirSlider& redKnob = tavine::EditorProbe::redKnob (editor);
+        ZarivirSlider& greenKnob = tavine::EditorProbe::greenKnob (editor);
+        ZarivirSlider& blueKnob = tavine::EditorProbe::blueKnob (editor);
+        X2Button& x2Button = tavine::EditorProbe::x2Button (editor);
+        Visualisation& visualisation = tavine::EditorProbe::visualisation (editor);
+        ValueBubble& valueBubble = tavine::EditorProbe::valueBubble (editor);
     };
 
     juce::KeyPress key (int code, juce::ModifierKeys modifiers = {}) { return juce::KeyPress (code, modifiers, 0); }
@@ -82,10 +89,10 @@ namespace
 TEST_F (KeyboardEditor, TabGoesRoundTheKnobsThenX2)
 {
     const auto traverser = editor.createKeyboardFocusTraverser();
-    const std::vector<juce::Component*> expected { &editor.redKnob, &editor.greenKnob, &editor.blueKnob, &editor.x2Button };
+    const std::vector<juce::Component*> expected { &redKnob, &greenKnob, &blueKnob, &x2Button };
 
     EXPECT_EQ (traverser->getAllComponents (&editor), expected) << "the history panel and the value label take no focus";
-    EXPECT_EQ (traverser->getDefaultComponent (&editor), &editor.redKnob);
+    EXPECT_EQ (traverser->getDefaultComponent (&editor), &redKnob);
 
     for (size_t i = 0; i + 1 < expected.size(); ++i)
     {
@@ -94,13 +101,13 @@ TEST_F (KeyboardEditor, TabGoesRoundTheKnobsThenX2)
     }
 
     // Tab itself is the window's: the controls pass it on.
-    EXPECT_FALSE (editor.redKnob.keyPressed (key (juce::KeyPress::tabKey)));
-    EXPECT_FALSE (editor.x2Button.keyPressed (key (juce::KeyPress::tabKey, juce::ModifierKeys::shiftModifier)));
+    EXPECT_FALSE (redKnob.keyPressed (key (juce::KeyPress::tabKey)));
+    EXPECT_FALSE (x2Button.keyPressed (key (juce::KeyPress::tabKey, juce::ModifierKeys::shiftModifier)));
 }
 
 TEST_F (KeyboardEditor, KnobKeysStepJumpAndResetEachAsOneGesture)
 {
-    auto& knob = editor.greenKnob;
+    auto& knob = greenKnob;
     const auto green = index (ParameterIds::green);
     set (ParameterIds::green, 0.5f);
 
@@ -146,17 +153,17 @@ TEST_F (KeyboardEditor, SpaceAndReturnToggleX2AsOneGesture)
     const auto x2 = index (ParameterIds::x2);
     set (ParameterIds::x2, 0.0f);
 
-    EXPECT_TRUE (editor.x2Button.keyPressed (key (juce::KeyPress::spaceKey)));
+    EXPECT_TRUE (x2Button.keyPressed (key (juce::KeyPress::spaceKey)));
     EXPECT_EQ (value (ParameterIds::x2), 1.0f);
-    EXPECT_TRUE (editor.x2Button.getToggleState());
+    EXPECT_TRUE (x2Button.getToggleState());
     EXPECT_EQ (host.take (x2), oneGesture (1.0f));
 
-    EXPECT_TRUE (editor.x2Button.keyPressed (key (juce::KeyPress::returnKey)));
+    EXPECT_TRUE (x2Button.keyPressed (key (juce::KeyPress::returnKey)));
     EXPECT_EQ (value (ParameterIds::x2), 0.0f);
     EXPECT_EQ (host.take (x2), oneGesture (0.0f));
 
-    EXPECT_FALSE (editor.x2Button.keyPressed (key (juce::KeyPress::upKey)));
-    EXPECT_FALSE (editor.x2Button.keyPressed (key (juce::KeyPress::spaceKey, juce::ModifierKeys::altModifier)));
+    EXPECT_FALSE (x2Button.keyPressed (key (juce::KeyPress::upKey)));
+    EXPECT_FALSE (x2Button.keyPressed (key (juce::KeyPress::spaceKey, juce::ModifierKeys::altModifier)));
     EXPECT_TRUE (host.take (x2).empty());
 }
 
@@ -164,24 +171,24 @@ TEST_F (KeyboardEditor, TheFocusMarkShowsOnlyForFocusFromTheKeyboard)
 {
     const auto plain = editor.createComponentSnapshot (EditorLayout::redKnob);
 
-    editor.redKnob.focusGained (juce::Component::focusChangedByMouseClick);
-    EXPECT_FALSE (editor.redKnob.showsFocusMark());
+    redKnob.focusGained (juce::Component::focusChangedByMouseClick);
+    EXPECT_FALSE (redKnob.showsFocusMark());
     EXPECT_TRUE (test::sameImage (editor.createComponentSnapshot (EditorLayout::redKnob), plain));
 
-    editor.redKnob.focusGained (juce::Component::focusChangedByTabKey);
-    EXPECT_TRUE (editor.redKnob.showsFocusMark());
+    redKnob.focusGained (juce::Component::focusChangedByTabKey);
+    EXPECT_TRUE (redKnob.showsFocusMark());
     EXPECT_GT (test::differingPixels (editor.createComponentSnapshot (EditorLayout::redKnob), plain), 100);
 
-    editor.redKnob.focusLost (juce::Component::focusChangedDirectly);
-    EXPECT_FALSE (editor.redKnob.showsFocusMark());
+    redKnob.focusLost (juce::Component::focusChangedDirectly);
+    EXPECT_FALSE (redKnob.showsFocusMark());
     EXPECT_TRUE (test::sameImage (editor.createComponentSnapshot (EditorLayout::redKnob), plain));
 
     const auto toggle = editor.createComponentSnapshot (EditorLayout::x2Toggle);
-    editor.x2Button.focusGained (juce::Component::focusChangedByTabKey);
-    EXPECT_TRUE (editor.x2Button.showsFocusMark());
+    x2Button.focusGained (juce::Component::focusChangedByTabKey);
+    EXPECT_TRUE (x2Button.showsFocusMark());
     EXPECT_GT (test::differingPixels (editor.createComponentSnapshot (EditorLayout::x2Toggle), toggle), 20);
-    editor.x2Button.focusGained (juce::Component::focusChangedByMouseClick);
-    EXPECT_FALSE (editor.x2Button.showsFocusMark());
+    x2Button.focusGained (juce::Component::focusChangedByMouseClick);
+    EXPECT_FALSE (x2Button.showsFocusMark());
 }
 
 TEST_F (KeyboardEditor, AKeyShowsTheValueAsHostsWriteItOverTheKnobsWord)
@@ -189,16 +196,16 @@ TEST_F (KeyboardEditor, AKeyShowsTheValueAsHostsWriteItOverTheKnobsWord)
     set (ParameterIds::blue, 0.24f);
     const auto before = editor.createComponentSnapshot (editor.getLocalBounds());
 
-    ASSERT_TRUE (editor.blueKnob.keyPressed (key (juce::KeyPress::upKey)));
-    EXPECT_TRUE (editor.valueBubble.isVisible());
-    EXPECT_EQ (editor.valueBubble.getText(), "0.25");
-    EXPECT_EQ (editor.valueBubble.getBounds().getCentreX(), EditorLayout::blueKnob.getCentreX());
-    EXPECT_TRUE (EditorLayout::knobPanel.contains (editor.valueBubble.getBounds())) << "it sits on the knob panel";
-    EXPECT_FALSE (editor.valueBubble.getBounds().intersects (EditorLayout::blueKnob)) << "it leaves the knob itself in view";
+    ASSERT_TRUE (blueKnob.keyPressed (key (juce::KeyPress::upKey)));
+    EXPECT_TRUE (valueBubble.isVisible());
+    EXPECT_EQ (valueBubble.getText(), "0.25");
+    EXPECT_EQ (valueBubble.getBounds().getCentreX(), EditorLayout::blueKnob.getCentreX());
+    EXPECT_TRUE (EditorLayout::knobPanel.contains (valueBubble.getBounds())) << "it sits on the knob panel";
+    EXPECT_FALSE (valueBubble.getBounds().intersects (EditorLayout::blueKnob)) << "it leaves the knob itself in view";
 
     // It shows in the window at its own place, and leaves the history panel as it was.
     const auto after = editor.createComponentSnapshot (editor.getLocalBounds());
-    EXPECT_GT (test::differingPixels (before, after, editor.valueBubble.getBounds()), 100);
+    EXPECT_GT (test::differingPixels (before, after, valueBubble.getBounds()), 100);
     EXPECT_EQ (test::differingPixels (before, after, EditorLayout::displayWindow), 0);
 }
 
@@ -210,9 +217,9 @@ TEST_F (KeyboardEditor, ScreenReadersFindNamedControlsWithTheHostsValueTexts)
         const char* id;
         const char* title;
     } knobs[] = {
-        { &editor.redKnob, ParameterIds::red, "warm (red)" },
-        { &editor.greenKnob, ParameterIds::green, "space (green)" },
-        { &editor.blueKnob, ParameterIds::blue, "punch (blue)" },
+        { &redKnob, ParameterIds::red, "warm (red)" },
+        { &greenKnob, ParameterIds::green, "space (green)" },
+        { &blueKnob, ParameterIds::blue, "punch (blue)" },
     };
 
     for (const auto& k : knobs)
@@ -232,7 +239,7 @@ TEST_F (KeyboardEditor, ScreenReadersFindNamedControlsWithTheHostsValueTexts)
     }
 
     set (ParameterIds::x2, 0.0f);
-    auto* toggle = &handlerOf (editor.x2Button);
+    auto* toggle = &handlerOf (x2Button);
     EXPECT_EQ (toggle->getRole(), juce::AccessibilityRole::toggleButton);
     EXPECT_EQ (toggle->getTitle(), "x2");
     EXPECT_TRUE (toggle->getCurrentState().isCheckable());
@@ -251,9 +258,9 @@ TEST_F (KeyboardEditor, ScreenReadersFindNamedControlsWithTheHostsValueTexts)
     EXPECT_EQ (host.take (index (ParameterIds::x2)), oneGesture (0.0f));
 
     // The history panel is one described picture; the value label is not announced at all.
-    auto* panel = &handlerOf (editor.visualisation);
+    auto* panel = &handlerOf (visualisation);
     EXPECT_EQ (panel->getRole(), juce::AccessibilityRole::image);
     EXPECT_EQ (panel->getTitle(), "history of the signal's level");
     EXPECT_EQ (panel->getValueInterface(), nullptr);
-    EXPECT_FALSE (editor.valueBubble.isAccessible());
+    EXPECT_FALSE (valueBubble.isAccessible());
 }

@@ -8,16 +8,14 @@ EditorPicture::EditorPicture (ZarivirAudioProcessor& processor)
     editor->setZoom (1.0f, false);
 
     // The timers are ticked by hand, in step with the audio rather than the wall clock.
-    editor->stopTimer();
-    editor->visualisation.stopTimer();
+    editor->stopTimers();
 }
 
 EditorPicture::~EditorPicture() = default;
 
 void EditorPicture::tick()
 {
-    editor->timerCallback();
-    editor->visualisation.timerCallback();
+    editor->tickTimers();
 }
 
 void EditorPicture::advance (int numSamples)
