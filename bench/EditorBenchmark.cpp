@@ -42,7 +42,7 @@ namespace
         for (auto _ : state)
         {
             // What the two timers do every 100 ms; a meter that moved repaints its knob.
-            tavine::EditorProbe::redKnob (editor).ringLevel = -1.0f;
+            tavine::EditorProbe::putRingLevel (tavine::EditorProbe::redKnob (editor), -1.0f);
             editor.tickTimers();
         }
     }

@@ -23,11 +23,17 @@ void TavineLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int w
 {
     auto* knob = dynamic_cast<ZarivirSlider*> (&slider);
 
-    if (knob == nullptr || ! knob->knobStrip.isValid() || knob->knobStrip.getWidth() < 1)
+    if (knob == nullptr)
         return;
 
-    const int frameSize = knob->knobStrip.getWidth();
-    const int lastFrame = knob->knobStrip.getHeight() / frameSize - 1;
+    const auto drawing = knob->getDrawing();
+    const auto& strips = drawing.strips;
+
+    if (! strips.knob.isValid() || strips.knob.getWidth() < 1)
+        return;
+
+    const int frameSize = strips.knob.getWidth();
+    const int lastFrame = strips.knob.getHeight() / frameSize - 1;
 
     if (lastFrame < 0)
         return;
@@ -36,9 +42,9 @@ void TavineLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int w
         ScaledArtwork::draw (g, strip, strip2x, { 0, frame * frameSize, frameSize, frameSize }, { x, y, width, height });
     };
 
-    drawFrame (knob->knobStrip, knob->knobStrip2x, frameFor (sliderPosProportional, lastFrame));
+    drawFrame (strips.knob, strips.knob2x, frameFor (sliderPosProportional, lastFrame));
 
     // The ring strip is cut with the knob strip's geometry.
-    if (knob->ringStrip.isValid())
-        drawFrame (knob->ringStrip, knob->ringStrip2x, frameFor (knob->ringLevel, lastFrame));
+    if (strips.ring.isValid())
+        drawFrame (strips.ring, strips.ring2x, frameFor (drawing.ringLevel, lastFrame));
 }

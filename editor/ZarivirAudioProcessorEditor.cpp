@@ -23,24 +23,24 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     , backgroundImage (imageFrom (BinaryData::background_png, BinaryData::background_pngSize))
     , backgroundImage2x (imageFrom (BinaryData::background_2x_png, BinaryData::background_2x_pngSize))
     , face (*this)
-    , redKnob (imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
-               imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
+    , redKnob ({ imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
+                 imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
+                 imageFrom (BinaryData::red_2x_png, BinaryData::red_2x_pngSize),
+                 imageFrom (BinaryData::vu_red_2x_png, BinaryData::vu_red_2x_pngSize) },
                owner.getValueTreeState(),
-               ParameterIds::red,
-               imageFrom (BinaryData::red_2x_png, BinaryData::red_2x_pngSize),
-               imageFrom (BinaryData::vu_red_2x_png, BinaryData::vu_red_2x_pngSize))
-    , greenKnob (imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
-                 imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
+               ParameterIds::red)
+    , greenKnob ({ imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
+                   imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
+                   imageFrom (BinaryData::green_2x_png, BinaryData::green_2x_pngSize),
+                   imageFrom (BinaryData::vu_green_2x_png, BinaryData::vu_green_2x_pngSize) },
                  owner.getValueTreeState(),
-                 ParameterIds::green,
-                 imageFrom (BinaryData::green_2x_png, BinaryData::green_2x_pngSize),
-                 imageFrom (BinaryData::vu_green_2x_png, BinaryData::vu_green_2x_pngSize))
-    , blueKnob (imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
-                imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
+                 ParameterIds::green)
+    , blueKnob ({ imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
+                  imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
+                  imageFrom (BinaryData::blue_2x_png, BinaryData::blue_2x_pngSize),
+                  imageFrom (BinaryData::vu_blue_2x_png, BinaryData::vu_blue_2x_pngSize) },
                 owner.getValueTreeState(),
-                ParameterIds::blue,
-                imageFrom (BinaryData::blue_2x_png, BinaryData::blue_2x_pngSize),
-                imageFrom (BinaryData::vu_blue_2x_png, BinaryData::vu_blue_2x_pngSize))
+                ParameterIds::blue)
     , x2Button (owner.getValueTreeState(), ParameterIds::x2)
     , visualisation (owner.getEngine())
 {
@@ -141,15 +141,7 @@ void ZarivirAudioProcessorEditor::timerCallback()
     ZarivirSlider* knobs[] = { &redKnob, &greenKnob, &blueKnob };
 
     for (size_t i = 0; i < 3; ++i)
-    {
-        // An unchanged level costs nothing; a level that is not a number never compares
-        // equal and repaints on every tick (its ring shows the first frame).
-        if (! (meters[i] == knobs[i]->ringLevel))
-        {
-            knobs[i]->ringLevel = meters[i];
-            knobs[i]->repaint();
-        }
-    }
+        knobs[i]->setRingLevel (meters[i]);
 }
 
 void ZarivirAudioProcessorEditor::stopTimers()

@@ -1,10 +1,7 @@
 #include "ZarivirSlider.h"
 
-ZarivirSlider::ZarivirSlider (juce::Image knob, juce::Image ring, juce::AudioProcessorValueTreeState& state, const juce::String& parameterID, juce::Image knob2x, juce::Image ring2x)
-    : knobStrip (std::move (knob))
-    , ringStrip (std::move (ring))
-    , knobStrip2x (std::move (knob2x))
-    , ringStrip2x (std::move (ring2x))
+ZarivirSlider::ZarivirSlider (Strips stripsToDraw, juce::AudioProcessorValueTreeState& state, const juce::String& parameterID)
+    : strips (std::move (stripsToDraw))
 {
     // The attachment gives the knob its range, value, value texts and double-click default,
     // and turns drags (and the keys' changes, see keyPressed) into parameter gestures.
@@ -66,6 +63,15 @@ void ZarivirSlider::valueChanged()
 {
     if ((changingFromKey || isMouseButtonDown()) && onUserChange != nullptr)
         onUserChange();
+}
+
+void ZarivirSlider::setRingLevel (float level)
+{
+    if (! (level == ringLevel))
+    {
+        ringLevel = level;
+        repaint();
+    }
 }
 
 void ZarivirSlider::mouseUp (const juce::MouseEvent& event)

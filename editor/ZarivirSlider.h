@@ -8,10 +8,15 @@
 #include <memory>
 #include <optional>
 
+namespace tavine
+{
+    struct EditorProbe;
+}
+
 /** A rotary knob bound to one parameter, drawn from two filmstrips by TavineLookAndFeel: the
-    knob at its position, and over it a ring of dots whose length follows `ringLevel`. Each
-    strip comes at the window's scale and, optionally, at twice it for high-density displays
-    (see ScaledArtwork).
+    knob at its position, and over it a ring of dots whose length follows the meter level the
+    editor gives it. Each strip comes at the window's scale and, optionally, at twice it for
+    high-density displays (see ScaledArtwork).
 
     From the keyboard: up and right step by 0.01, down and left back, Page Up and Page Down by
     0.1, Home and End go to 0 and 1, Delete and Backspace reset to 0 as a double click does.
@@ -20,16 +25,36 @@
 class ZarivirSlider : public FocusMark::Wearer<juce::Slider>
 {
 public:
-    ZarivirSlider (juce::Image knobStrip,
-                   juce::Image ringStrip,
-                   juce::AudioProcessorValueTreeState& state,
-                   const juce::String& parameterID,
-                   juce::Image knobStrip2x = {},
-                   juce::Image ringStrip2x = {});
+    /** The filmstrips the knob is drawn from: at the window's scale, and at twice it when
+        given. Without a ring strip the knob is drawn without its ring. */
+    struct Strips
+    {
+        juce::Image knob;
+        juce::Image ring;
+        juce::Image knob2x = {};
+        juce::Image ring2x = {};
+    };
+
+    /** What TavineLookAndFeel draws the knob from: its strips, and the level whose frame the
+        ring shows. */
+    struct Drawing
+    {
+        const Strips& strips;
+        float ringLevel;
+    };
+
+    ZarivirSlider (Strips strips, juce::AudioProcessorValueTreeState& state, const juce::String& parameterID);
     ~ZarivirSlider() override;
 
     /** The value a key leads to from `current`, or nothing for a key the knob does not take. */
     static std::optional<double> valueForKey (const juce::KeyPress& key, double current);
+
+    Drawing getDrawing() const noexcept { return { strips, ringLevel }; }
+
+    /** Shows a meter level, nominally 0..1, on the ring; the knob repaints only when the level
+        changed. A level that is not a number never compares equal, so it repaints every time
+        (its ring shows the first frame). */
+    void setRingLevel (float level);
 
     // juce::Slider
     bool keyPressed (const juce::KeyPress& key) override;
@@ -37,22 +62,16 @@ public:
     void valueChanged() override;
     void paint (juce::Graphics& g) override;
 
-    // The filmstrips TavineLookAndFeel draws from: at the window's scale, and at twice it when
-    // given.
-    const juce::Image knobStrip;
-    const juce::Image ringStrip;
-    const juce::Image knobStrip2x;
-    const juce::Image ringStrip2x;
-
-    /** The meter level the ring shows, nominally 0..1. Written only by the editor's timer,
-        which repaints the knob after changing it. */
-    float ringLevel = 0.0f;
-
     /** Called on the message thread whenever the user changes the value, by mouse or key, and
         when a drag ends (the editor shows the value meanwhile). */
     std::function<void()> onUserChange;
 
 private:
+    friend struct tavine::EditorProbe;
+
+    const Strips strips;
+    float ringLevel = 0.0f;
+
     // Declared after the strips: it is destroyed before the strips are released.
     std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> attachment;
     bool changingFromKey = false;

@@ -82,9 +82,9 @@ TEST (Editor, RepaintsOnlyTheKnobWhoseMeterChanged)
 
     playBurst (processor);
     editor.timerCallback();
-    EXPECT_EQ (EditorProbe::redKnob (editor).ringLevel, processor.getEngine().getRedMeter());
-    EXPECT_EQ (EditorProbe::greenKnob (editor).ringLevel, processor.getEngine().getGreenMeter());
-    EXPECT_EQ (EditorProbe::blueKnob (editor).ringLevel, processor.getEngine().getBlueMeter());
+    EXPECT_EQ (EditorProbe::ringLevel (EditorProbe::redKnob (editor)), processor.getEngine().getRedMeter());
+    EXPECT_EQ (EditorProbe::ringLevel (EditorProbe::greenKnob (editor)), processor.getEngine().getGreenMeter());
+    EXPECT_EQ (EditorProbe::ringLevel (EditorProbe::blueKnob (editor)), processor.getEngine().getBlueMeter());
 
     const int redBefore = red.count, greenBefore = green.count, blueBefore = blue.count;
     EXPECT_GT (greenBefore, 0);
@@ -94,7 +94,7 @@ TEST (Editor, RepaintsOnlyTheKnobWhoseMeterChanged)
     EXPECT_EQ (green.count, greenBefore);
     EXPECT_EQ (blue.count, blueBefore);
 
-    EditorProbe::greenKnob (editor).ringLevel = -1.0f; // a ring level that differs from the density meter
+    EditorProbe::putRingLevel (EditorProbe::greenKnob (editor), -1.0f); // a ring level that differs from the density meter
     editor.timerCallback();
     EXPECT_EQ (red.count, redBefore);
     EXPECT_EQ (green.count, greenBefore + 1);
@@ -109,20 +109,20 @@ TEST (Editor, ANanLevelRepaintsEveryTickAndShowsTheFirstRingFrame)
     auto& knob = EditorProbe::redKnob (editor);
 
     // A level the engine could never produce stands in for a broken meter.
-    knob.ringLevel = std::numeric_limits<float>::quiet_NaN();
+    knob.setRingLevel (std::numeric_limits<float>::quiet_NaN());
     const auto withNan = knob.createComponentSnapshot (knob.getLocalBounds());
-    knob.ringLevel = 0.0f;
+    knob.setRingLevel (0.0f);
     const auto atZero = knob.createComponentSnapshot (knob.getLocalBounds());
-    knob.ringLevel = 1.0f;
+    knob.setRingLevel (1.0f);
     const auto atOne = knob.createComponentSnapshot (knob.getLocalBounds());
     EXPECT_TRUE (test::sameImage (withNan, atZero));
     EXPECT_FALSE (test::sameImage (withNan, atOne));
 
     auto& red = test::RepaintCounter::installOn (knob);
-    knob.ringLevel = std::numeric_limits<float>::quiet_NaN();
+    EditorProbe::putRingLevel (knob, std::numeric_limits<float>::quiet_NaN());
     editor.timerCallback(); // the meter (0) differs from NaN
     EXPECT_EQ (red.count, 1);
-    EXPECT_EQ (knob.ringLevel, 0.0f);
+    EXPECT_EQ (EditorProbe::ringLevel (knob), 0.0f);
 }
 
 TEST (Editor, EditorsShareOneLookAndFeelThatGoesWithTheLast)

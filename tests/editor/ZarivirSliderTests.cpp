@@ -32,7 +32,7 @@ namespace
         TavineLookAndFeel lookAndFeel;
         juce::Image knobStrip = strip (BinaryData::green_png, BinaryData::green_pngSize);
         juce::Image ringStrip = strip (BinaryData::vu_green_png, BinaryData::vu_green_pngSize);
-        ZarivirSlider knob { knobStrip, ringStrip, processor.getValueTreeState(), ParameterIds::green };
+        ZarivirSlider knob { { knobStrip, ringStrip }, processor.getValueTreeState(), ParameterIds::green };
 
         KnobFixture()
         {
@@ -78,7 +78,7 @@ TEST_F (KnobFixture, DrawsTheKnobFrameWithTheRingFrameOnTop)
                           Case { 0.3f, std::numeric_limits<float>::quiet_NaN(), 4, 0 } })
     {
         processor.getValueTreeState().getParameter (ParameterIds::green)->setValueNotifyingHost (c.position);
-        knob.ringLevel = c.level;
+        knob.setRingLevel (c.level);
         const auto rendered = render();
         EXPECT_EQ (test::differingPixels (rendered, composite (knobStrip, c.knobFrame, ringStrip, c.ringFrame)), 0) << c.position;
 
@@ -123,7 +123,7 @@ TEST (KnobLookAndFeel, SkipsAMissingRing)
     ZarivirAudioProcessor processor;
     TavineLookAndFeel lookAndFeel;
     const auto knobStrip = strip (BinaryData::red_png, BinaryData::red_pngSize);
-    ZarivirSlider knob (knobStrip, juce::Image(), processor.getValueTreeState(), ParameterIds::red);
+    ZarivirSlider knob ({ knobStrip, juce::Image() }, processor.getValueTreeState(), ParameterIds::red);
     knob.setLookAndFeel (&lookAndFeel);
     knob.setBounds (0, 0, 64, 64);
     const auto rendered = knob.createComponentSnapshot (knob.getLocalBounds());

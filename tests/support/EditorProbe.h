@@ -5,7 +5,7 @@
 namespace tavine
 {
     /** The tests' one way into the editor's inner state, as EngineProbe is into the engine's. The
-        window and the history panel name this struct as their one friend; whatever a test needs
+        window, its knobs and the history panel name this struct as their one friend; whatever a test needs
         to see or set inside them goes through here, so that their public interfaces stay what
         the product uses. */
     struct EditorProbe
@@ -20,6 +20,11 @@ namespace tavine
         static ValueBubble& valueBubble (ZarivirAudioProcessorEditor& editor) noexcept { return editor.valueBubble; }
         static const juce::Image& backgroundImage (const ZarivirAudioProcessorEditor& editor) noexcept { return editor.backgroundImage; }
         static TavineLookAndFeel& lookAndFeel (ZarivirAudioProcessorEditor& editor) noexcept { return editor.sharedLookAndFeel.get(); }
+
+        // A knob's ring: the level it shows, and a level put there without the repaint that
+        // ZarivirSlider::setRingLevel asks for.
+        static float ringLevel (const ZarivirSlider& knob) noexcept { return knob.ringLevel; }
+        static void putRingLevel (ZarivirSlider& knob, float level) noexcept { knob.ringLevel = level; }
 
         // The history panel after its last successful tick: the decibel range its bars span,
         // and the bars' heights 0..1, newest first.
