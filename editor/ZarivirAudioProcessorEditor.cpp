@@ -17,6 +17,12 @@ namespace
     }
 } // namespace
 
+// The processor's factory for its window, kept with the window (see ZarivirAudioProcessor.h).
+juce::AudioProcessorEditor* ZarivirAudioProcessor::createEditor()
+{
+    return new ZarivirAudioProcessorEditor (*this);
+}
+
 ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor& owner)
     : juce::AudioProcessorEditor (owner)
     , processor (owner)

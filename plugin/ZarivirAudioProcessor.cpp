@@ -3,7 +3,6 @@
 #include "ParameterIds.h"
 #include "ParameterText.h"
 #include "StateBlock.h"
-#include "editor/ZarivirAudioProcessorEditor.h"
 
 #include <cmath>
 #include <optional>
@@ -156,11 +155,6 @@ bool ZarivirAudioProcessor::acceptsMidi() const
 bool ZarivirAudioProcessor::producesMidi() const
 {
     return false;
-}
-
-juce::AudioProcessorEditor* ZarivirAudioProcessor::createEditor()
-{
-    return new ZarivirAudioProcessorEditor (*this);
 }
 
 bool ZarivirAudioProcessor::hasEditor() const

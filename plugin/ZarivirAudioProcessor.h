@@ -36,6 +36,8 @@ public:
     bool acceptsMidi() const override;
     bool producesMidi() const override;
 
+    /** Defined beside the editor (editor/ZarivirAudioProcessorEditor.cpp): the processor's
+        own code never needs to know the window's. */
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override;
 
