@@ -15,6 +15,20 @@ namespace
         // The cache decodes each resource once for every open editor in the process.
         return juce::ImageCache::getFromMemory (data, size);
     }
+
+    /** A knob's strips, named after its colour: "red" has red.png, its ring vu_red.png, and
+        the two at twice the scale, red_2x.png and vu_red_2x.png. */
+    ZarivirSlider::Strips knobStrips (const juce::String& colour)
+    {
+        const auto named = [] (const juce::String& resourceName) {
+            int size = 0;
+            const char* data = BinaryData::getNamedResource (resourceName.toRawUTF8(), size);
+            jassert (data != nullptr);
+            return imageFrom (data, size);
+        };
+
+        return { named (colour + "_png"), named ("vu_" + colour + "_png"), named (colour + "_2x_png"), named ("vu_" + colour + "_2x_png") };
+    }
 } // namespace
 
 // The processor's factory for its window, kept with the window (see ZarivirAudioProcessor.h).
@@ -29,24 +43,9 @@ ZarivirAudioProcessorEditor::ZarivirAudioProcessorEditor (ZarivirAudioProcessor&
     , backgroundImage (imageFrom (BinaryData::background_png, BinaryData::background_pngSize))
     , backgroundImage2x (imageFrom (BinaryData::background_2x_png, BinaryData::background_2x_pngSize))
     , face (*this)
-    , redKnob ({ imageFrom (BinaryData::red_png, BinaryData::red_pngSize),
-                 imageFrom (BinaryData::vu_red_png, BinaryData::vu_red_pngSize),
-                 imageFrom (BinaryData::red_2x_png, BinaryData::red_2x_pngSize),
-                 imageFrom (BinaryData::vu_red_2x_png, BinaryData::vu_red_2x_pngSize) },
-               owner.getValueTreeState(),
-               ParameterIds::red)
-    , greenKnob ({ imageFrom (BinaryData::green_png, BinaryData::green_pngSize),
-                   imageFrom (BinaryData::vu_green_png, BinaryData::vu_green_pngSize),
-                   imageFrom (BinaryData::green_2x_png, BinaryData::green_2x_pngSize),
-                   imageFrom (BinaryData::vu_green_2x_png, BinaryData::vu_green_2x_pngSize) },
-                 owner.getValueTreeState(),
-                 ParameterIds::green)
-    , blueKnob ({ imageFrom (BinaryData::blue_png, BinaryData::blue_pngSize),
-                  imageFrom (BinaryData::vu_blue_png, BinaryData::vu_blue_pngSize),
-                  imageFrom (BinaryData::blue_2x_png, BinaryData::blue_2x_pngSize),
-                  imageFrom (BinaryData::vu_blue_2x_png, BinaryData::vu_blue_2x_pngSize) },
-                owner.getValueTreeState(),
-                ParameterIds::blue)
+    , redKnob (knobStrips ("red"), owner.getValueTreeState(), ParameterIds::red)
+    , greenKnob (knobStrips ("green"), owner.getValueTreeState(), ParameterIds::green)
+    , blueKnob (knobStrips ("blue"), owner.getValueTreeState(), ParameterIds::blue)
     , x2Button (owner.getValueTreeState(), ParameterIds::x2)
     , visualisation (owner.getEngine())
 {
