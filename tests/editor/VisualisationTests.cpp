@@ -27,6 +27,22 @@ namespace
         test::processSignal (engine, {}, left, &right, 4096);
     }
 
+    /** A panel on an engine of its own, which has played a constant level for `seconds`. */
+    struct PlayedPanel
+    {
+        PlayedPanel (float level, double seconds) { playLevel (engine, level, seconds); }
+
+        /** Places the panel at `bounds` and ticks it once. */
+        void tickAt (juce::Rectangle<int> bounds)
+        {
+            panel.setBounds (bounds);
+            panel.timerCallback();
+        }
+
+        EffectEngine engine;
+        Visualisation panel { engine };
+    };
+
     juce::Image render (Visualisation& panel)
     {
         return panel.createComponentSnapshot (panel.getLocalBounds());
@@ -53,10 +69,8 @@ namespace
 
 TEST (Visualisation, SteadyLevelFirstTickAndConvergence)
 {
-    EffectEngine engine;
-    playLevel (engine, 0.5f, 10.5);
-
-    Visualisation panel (engine);
+    PlayedPanel played (0.5f, 10.5);
+    auto& panel = played.panel;
     panel.setBounds (panelBounds);
     EXPECT_EQ (EditorProbe::rangeLowDb (panel), -30.0f);
     EXPECT_EQ (EditorProbe::rangeHighDb (panel), 0.0f);
@@ -88,12 +102,9 @@ TEST (Visualisation, ColoursOfTheColourCodes)
 
 TEST (Visualisation, SilenceDrawsOnlyTheGroundAndKeepsTheRange)
 {
-    EffectEngine engine;
-    playLevel (engine, 0.0f, 11.0);
-
-    Visualisation panel (engine);
-    panel.setBounds (panelBounds);
-    panel.timerCallback();
+    PlayedPanel played (0.0f, 11.0);
+    auto& panel = played.panel;
+    played.tickAt (panelBounds);
 
     EXPECT_EQ (EditorProbe::rangeLowDb (panel), -30.0f);
     EXPECT_EQ (EditorProbe::rangeHighDb (panel), 0.0f);
@@ -106,13 +117,10 @@ TEST (Visualisation, SilenceDrawsOnlyTheGroundAndKeepsTheRange)
 
 TEST (Visualisation, NewestPointIsRightmostAndScrollsFourColumnsPerTick)
 {
-    EffectEngine engine;
-    playLevel (engine, 0.0f, 11.0);
+    PlayedPanel played (0.0f, 11.0);
+    auto& [engine, panel] = played;
     playLevel (engine, 0.5f, 0.5);
-
-    Visualisation panel (engine);
-    panel.setBounds (panelBounds);
-    panel.timerCallback();
+    played.tickAt (panelBounds);
 
     const auto image = render (panel);
     EXPECT_TRUE (columnHasBar (image, panel.getWidth() - 1));
@@ -138,17 +146,13 @@ TEST (Visualisation, NewestPointIsRightmostAndScrollsFourColumnsPerTick)
 
 TEST (Visualisation, PanelsWiderThan399ColumnsStayBlank)
 {
-    EffectEngine engine;
-    playLevel (engine, 0.5f, 10.5);
-    Visualisation panel (engine);
+    PlayedPanel played (0.5f, 10.5);
 
-    panel.setBounds (0, 0, 399, 150);
-    panel.timerCallback();
-    EXPECT_TRUE (columnHasBar (render (panel), 398));
+    played.tickAt ({ 0, 0, 399, 150 });
+    EXPECT_TRUE (columnHasBar (render (played.panel), 398));
 
-    panel.setBounds (0, 0, 400, 150);
-    panel.timerCallback();
-    const auto image = render (panel);
+    played.tickAt ({ 0, 0, 400, 150 });
+    const auto image = render (played.panel);
 
     for (int x = 0; x < 400; ++x)
         ASSERT_FALSE (columnHasBar (image, x)) << x;
@@ -156,20 +160,16 @@ TEST (Visualisation, PanelsWiderThan399ColumnsStayBlank)
 
 TEST (Visualisation, OnePixelPanelKeepsItsRange)
 {
-    EffectEngine engine;
-    playLevel (engine, 0.5f, 1.0);
-    Visualisation panel (engine);
-    panel.setBounds (0, 0, 1, 150);
-    panel.timerCallback();
-    EXPECT_EQ (EditorProbe::rangeLowDb (panel), -30.0f);
-    EXPECT_EQ (EditorProbe::rangeHighDb (panel), 0.0f);
+    PlayedPanel played (0.5f, 1.0);
+    played.tickAt ({ 0, 0, 1, 150 });
+    EXPECT_EQ (EditorProbe::rangeLowDb (played.panel), -30.0f);
+    EXPECT_EQ (EditorProbe::rangeHighDb (played.panel), 0.0f);
 }
 
 TEST (Visualisation, TickNeverWaitsAndNeverAllocates)
 {
-    EffectEngine engine;
-    playLevel (engine, 0.5f, 2.0);
-    Visualisation panel (engine);
+    PlayedPanel played (0.5f, 2.0);
+    auto& [engine, panel] = played;
     panel.setBounds (panelBounds);
 
     if (test::ScopedAllocationCounter::isAvailable())
