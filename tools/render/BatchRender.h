@@ -30,6 +30,10 @@ public:
         warning on `messages` as it happens. Returns the number of files that failed. */
     int run (std::ostream& messages);
 
+    /** "Rendered 12 of 13 files into DIR; 1 failed." */
+    juce::String summary() const;
+
+private:
     struct Outcome
     {
         juce::File input, output;
@@ -37,15 +41,6 @@ public:
         juce::String clippingReport;
     };
 
-    const std::vector<Outcome>& getOutcomes() const noexcept { return outcomes; }
-
-    /** The number of threads the files are spread over. */
-    int getNumThreads() const noexcept { return numThreads; }
-
-    /** "Rendered 12 of 13 files into DIR; 1 failed." */
-    juce::String summary() const;
-
-private:
     juce::Result renderOne (Outcome& outcome, const std::function<void (double)>& progress);
     int countFailures() const;
     juce::Result createOutputFolder();

@@ -22,6 +22,11 @@ public:
 
     int getMaximumSamplesBetweenCaptures() const noexcept;
 
+    /** The CSV text: a header line, then per point its time, level, and the steadiness,
+        density and transients meters' shares. */
+    juce::String toCsv() const;
+
+private:
     struct Point
     {
         double time; // seconds into the input at which the point's 25 ms end
@@ -29,13 +34,6 @@ public:
         int colourCode;
     };
 
-    const std::vector<Point>& getPoints() const noexcept { return points; }
-
-    /** The CSV text: a header line, then per point its time, level, and the steadiness,
-        density and transients meters' shares. */
-    juce::String toCsv() const;
-
-private:
     tavine::EffectEngine& engine;
     int latency;
     int lastPosition;

@@ -21,9 +21,6 @@ public:
     /** Closes the stream, for a writer that writes the temporary file by its path. */
     void closeStream() { stream.reset(); }
 
-    /** The stream onto the temporary file, for a writer that takes ownership of it. */
-    std::unique_ptr<juce::FileOutputStream> takeStream() { return std::move (stream); }
-
     /** Writes the whole contents in one go. */
     juce::Result write (const void* data, size_t numBytes);
 
