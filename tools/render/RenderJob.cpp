@@ -16,6 +16,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace
@@ -401,142 +402,160 @@ juce::Result RenderJob::checkOutputs (const RenderOptions& options)
     return juce::Result::ok();
 }
 
-juce::Result RenderJob::run (const Progress& reportProgress)
+/** What one run carries from phase to phase. The members go in the reverse of their order
+    here: the writer closes before its temporary file is deleted, and the processor and its
+    watchers go before the files they write into. */
+struct RenderJob::Run
 {
     ParameterValues values;
     juce::MemoryBlock stateBlock;
+    const SoundFile::OutputFormat* format = nullptr;
+    int bits = 0;
+    SoundFile::Reader reader;
+    std::optional<OutputFile> audioFile;
+    std::optional<AudioOutput> output;
+    SideFiles sideFiles;
+    std::unique_ptr<PluginSource> source;
+    Watchers watchers;
 
-    if (auto result = resolveSetting (options, values, stateBlock); result.failed())
+    // The samples dropped at the output's start to undo the latency.
+    int compensation = 0;
+
+    // Where in the output the last block started: the automation's time for the saved state.
+    double lastBlockSeconds = 0.0;
+};
+
+juce::Result RenderJob::run (const Progress& reportProgress)
+{
+    Run pass;
+
+    if (auto result = checkRequest (pass); result.failed())
+        return result;
+
+    if (auto result = openInput (pass); result.failed())
+        return result;
+
+    if (auto result = claimOutputs (pass); result.failed())
+        return result;
+
+    if (auto result = startSource (pass); result.failed())
+        return result;
+
+    if (auto result = startWatching (pass); result.failed())
+        return result;
+
+    if (auto result = processInput (pass, reportProgress); result.failed())
+        return result;
+
+    return commitOutputs (pass);
+}
+
+juce::Result RenderJob::checkRequest (Run& pass)
+{
+    if (auto result = resolveSetting (options, pass.values, pass.stateBlock); result.failed())
         return result;
 
     if (auto result = checkOutputs (options); result.failed())
         return result;
 
-    const auto* format = SoundFile::formatFor (options.output);
+    pass.format = SoundFile::formatFor (options.output);
 
-    if (format == nullptr)
+    if (pass.format == nullptr)
         return juce::Result::fail ("cannot tell the format to write from the name " + options.output.getFileName() + ": end it in " + SoundFile::knownExtensions());
 
-    int bits = 0;
+    return SoundFile::chooseBits (*pass.format, options.bitsPerSample, pass.bits);
+}
 
-    if (auto result = SoundFile::chooseBits (*format, options.bitsPerSample, bits); result.failed())
-        return result;
-
+juce::Result RenderJob::openInput (Run& pass)
+{
     if (auto result = checkInput (options.input); result.failed())
         return result;
 
-    SoundFile::Reader reader;
-
-    if (auto result = reader.open (options.input); result.failed())
+    if (auto result = pass.reader.open (options.input); result.failed())
         return result;
 
-    sampleRate = reader.getSampleRate();
-    numChannels = reader.getNumChannels();
-    numSamples = reader.getNumFrames();
+    sampleRate = pass.reader.getSampleRate();
+    numChannels = pass.reader.getNumChannels();
+    numSamples = pass.reader.getNumFrames();
 
-    if (! SoundFile::storesRate (*format, sampleRate))
-        return juce::Result::fail (juce::String (format->name) + " stores " + format->rates + " audio, not " + juce::String (sampleRate) + " Hz; choose another format for " + options.output.getFileName());
+    if (! SoundFile::storesRate (*pass.format, sampleRate))
+        return juce::Result::fail (juce::String (pass.format->name) + " stores " + pass.format->rates + " audio, not " + juce::String (sampleRate) + " Hz; choose another format for " + options.output.getFileName());
 
+    return juce::Result::ok();
+}
+
+juce::Result RenderJob::claimOutputs (Run& pass)
+{
     // Every output is claimed before the work starts, so an unwritable path fails at once.
-    OutputFile audioFile (options.output, options.overwrite);
-    AudioOutput output (*format, bits, options.dither);
-    SideFiles sideFiles;
+    pass.audioFile.emplace (options.output, options.overwrite);
+    pass.output.emplace (*pass.format, pass.bits, options.dither);
 
-    if (auto result = output.open (audioFile, sampleRate, numChannels, numSamples); result.failed())
+    if (auto result = pass.output->open (*pass.audioFile, sampleRate, numChannels, numSamples); result.failed())
         return result;
 
-    if (auto result = sideFiles.open (options); result.failed())
-        return result;
+    return pass.sideFiles.open (options);
+}
 
+juce::Result RenderJob::startSource (Run& pass)
+{
     juce::String sourceError;
-    auto source = createSource (sourceError);
+    pass.source = createSource (sourceError);
 
-    if (source == nullptr)
+    if (pass.source == nullptr)
         return juce::Result::fail (sourceError);
 
-    sourceDescription = source->getDescription();
+    sourceDescription = pass.source->getDescription();
 
-    if (auto result = source->setParameters (values); result.failed())
+    if (auto result = pass.source->setParameters (pass.values); result.failed())
         return result;
 
     // The setting before the first block is the automation's at time 0, bypass included: what
     // the processor holds when it starts, it applies at once, where a change after the first
     // block would glide in. It is set before prepare(), in which a hosted binary already
     // processes a block of silence.
-    if (auto result = automate (*source, options.automation, 0.0); result.failed())
+    if (auto result = automate (*pass.source, options.automation, 0.0); result.failed())
         return result;
 
-    if (auto result = source->prepare (sampleRate, options.blockSize, numChannels); result.failed())
+    if (auto result = pass.source->prepare (sampleRate, options.blockSize, numChannels); result.failed())
         return result;
 
-    latency = source->getLatency();
-    const int compensation = options.compensateLatency ? latency : 0;
+    latency = pass.source->getLatency();
+    pass.compensation = options.compensateLatency ? latency : 0;
+    return juce::Result::ok();
+}
 
-    Watchers watchers;
+juce::Result RenderJob::startWatching (Run& pass)
+{
+    return pass.watchers.watch (*pass.source, pass.sideFiles, pass.values, sampleRate, options.blockSize, numChannels);
+}
 
-    if (auto result = watchers.watch (*source, sideFiles, values, sampleRate, options.blockSize, numChannels); result.failed())
-        return result;
-
-    auto* const observer = watchers.observer.get();
-    auto* const recorder = watchers.recorder.get();
-    auto* const picture = watchers.picture.get();
-
+juce::Result RenderJob::processInput (Run& pass, const Progress& reportProgress)
+{
     // The input runs on by the latency in silence, and the output drops as many samples at its
     // start: what remains lines up with the input and has its length.
-    const juce::int64 totalToProcess = numSamples + compensation;
+    const juce::int64 totalToProcess = numSamples + pass.compensation;
+    const bool observed = pass.watchers.observer != nullptr;
     juce::AudioBuffer<float> block (numChannels, options.blockSize);
-    juce::AudioBuffer<float> observerBlock (observer != nullptr ? numChannels : 0, observer != nullptr ? options.blockSize : 0);
+    juce::AudioBuffer<float> observerBlock (observed ? numChannels : 0, observed ? options.blockSize : 0);
     ProgressBar bar (! reportProgress && ProgressBar::isWanted (options.quiet, (double) numSamples / sampleRate));
-
-    // Automation times are times in the output. With the latency compensated, a block's start
-    // lands that much earlier in the output than in the processor's input, so a change set
-    // for 2 s is heard at 2 s, as a host compensating the delay plays it.
-    double lastBlockSeconds = 0.0;
 
     for (juce::int64 position = 0; position < totalToProcess;)
     {
         if (auto result = Interruption::check(); result.failed())
             return result;
 
-        if (! options.automation.empty())
-        {
-            lastBlockSeconds = (double) (position - compensation) / sampleRate;
-
-            for (auto* target : { source.get(), observer })
-                if (target != nullptr)
-                    if (auto result = automate (*target, options.automation, lastBlockSeconds); result.failed())
-                        return result;
-        }
+        if (auto result = automateBlock (pass, position); result.failed())
+            return result;
 
         const int length = (int) juce::jmin ((juce::int64) options.blockSize, totalToProcess - position);
-        const int fromFile = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, numSamples - position);
-        block.setSize (numChannels, length, false, false, true);
-        block.clear();
 
-        if (fromFile > 0 && ! reader.read (block, 0, fromFile))
-            return juce::Result::fail ("cannot read " + options.input.getFullPathName() + " at sample " + juce::String (position));
+        if (auto result = readBlock (pass, position, length, block); result.failed())
+            return result;
 
-        if (observer != nullptr)
-        {
-            observerBlock.makeCopyOf (block, true);
-            processWatched (*observer, observerBlock, recorder, picture);
-            source->process (block);
-        }
-        else
-        {
-            processWatched (*source, block, recorder, picture);
-        }
+        processBlock (pass, block, observerBlock);
 
-        // How many of this block's samples still fall in the dropped start.
-        const auto skip = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, compensation - position);
-
-        // A sound processor never gets here; a damaged binary or a fault of ours might, and a
-        // file full of infinities must not pass for a render.
-        if (const auto bad = findNonFiniteSample (block, skip); bad >= 0)
-            return juce::Result::fail ("the render went wrong: " + sourceDescription + " produced a sample that is not a number at " + juce::String ((double) (position + bad - compensation) / sampleRate, 3) + " s; nothing was written");
-
-        if (skip < length && ! output.write (block, skip))
-            return juce::Result::fail ("cannot write " + options.output.getFullPathName() + ": the disk refused the data");
+        if (auto result = writeBlock (pass, position, block); result.failed())
+            return result;
 
         position += length;
         const auto fraction = (double) position / (double) juce::jmax ((juce::int64) 1, totalToProcess);
@@ -548,37 +567,114 @@ juce::Result RenderJob::run (const Progress& reportProgress)
     }
 
     bar.finish();
+    return juce::Result::ok();
+}
 
-    // Closing the writer completes the file: its header, a compressed stream's last packets.
-    if (auto result = output.close(); result.failed())
-        return result;
+juce::Result RenderJob::automateBlock (Run& pass, juce::int64 position)
+{
+    if (options.automation.empty())
+        return juce::Result::ok();
 
-    if (auto result = watchers.writeInto (sideFiles); result.failed())
-        return result;
+    // Automation times are times in the output. With the latency compensated, a block's start
+    // lands that much earlier in the output than in the processor's input, so a change set
+    // for 2 s is heard at 2 s, as a host compensating the delay plays it.
+    pass.lastBlockSeconds = (double) (position - pass.compensation) / sampleRate;
 
-    // Saved as a host would save it after playing the file: automated knobs where the last
-    // block left them.
-    if (sideFiles.state != nullptr && ! options.automation.empty())
+    for (auto* target : { pass.source.get(), pass.watchers.observer.get() })
+        if (target != nullptr)
+            if (auto result = automate (*target, options.automation, pass.lastBlockSeconds); result.failed())
+                return result;
+
+    return juce::Result::ok();
+}
+
+juce::Result RenderJob::readBlock (Run& pass, juce::int64 position, int length, juce::AudioBuffer<float>& block)
+{
+    // Past the file's end the block is silence, for the latency to run out.
+    const int fromFile = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, numSamples - position);
+    block.setSize (numChannels, length, false, false, true);
+    block.clear();
+
+    if (fromFile > 0 && ! pass.reader.read (block, 0, fromFile))
+        return juce::Result::fail ("cannot read " + options.input.getFullPathName() + " at sample " + juce::String (position));
+
+    return juce::Result::ok();
+}
+
+void RenderJob::processBlock (Run& pass, juce::AudioBuffer<float>& block, juce::AudioBuffer<float>& observerBlock)
+{
+    auto* const recorder = pass.watchers.recorder.get();
+    auto* const picture = pass.watchers.picture.get();
+
+    if (auto* const observer = pass.watchers.observer.get())
     {
-        ParameterValues atTheEnd;
-
-        if (auto result = resolveSetting (options, atTheEnd, stateBlock, lastBlockSeconds); result.failed())
-            return result;
+        observerBlock.makeCopyOf (block, true);
+        processWatched (*observer, observerBlock, recorder, picture);
+        pass.source->process (block);
     }
+    else
+    {
+        processWatched (*pass.source, block, recorder, picture);
+    }
+}
 
-    if (sideFiles.state != nullptr)
-        if (auto result = sideFiles.state->write (stateBlock.getData(), stateBlock.getSize()); result.failed())
-            return result;
+juce::Result RenderJob::writeBlock (Run& pass, juce::int64 position, const juce::AudioBuffer<float>& block)
+{
+    const int length = block.getNumSamples();
+
+    // How many of this block's samples still fall in the dropped start.
+    const auto skip = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, pass.compensation - position);
+
+    // A sound processor never gets here; a damaged binary or a fault of ours might, and a
+    // file full of infinities must not pass for a render.
+    if (const auto bad = findNonFiniteSample (block, skip); bad >= 0)
+        return juce::Result::fail ("the render went wrong: " + sourceDescription + " produced a sample that is not a number at " + juce::String ((double) (position + bad - pass.compensation) / sampleRate, 3) + " s; nothing was written");
+
+    if (skip < length && ! pass.output->write (block, skip))
+        return juce::Result::fail ("cannot write " + options.output.getFullPathName() + ": the disk refused the data");
+
+    return juce::Result::ok();
+}
+
+juce::Result RenderJob::commitOutputs (Run& pass)
+{
+    // Closing the writer completes the file: its header, a compressed stream's last packets.
+    if (auto result = pass.output->close(); result.failed())
+        return result;
+
+    if (auto result = pass.watchers.writeInto (pass.sideFiles); result.failed())
+        return result;
+
+    if (auto result = writeState (pass); result.failed())
+        return result;
 
     // The last chance to stop before anything appears under its real name.
     if (auto result = Interruption::check(); result.failed())
         return result;
 
-    for (auto* file : { sideFiles.meters.get(), sideFiles.picture.get(), sideFiles.state.get(), &audioFile })
+    for (auto* file : { pass.sideFiles.meters.get(), pass.sideFiles.picture.get(), pass.sideFiles.state.get(), &*pass.audioFile })
         if (file != nullptr)
             if (auto result = file->commit(); result.failed())
                 return result;
 
-    clippingReport = output.describeClipping (options.output);
+    clippingReport = pass.output->describeClipping (options.output);
     return juce::Result::ok();
+}
+
+juce::Result RenderJob::writeState (Run& pass)
+{
+    if (pass.sideFiles.state == nullptr)
+        return juce::Result::ok();
+
+    // Saved as a host would save it after playing the file: automated knobs where the last
+    // block left them.
+    if (! options.automation.empty())
+    {
+        ParameterValues atTheEnd;
+
+        if (auto result = resolveSetting (options, atTheEnd, pass.stateBlock, pass.lastBlockSeconds); result.failed())
+            return result;
+    }
+
+    return pass.sideFiles.state->write (pass.stateBlock.getData(), pass.stateBlock.getSize());
 }

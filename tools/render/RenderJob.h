@@ -55,6 +55,23 @@ protected:
     virtual std::unique_ptr<PluginSource> createSource (juce::String& error);
 
 private:
+    // The phases of run(), in order; each fails with a one-line message.
+    struct Run;
+    juce::Result checkRequest (Run& pass);
+    juce::Result openInput (Run& pass);
+    juce::Result claimOutputs (Run& pass);
+    juce::Result startSource (Run& pass);
+    juce::Result startWatching (Run& pass);
+    juce::Result processInput (Run& pass, const Progress& progress);
+    juce::Result commitOutputs (Run& pass);
+
+    // One block of processInput(), and the saved state of commitOutputs().
+    juce::Result automateBlock (Run& pass, juce::int64 position);
+    juce::Result readBlock (Run& pass, juce::int64 position, int length, juce::AudioBuffer<float>& block);
+    void processBlock (Run& pass, juce::AudioBuffer<float>& block, juce::AudioBuffer<float>& observerBlock);
+    juce::Result writeBlock (Run& pass, juce::int64 position, const juce::AudioBuffer<float>& block);
+    juce::Result writeState (Run& pass);
+
     RenderOptions options;
     juce::String sourceDescription;
     juce::String clippingReport;
