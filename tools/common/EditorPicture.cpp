@@ -1,5 +1,7 @@
 #include "EditorPicture.h"
 
+#include "CommandLineNumbers.h"
+
 EditorPicture::EditorPicture (ZarivirAudioProcessor& processor)
     : editor (std::make_unique<ZarivirAudioProcessorEditor> (processor))
     , samplesPerTick (juce::jmax ((juce::int64) 1, (juce::int64) (processor.getSampleRate() * 0.1)))
@@ -34,6 +36,16 @@ void EditorPicture::advance (int numSamples)
 juce::Image EditorPicture::draw (float scale)
 {
     return editor->createComponentSnapshot (editor->getLocalBounds(), true, juce::jlimit (smallestScale, largestScale, scale));
+}
+
+std::optional<float> EditorPicture::parseScale (const juce::String& text)
+{
+    const auto number = CommandLineNumbers::parseDecimal (text);
+
+    if (! number.has_value() || *number < smallestScale || *number > largestScale)
+        return std::nullopt;
+
+    return (float) *number;
 }
 
 juce::MemoryBlock EditorPicture::toPng (const juce::Image& image)

@@ -3,6 +3,7 @@
 #include "editor/ZarivirAudioProcessorEditor.h"
 
 #include <memory>
+#include <optional>
 
 /** Tavine's window, open while audio is processed, for a picture of how it looks: the
     renderer's --picture and tavine_snapshot both draw it this way.
@@ -31,6 +32,11 @@ public:
     /** The display scales draw() takes. */
     static constexpr float smallestScale = 1.0f;
     static constexpr float largestScale = 3.0f;
+
+    /** A display scale as the programs take it on the command line: a number that
+        CommandLineNumbers::parseDecimal reads, from smallestScale to largestScale; nothing
+        otherwise. */
+    static std::optional<float> parseScale (const juce::String& text);
 
     /** The picture as PNG data. */
     static juce::MemoryBlock toPng (const juce::Image& image);

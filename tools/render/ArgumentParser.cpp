@@ -126,6 +126,19 @@ namespace ArgumentParser
             juce::File fileFrom (const juce::String& path) const { return workingDirectory.getChildFile (path); }
         };
 
+        /** Takes a whole number of `what` from `lowest` to `highest`; returns what is wrong with
+            it, or nothing. */
+        juce::String readWholeNumber (const juce::String& name, const juce::String& value, const char* what, int lowest, int highest, int& number)
+        {
+            const auto parsed = CommandLineNumbers::parseInteger (value);
+
+            if (! parsed.has_value() || *parsed < lowest || *parsed > highest)
+                return name + " takes a whole number of " + what + " from " + juce::String (lowest) + " to " + juce::String (highest) + ", not \"" + value + "\"";
+
+            number = *parsed;
+            return {};
+        }
+
         /** Takes one option of those that have a value; returns what is wrong with it, or
             nothing. */
         juce::String readValueOption (const juce::String& name, const juce::String& value, Reading& reading)
@@ -143,12 +156,7 @@ namespace ArgumentParser
             }
             else if (name == "--block")
             {
-                const auto number = CommandLineNumbers::parseInteger (value);
-
-                if (! number.has_value() || *number < 1 || *number > 65536)
-                    return "--block takes a whole number of samples from 1 to 65536, not \"" + value + "\"";
-
-                options.blockSize = *number;
+                return readWholeNumber (name, value, "samples", 1, 65536, options.blockSize);
             }
             else if (name == "--bits")
             {
@@ -172,12 +180,7 @@ namespace ArgumentParser
             }
             else if (name == "--jobs")
             {
-                const auto number = CommandLineNumbers::parseInteger (value);
-
-                if (! number.has_value() || *number < 1 || *number > 256)
-                    return "--jobs takes a whole number of threads from 1 to 256, not \"" + value + "\"";
-
-                options.jobs = *number;
+                return readWholeNumber (name, value, "threads", 1, 256, options.jobs);
             }
             else if (name == "--state")
             {
@@ -197,12 +200,10 @@ namespace ArgumentParser
             }
             else if (name == "--scale")
             {
-                const auto number = CommandLineNumbers::parseDecimal (value);
+                options.pictureScale = EditorPicture::parseScale (value);
 
-                if (! number.has_value() || *number < EditorPicture::smallestScale || *number > EditorPicture::largestScale)
+                if (! options.pictureScale.has_value())
                     return "--scale takes a display scale from 1 to 3, not \"" + value + "\"";
-
-                options.pictureScale = (float) *number;
             }
             else if (name == "--plugin")
             {
