@@ -21,9 +21,6 @@
 
 namespace
 {
-    constexpr double demoSampleRate = 44100.0;
-    constexpr double demoSeconds = 10.0;
-
     /** Interleaves one block, skipping its first `start` frames. */
     void interleave (const juce::AudioBuffer<float>& block, int start, std::vector<float>& interleaved)
     {
@@ -347,25 +344,24 @@ juce::Result RenderJob::prepareDemo (RenderOptions& options)
     if (options.metersFile == juce::File())
         options.metersFile = folder.getChildFile ("demo-meters.csv");
 
-    // Warm low end, some space, a good deal of punch: every stage audible, nothing extreme.
     // An automated knob is a setting given too; the bypass is not.
     const bool knobAutomated = std::any_of (options.automation.begin(), options.automation.end(), [] (const auto& lane) { return ! lane.isBypass(); });
 
     if (options.stateFile == juce::File() && ! options.red && ! options.green && ! options.blue && ! options.x2 && ! knobAutomated)
     {
-        options.red = 0.6f;
-        options.green = 0.5f;
-        options.blue = 0.7f;
+        options.red = DemoPhrase::red;
+        options.green = DemoPhrase::green;
+        options.blue = DemoPhrase::blue;
     }
 
     // The demo folder is the renderer's own: a new demo replaces the last one's files.
     options.overwrite = true;
 
-    const auto phrase = makeDemoPhrase (demoSampleRate, demoSeconds);
+    const auto phrase = makeDemoPhrase (DemoPhrase::sampleRate, DemoPhrase::seconds);
     OutputFile input (options.input, true);
     AudioOutput output (*SoundFile::formatForExtension ("wav"), 32, false);
 
-    if (auto result = output.open (input, demoSampleRate, phrase.getNumChannels(), phrase.getNumSamples()); result.failed())
+    if (auto result = output.open (input, DemoPhrase::sampleRate, phrase.getNumChannels(), phrase.getNumSamples()); result.failed())
         return result;
 
     if (! output.write (phrase, 0))
