@@ -174,13 +174,13 @@ cmake -S . -B "$build" -G Ninja \
 cmake --build "$build"
 
 if [ "$run_tests" -eq 1 ]; then
-    # The Linux plug-ins, the Linux renderer and the picture tool that the Windows build is
-    # compared with.
+    # The Linux plug-ins and renderer that the Windows build is compared with, and the locator
+    # that finds the Linux build's picture of the editor in the Windows program's window.
     if [ ! -f "$linux_build/CMakeCache.txt" ]; then
         cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVINE_WARNINGS_AS_ERRORS=ON
     fi
 
-    cmake --build "$linux_build" --target tavine_plugin_render Tavine_VST3 Tavine_VST tavine_snapshot
+    cmake --build "$linux_build" --target tavine_plugin_render Tavine_VST3 Tavine_VST tavine_locate_window
 
     # The tests install the setup program.
     cmake --build "$build" --target tavine_windows_installer

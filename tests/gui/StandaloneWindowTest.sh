@@ -6,11 +6,12 @@
 # be there again at the next start. Without any sound device (as in a build sandbox) the window's
 # title and standard error must say that no audio device could be opened.
 #
-# usage: StandaloneWindowTest.sh STANDALONE SNAPSHOT_TOOL
+# usage: StandaloneWindowTest.sh STANDALONE SNAPSHOT_TOOL LOCATE_TOOL
 set -euo pipefail
 
 standalone=$1
 snapshot=$2
+locate=$3
 work=$(mktemp -d)
 pid=
 
@@ -78,7 +79,7 @@ expect_window ()
     for attempt in 1 2 3 4 5 6 7 8 9 10; do
         import -window root "$shot"
 
-        if found=$("$snapshot" --locate "$shot" --seconds 0 "$@" 2>/dev/null); then
+        if found=$("$locate" "$shot" --seconds 0 "$@" 2>/dev/null); then
             echo "$found"
             return 0
         fi

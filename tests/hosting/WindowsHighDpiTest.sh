@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The Windows program on a display at 200 % (Wine told 192 DPI), in a Wine prefix made afresh:
 # its window must show, pixel for pixel, the picture of the editor drawn at display scale 2
-# (by the Linux build's tavine_snapshot, from the 2x artwork), not the 450 x 300 window
-# enlarged. Runs itself on Xvfb when there is no display.
+# (as the Linux build's tavine_snapshot draws it, from the 2x artwork; the Linux build's
+# tavine_locate_window looks for it), not the 450 x 300 window enlarged. Runs itself on Xvfb
+# when there is no display.
 #
-#   WindowsHighDpiTest.sh STANDALONE_EXE SNAPSHOT_TOOL PREFIX WINE WINESERVER
+#   WindowsHighDpiTest.sh STANDALONE_EXE LOCATE_TOOL PREFIX WINE WINESERVER
 set -euo pipefail
 
 if [ "$#" -ne 5 ]; then
-    echo "Usage: $0 STANDALONE_EXE SNAPSHOT_TOOL PREFIX WINE WINESERVER" >&2
+    echo "Usage: $0 STANDALONE_EXE LOCATE_TOOL PREFIX WINE WINESERVER" >&2
     exit 2
 fi
 
@@ -18,7 +19,7 @@ if [ -z "${TAVINE_HIGH_DPI_ON_DISPLAY:-}" ]; then
 fi
 
 standalone=$1
-snapshot=$2
+locate=$2
 prefix=$3
 wine=$4
 wineserver=$5
@@ -43,7 +44,7 @@ for attempt in $(seq 1 20); do
     sleep 1
     import -window root "$prefix/screen.png"
 
-    if found=$("$snapshot" --locate "$prefix/screen.png" --seconds 0 --red 0 --green 0 --blue 0 --x2 off --scale 2 2> /dev/null); then
+    if found=$("$locate" "$prefix/screen.png" --seconds 0 --red 0 --green 0 --blue 0 --x2 off --scale 2 2> /dev/null); then
         echo "at 192 DPI the window shows the editor drawn at scale 2, pixel for pixel, at $found"
         exit 0
     fi
