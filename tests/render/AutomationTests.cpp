@@ -80,39 +80,6 @@ namespace
         Recording& recording;
     };
 
-    class RecordingSource : public PluginSource
-    {
-    public:
-        explicit RecordingSource (Recording& recording)
-            : processor (recording)
-        {
-        }
-
-        juce::String getDescription() const override { return "the recording processor"; }
-
-    protected:
-        juce::AudioProcessor& getProcessor() noexcept override { return processor; }
-
-    private:
-        RecordingProcessor processor;
-    };
-
-    class JobWithRecordingSource : public RenderJob
-    {
-    public:
-        JobWithRecordingSource (const RenderOptions& renderOptions, Recording& recordInto)
-            : RenderJob (renderOptions)
-            , recording (recordInto)
-        {
-        }
-
-    protected:
-        std::unique_ptr<PluginSource> createSource (juce::String&) override { return std::make_unique<RecordingSource> (recording); }
-
-    private:
-        Recording& recording;
-    };
-
     class Automation : public testing::TestWithParam<bool>
     {
     };
@@ -133,7 +100,7 @@ namespace
             arguments.add ("--no-latency-compensation");
 
         Recording recording;
-        JobWithRecordingSource job (test::parse (folder, arguments), recording);
+        test::JobWithSource job (test::parse (folder, arguments), [&recording] { return std::make_unique<test::SourceAround<RecordingProcessor>> ("the recording processor", recording); });
         ASSERT_EQ (job.run().getErrorMessage(), "");
         ASSERT_EQ (job.getLatency(), samplesPerBlock);
 

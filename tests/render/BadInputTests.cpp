@@ -177,33 +177,12 @@ namespace
         juce::int64 failAt = 30000, processed = 0;
     };
 
-    class FailingSource : public PluginSource
-    {
-    public:
-        juce::String getDescription() const override { return "the failing processor"; }
-
-    protected:
-        juce::AudioProcessor& getProcessor() noexcept override { return processor; }
-
-    private:
-        FailingProcessor processor;
-    };
-
-    class JobWithFailingSource : public RenderJob
-    {
-    public:
-        using RenderJob::RenderJob;
-
-    protected:
-        std::unique_ptr<PluginSource> createSource (juce::String&) override { return std::make_unique<FailingSource>(); }
-    };
-
     TEST (BadOutput, ANonFiniteSampleFailsTheRenderAndLeavesNoFile)
     {
         test::ScratchFolder folder;
         test::writeWav (folder["in.wav"], test::makeProgramme (2, 44100, 44100.0), 44100.0);
 
-        JobWithFailingSource job (test::parse (folder, { "in.wav", "out.wav", "--meters", "m.csv", "--save-state", "s.state" }));
+        test::JobWithSource job (test::parse (folder, { "in.wav", "out.wav", "--meters", "m.csv", "--save-state", "s.state" }), [] { return std::make_unique<test::SourceAround<FailingProcessor>> ("the failing processor"); });
         const auto message = job.run().getErrorMessage();
 
         EXPECT_TRUE (message.startsWith ("the render went wrong: the failing processor produced a sample that is not a number at ")) << message;

@@ -10,6 +10,8 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
+#include <utility>
 
 namespace test
 {
@@ -127,6 +129,46 @@ namespace test
         RenderJob job (parse (folder, arguments));
         return job.run().getErrorMessage();
     }
+
+    /** A processor of a test's own, in place of the built-in one, as what a render goes
+        through. */
+    template <typename Processor>
+    class SourceAround : public PluginSource
+    {
+    public:
+        template <typename... Arguments>
+        explicit SourceAround (juce::String descriptionToGive, Arguments&&... arguments)
+            : description (std::move (descriptionToGive))
+            , processor (std::forward<Arguments> (arguments)...)
+        {
+        }
+
+        juce::String getDescription() const override { return description; }
+
+    protected:
+        juce::AudioProcessor& getProcessor() noexcept override { return processor; }
+
+    private:
+        juce::String description;
+        Processor processor;
+    };
+
+    /** A render through the source a test makes. */
+    class JobWithSource : public RenderJob
+    {
+    public:
+        JobWithSource (const RenderOptions& renderOptions, std::function<std::unique_ptr<PluginSource>()> sourceMaker)
+            : RenderJob (renderOptions)
+            , makeSource (std::move (sourceMaker))
+        {
+        }
+
+    protected:
+        std::unique_ptr<PluginSource> createSource (juce::String&) override { return makeSource(); }
+
+    private:
+        std::function<std::unique_ptr<PluginSource>()> makeSource;
+    };
 
     struct ProgramRun
     {
