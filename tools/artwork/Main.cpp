@@ -3,8 +3,7 @@
 
 #include "ArtworkSet.h"
 #include "ContactSheet.h"
-
-#include <juce_events/juce_events.h>
+#include "DrawingProgram.h"
 
 #include <iostream>
 
@@ -25,15 +24,12 @@ namespace
             return 2;
         }
 
-        const Lettering lettering (Lettering::defaultFontFile());
+        const auto lettering = DrawingProgram::loadLettering();
 
-        if (! lettering.isValid())
-        {
-            std::cerr << "cannot load the font " << Lettering::defaultFontFile().getFullPathName() << " (Debian package fonts-dejavu-core)\n";
+        if (! lettering.has_value())
             return 1;
-        }
 
-        const auto artwork = ArtworkSet::draw (lettering);
+        const auto artwork = ArtworkSet::draw (*lettering);
         const auto cwd = juce::File::getCurrentWorkingDirectory();
 
         if (args.size() == 1 && ! args[0].startsWith ("--"))
@@ -64,7 +60,7 @@ namespace
 
         if (args.size() == 2 && args[0] == "--contact-sheet")
         {
-            const auto sheet = ContactSheet::compose (artwork, lettering);
+            const auto sheet = ContactSheet::compose (artwork, *lettering);
             const auto bytes = ArtworkSet::encodePng (sheet);
             const auto file = cwd.getChildFile (args[1]);
 
@@ -84,14 +80,5 @@ namespace
 
 int main (int argc, char* argv[])
 {
-    // Sets up and tears down JUCE's singletons (the font list among them), so
-    // nothing is reported as leaked at exit.
-    const juce::ScopedJuceInitialiser_GUI juceLifetime;
-
-    juce::StringArray args;
-
-    for (int i = 1; i < argc; ++i)
-        args.add (juce::String::fromUTF8 (argv[i]));
-
-    return run (args);
+    return DrawingProgram::run (argc, argv, run);
 }

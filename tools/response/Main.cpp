@@ -4,10 +4,9 @@
 //   tavine_response OUT.png          draw the picture
 //   tavine_response --check FILE     compare FILE byte for byte with a fresh drawing
 
+#include "../artwork/DrawingProgram.h"
 #include "ResponseMeasurement.h"
 #include "ResponsePlot.h"
-
-#include <juce_events/juce_events.h>
 
 #include <iostream>
 
@@ -50,15 +49,12 @@ namespace
         if (! check && (args.size() != 1 || args[0].startsWith ("--")))
             return usage();
 
-        const Lettering lettering (Lettering::defaultFontFile());
+        const auto lettering = DrawingProgram::loadLettering();
 
-        if (! lettering.isValid())
-        {
-            std::cerr << "cannot load the font " << Lettering::defaultFontFile().getFullPathName() << " (Debian package fonts-dejavu-core)\n";
+        if (! lettering.has_value())
             return 1;
-        }
 
-        const auto drawn = drawPng (lettering);
+        const auto drawn = drawPng (*lettering);
         const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (args[args.size() - 1]);
 
         if (drawn.isEmpty())
@@ -99,14 +95,5 @@ namespace
 
 int main (int argc, char* argv[])
 {
-    // Sets up and tears down JUCE's singletons (the font list among them), so nothing is
-    // reported as leaked at exit.
-    const juce::ScopedJuceInitialiser_GUI juceLifetime;
-
-    juce::StringArray args;
-
-    for (int i = 1; i < argc; ++i)
-        args.add (juce::String::fromUTF8 (argv[i]));
-
-    return run (args);
+    return DrawingProgram::run (argc, argv, run);
 }
