@@ -16,7 +16,7 @@ set -euo pipefail
 standalone=$1
 work=$(mktemp -d)
 server=tavine-standalone-test-$$
-pid=
+source "$(dirname "$0")/StandaloneProgram.sh"
 jackPid=
 
 cleanup ()
@@ -44,31 +44,6 @@ fi
 export HOME=$work
 export JACK_DEFAULT_SERVER=$server
 mkdir -p "$work/.config"
-
-window_height ()
-{
-    xdotool getwindowgeometry "$1" | sed -n 's/^ *Geometry: [0-9]*x\([0-9]*\).*/\1/p'
-}
-
-# Starts the program and sets `window` once its window shows.
-start_standalone ()
-{
-    "$standalone" > "$work/standalone.log" 2>&1 &
-    pid=$!
-
-    if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavine( - no audio device)?$' | head -n 1); then
-        echo "FAIL: the standalone window did not appear"
-        cat "$work/standalone.log"
-        exit 1
-    fi
-}
-
-stop_standalone ()
-{
-    kill "$pid"
-    wait "$pid" 2> /dev/null || true
-    pid=
-}
 
 # No server: the window opens, and standard error has nothing from libjack.
 start_standalone

@@ -13,7 +13,7 @@ standalone=$1
 snapshot=$2
 locate=$3
 work=$(mktemp -d)
-pid=
+source "$(dirname "$0")/StandaloneProgram.sh"
 
 cleanup ()
 {
@@ -38,19 +38,7 @@ cat > "$work/.config/Tavine.settings" <<'SETTINGS'
 </PROPERTIES>
 SETTINGS
 
-"$standalone" > "$work/standalone.log" 2>&1 &
-pid=$!
-
-if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavine( - no audio device)?$' | head -n 1); then
-    echo "FAIL: the standalone window did not appear"
-    cat "$work/standalone.log"
-    exit 1
-fi
-
-window_width ()
-{
-    xdotool getwindowgeometry "$1" | sed -n 's/^ *Geometry: \([0-9]*\)x.*/\1/p'
-}
+start_standalone
 
 width_at_100=$(window_width "$window")
 
@@ -164,15 +152,9 @@ if ! grep -q 'name="zoom" val="1.5"' "$work/.config/Tavine.editor.settings" 2> /
     exit 1
 fi
 
-kill "$pid"
-wait "$pid" 2> /dev/null || true
-"$standalone" > "$work/standalone.log" 2>&1 &
-pid=$!
-
-if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tavine( - no audio device)?$' | head -n 1); then
-    echo "FAIL: the standalone window did not appear again"
-    exit 1
-fi
+# Started again, the window must show again.
+stop_standalone
+start_standalone
 
 # The program may open its window elsewhere, and with the setting it last saved: the window's
 # width says which zoom it opened at, 225 pixels wider than at 100 % (its frame and title bar
