@@ -61,6 +61,17 @@ namespace tavine
         analysis.reset();
     }
 
+    void EffectEngine::setKnobs (float red, float green, float blue, float x2) noexcept
+    {
+        const auto position = [] (float value) { return std::isfinite (value) ? value : 0.0f; };
+        const auto knobs = StageSetting::fromKnobs (position (red), position (green), position (blue), position (x2));
+
+        setting.redAmount = knobs.redAmount;
+        setting.greenAmount = knobs.greenAmount;
+        setting.blueAmount = knobs.blueAmount;
+        setting.x2Enabled = knobs.x2Enabled;
+    }
+
     void EffectEngine::process (float* left, float* right, int numSamples) noexcept
     {
         if (left == nullptr)

@@ -51,6 +51,12 @@ namespace tavine
             first sample, not a fade into it. */
         void jumpToNextSetting() noexcept { stages.jumpToNextSetting(); }
 
+        /** Sets the stages from the knobs' positions, as the processor's parameters hold them
+            (each 0..1, x2 on from one half up): the cross-mix of StageSetting::fromKnobs. A
+            position that is not a number counts as 0, since a host may hand one over and it
+            must never reach the gains. */
+        void setKnobs (float red, float green, float blue, float x2) noexcept;
+
         void setRedAmount (float amount) noexcept { setting.redAmount = amount; }
         void setGreenAmount (float amount) noexcept { setting.greenAmount = amount; }
         void setBlueAmount (float amount) noexcept { setting.blueAmount = amount; }

@@ -58,13 +58,6 @@ namespace
 
         return text.getLargeIntValue();
     }
-
-    float readParameter (const juce::RangedAudioParameter& parameter) noexcept
-    {
-        // A host may hand us NaN through the parameter interface; it must never reach the gains.
-        const float value = parameter.getValue();
-        return std::isfinite (value) ? value : 0.0f;
-    }
 } // namespace
 
 ZarivirAudioProcessor::ZarivirAudioProcessor()
@@ -121,15 +114,7 @@ void ZarivirAudioProcessor::runEngine (juce::AudioBuffer<float>& buffer, bool by
 {
     const juce::ScopedNoDenormals noDenormals;
 
-    const auto setting = tavine::StageSetting::fromKnobs (readParameter (*redKnob),
-                                                          readParameter (*greenKnob),
-                                                          readParameter (*blueKnob),
-                                                          readParameter (*x2Toggle));
-
-    engine.setRedAmount (setting.redAmount);
-    engine.setGreenAmount (setting.greenAmount);
-    engine.setBlueAmount (setting.blueAmount);
-    engine.setX2Enabled (setting.x2Enabled);
+    engine.setKnobs (redKnob->getValue(), greenKnob->getValue(), blueKnob->getValue(), x2Toggle->getValue());
     engine.setBypassed (bypassed);
 
     // Our channel layouts never produce a block without channels; should a host send one

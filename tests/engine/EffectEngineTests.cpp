@@ -330,6 +330,30 @@ TEST (EffectEngine, AmountsOutOfRangeAreLimitedNeverInfinite)
     }
 }
 
+TEST (EffectEngine, KnobsAreCrossMixedAndNonFinitePositionsCountAsZero)
+{
+    // Each knob drives its own stage with 90 % and leaks 5 % into the other two; x2 is on from
+    // one half up. What a host may hand over that is not a number is a knob at 0.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    EffectEngine engine;
+
+    engine.setKnobs (1.0f, 0.0f, 0.0f, 0.5f);
+    auto setting = EngineProbe::setting (engine);
+    EXPECT_FLOAT_EQ (setting.redAmount, 0.9f);
+    EXPECT_FLOAT_EQ (setting.greenAmount, 0.05f);
+    EXPECT_FLOAT_EQ (setting.blueAmount, 0.05f);
+    EXPECT_TRUE (setting.x2Enabled);
+
+    engine.setBypassed (true);
+    engine.setKnobs (nan, inf, -inf, nan);
+    setting = EngineProbe::setting (engine);
+    EXPECT_EQ (setting.redAmount, 0.0f);
+    EXPECT_EQ (setting.greenAmount, 0.0f);
+    EXPECT_EQ (setting.blueAmount, 0.0f);
+    EXPECT_FALSE (setting.x2Enabled);
+    EXPECT_TRUE (setting.bypassed) << "the knobs leave the bypass alone";
+}
+
 TEST (EffectEngine, EmptyBlockChangesNothing)
 {
     EffectEngine engine;
