@@ -47,7 +47,7 @@ juce_set_vst2_sdk_path ("${PROJECT_SOURCE_DIR}/plugin/vst2shim")
 # cmake/juce-patches (see TavineJucePatches.cmake); the plug-ins compile the patched copies.
 include ("${CMAKE_CURRENT_LIST_DIR}/TavineJucePatches.cmake")
 
-tavine_patch_juce_wrappers()
+tavine_patch_juce_module (juce_audio_plugin_client "${TAVINE_JUCE_PATCHES}" "${TAVINE_JUCE_PATCHING}")
 tavine_use_patched_wrapper (LV2 LV2/juce_LV2_Client.cpp)
 tavine_use_patched_wrapper (VST VST/juce_VST_Wrapper.cpp)
 tavine_use_patched_wrapper (VST3 VST3/juce_VST3_Wrapper.cpp)

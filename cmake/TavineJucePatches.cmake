@@ -9,21 +9,27 @@
 # not the one the patches were written against (packaged-sources.sha256) is reported, so that
 # the mends get reviewed. docs/DEVELOPING.md says how to change a patch.
 #
-# Needs JUCE_MODULES_DIR (JUCE's CMake package sets it).
+# Needs JUCE_MODULES_DIR (JUCE's CMake package sets it). The web build patches JUCE's core the
+# same way, with the series in web/juce-patches.
 set (TAVINE_JUCE_PATCHES "${CMAKE_CURRENT_LIST_DIR}/juce-patches")
 set (TAVINE_JUCE_PATCHING "${PROJECT_BINARY_DIR}/juce_patching")
+get_filename_component (TAVINE_REPOSITORY "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 find_program (TAVINE_PATCH_PROGRAM patch REQUIRED)
 
-function (tavine_patch_juce_wrappers)
-    set (client "${JUCE_MODULES_DIR}/juce_audio_plugin_client")
+# tavine_patch_juce_module (MODULE PATCHES INTO): copies the sources of JUCE's MODULE that the
+# folder PATCHES names in its packaged-sources.sha256 into the folder INTO, and applies the
+# patches of its series file to them, in order.
+function (tavine_patch_juce_module module patches into)
+    set (client "${JUCE_MODULES_DIR}/${module}")
     set (changed "")
-    file (REMOVE_RECURSE "${TAVINE_JUCE_PATCHING}")
+    file (RELATIVE_PATH shown "${TAVINE_REPOSITORY}" "${patches}")
+    file (REMOVE_RECURSE "${into}")
 
-    file (STRINGS "${TAVINE_JUCE_PATCHES}/packaged-sources.sha256" checksums)
+    file (STRINGS "${patches}/packaged-sources.sha256" checksums)
 
     foreach (line IN LISTS checksums)
         if (NOT line MATCHES "^([0-9a-f]+)  (.+)$")
-            message (FATAL_ERROR "cmake/juce-patches/packaged-sources.sha256: not a checksum line: ${line}")
+            message (FATAL_ERROR "${shown}/packaged-sources.sha256: not a checksum line: ${line}")
         endif()
 
         set (expected "${CMAKE_MATCH_1}")
@@ -38,33 +44,33 @@ function (tavine_patch_juce_wrappers)
         # patches are written against LF alone.
         file (READ "${client}/${source}" text)
         string (REPLACE "\r" "" text "${text}")
-        file (WRITE "${TAVINE_JUCE_PATCHING}/${source}" "${text}")
+        file (WRITE "${into}/${source}" "${text}")
         set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${client}/${source}")
     endforeach()
 
-    file (STRINGS "${TAVINE_JUCE_PATCHES}/series" series REGEX "^[^#]")
+    file (STRINGS "${patches}/series" series REGEX "^[^#]")
 
     foreach (patch IN LISTS series)
         execute_process (COMMAND "${TAVINE_PATCH_PROGRAM}" --batch --forward --fuzz=0 --no-backup-if-mismatch
-                                 --reject-file=- -p1 -d "${TAVINE_JUCE_PATCHING}" -i "${TAVINE_JUCE_PATCHES}/${patch}"
+                                 --reject-file=- -p1 -d "${into}" -i "${patches}/${patch}"
                          RESULT_VARIABLE failed
                          OUTPUT_VARIABLE output
                          ERROR_VARIABLE output)
 
         # patch reports a hunk it found elsewhere than the patch says as an offset.
         if (failed OR output MATCHES "offset|fuzz")
-            message (FATAL_ERROR "cmake/juce-patches/${patch} no longer applies exactly to "
+            message (FATAL_ERROR "${shown}/${patch} no longer applies exactly to "
                                  "${client}; review the mend against the new source:\n${output}")
         endif()
 
-        set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${TAVINE_JUCE_PATCHES}/${patch}")
+        set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${patches}/${patch}")
     endforeach()
 
     set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-                  "${TAVINE_JUCE_PATCHES}/series" "${TAVINE_JUCE_PATCHES}/packaged-sources.sha256")
+                  "${patches}/series" "${patches}/packaged-sources.sha256")
 
     foreach (source IN LISTS changed)
-        message (WARNING "Debian's JUCE changed ${source} since the patches in cmake/juce-patches "
+        message (WARNING "Debian's JUCE changed ${source} since the patches in ${shown} "
                          "were written. They still apply exactly, but review each one against the "
                          "new source, then record its checksum in packaged-sources.sha256.")
     endforeach()
