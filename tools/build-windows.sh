@@ -17,6 +17,7 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 source tools/dependencies.sh
+source tools/debian-sources.sh
 
 run_tests=1
 
@@ -36,42 +37,12 @@ cache=${TAVINE_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tavine}
 triple=x86_64-w64-mingw32
 toolchain="$PWD/cmake/toolchains/$triple.cmake"
 
-sudo=()
-
-if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
-fi
-
 TAVINE_PACKAGES+=("${TAVINE_WINDOWS_PACKAGES[@]}")
 tavine_install_dependencies
 
 # --- The libraries, from Debian's source packages -------------------------------------------
 
 windows_sources=(zlib libpng1.6 libjpeg-turbo)
-
-enable_source_packages ()
-{
-    if apt-get source --print-uris -qq zlib > /dev/null 2>&1; then
-        return 0
-    fi
-
-    echo "Enabling Debian's source packages (bookworm main) for apt-get source"
-    "${sudo[@]}" tee /etc/apt/sources.list.d/tavine-debian-sources.sources > /dev/null <<'SOURCES'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-    "${sudo[@]}" apt-get update -q
-}
-
-# The file name of the source description apt-get would fetch, which carries the exact Debian
-# version: zlib_1.2.13.dfsg-1.dsc.
-source_description ()
-{
-    apt-get source --print-uris -qq "$1" | grep -o "[^/' ]*\.dsc" | head -n 1 | sed 's/%2[bB]/+/g'
-}
 
 build_zlib ()
 {
@@ -129,12 +100,7 @@ windows_libraries ()
 
     (
         cd "$work"
-        apt-get source -qq --download-only "${windows_sources[@]}" > /dev/null
-        # apt-get has checked the files against Debian's signed index; dpkg-source's own
-        # signature warnings (no Debian keyring here) go to the log.
-        for description in *.dsc; do
-            dpkg-source -x "$description" > /dev/null 2>> sources.log
-        done
+        unpack_source_packages "${windows_sources[@]}"
         build_zlib "$prefix" && build_libpng "$prefix" && build_libjpeg "$prefix"
     ) || { echo "Building the Windows libraries failed; the logs are in $work" >&2; rm -rf "$prefix"; return 1; }
 
