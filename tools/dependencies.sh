@@ -60,6 +60,10 @@ TAVINE_WINDOWS_PACKAGES=(
     nsis
 )
 
+# What tools/build-web.sh needs: emscripten (Debian's, on its clang, wasm-ld and binaryen),
+# Node.js to run the tests of what it builds, and dpkg-dev for apt-get source.
+TAVINE_WEB_PACKAGES=(emscripten nodejs dpkg-dev)
+
 # What tools/host-check.sh needs: the hosts it drives, and a display for Audacity.
 TAVINE_HOST_CHECK_PACKAGES=(
     lilv-utils               # lv2apply

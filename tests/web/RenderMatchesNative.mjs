@@ -1,0 +1,147 @@
+// The web engine renders a file as tavine-render does: the same input and setting give the same
+// samples, bit for bit, and the same history of levels and meter shares, mono and stereo, at
+// 44.1 and 48 kHz. Both builds do the engine's arithmetic operation for operation (no fused
+// multiply-add, no fast maths, the vector code's scalar forms in WebAssembly), and the
+// maths libraries agree on the few functions the designs call.
+//
+//   node RenderMatchesNative.mjs ENGINE.wasm TAVINE_RENDER
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import { loadTavine, renderOffline } from '../../web/TavineEngine.mjs';
+
+const [wasmPath, renderPath] = process.argv.slice (2);
+const module = await loadTavine (fs.readFileSync (wasmPath));
+const work = fs.mkdtempSync (path.join (os.tmpdir(), 'tavine-web-'));
+const setting = { red: 0.6, green: 0.5, blue: 0.7, x2: 1 };
+
+function writeFloatWav (file, channels, rate)
+{
+    const frames = channels[0].length, count = channels.length, bytes = frames * count * 4;
+    const b = Buffer.alloc (44 + bytes);
+    b.write ('RIFF', 0); b.writeUInt32LE (36 + bytes, 4); b.write ('WAVEfmt ', 8);
+    b.writeUInt32LE (16, 16); b.writeUInt16LE (3, 20); b.writeUInt16LE (count, 22); b.writeUInt32LE (rate, 24);
+    b.writeUInt32LE (rate * count * 4, 28); b.writeUInt16LE (count * 4, 32); b.writeUInt16LE (32, 34);
+    b.write ('data', 36); b.writeUInt32LE (bytes, 40);
+
+    for (let i = 0; i < frames; ++i)
+        for (let c = 0; c < count; ++c)
+            b.writeFloatLE (channels[c][i], 44 + (i * count + c) * 4);
+
+    fs.writeFileSync (file, b);
+}
+
+function readFloatWav (file)
+{
+    const b = fs.readFileSync (file);
+    let format = null, data = null;
+
+    for (let at = 12; at + 8 <= b.length; )
+    {
+        const id = b.toString ('ascii', at, at + 4), size = b.readUInt32LE (at + 4);
+
+        if (id === 'fmt ')
+            format = { tag: b.readUInt16LE (at + 8), channels: b.readUInt16LE (at + 10), rate: b.readUInt32LE (at + 12), bits: b.readUInt16LE (at + 22) };
+        else if (id === 'data')
+            data = b.subarray (at + 8, at + 8 + size);
+
+        at += 8 + size + (size & 1);
+    }
+
+    assert.ok (format && data, file + ' is not a WAV file');
+    assert.equal (format.bits, 32, file + ' is not 32-bit float');
+    const frames = data.length / 4 / format.channels;
+    const channels = Array.from ({ length: format.channels }, () => new Float32Array (frames));
+
+    for (let i = 0; i < frames; ++i)
+        for (let c = 0; c < format.channels; ++c)
+            channels[c][i] = data.readFloatLE ((i * format.channels + c) * 4);
+
+    return { rate: format.rate, channels };
+}
+
+// Three seconds of music-like material: a bass line, a bright part that comes and goes, and
+// clicks, from a fixed generator, different in each channel.
+function material (rate, count)
+{
+    let state = 12345;
+    const random = () => (state = (state * 1103515245 + 12345) % 2147483648) / 2147483648 - 0.5;
+    const frames = rate * 3;
+
+    return Array.from ({ length: count }, (_, c) => Float32Array.from ({ length: frames }, (_, i) => {
+        const t = i / rate;
+        const bass = 0.3 * Math.sin (2 * Math.PI * (55 + 27.5 * Math.floor (t * 2) % 4) * t);
+        const bright = (Math.floor (t * 4) % 2 === c ? 0.15 : 0.02) * Math.sin (2 * Math.PI * (3000 + 500 * c) * t);
+        const click = i % Math.round (rate / 2) < 64 ? 0.4 * random() : 0.01 * random();
+        return bass + bright + click;
+    }));
+}
+
+function nativeRender (input, rate)
+{
+    const inFile = path.join (work, 'in.wav'), outFile = path.join (work, 'out.wav'), meters = path.join (work, 'meters.csv');
+    writeFloatWav (inFile, input, rate);
+    execFileSync (renderPath, ['--quiet', '--overwrite', '--red', String (setting.red), '--green', String (setting.green),
+                               '--blue', String (setting.blue), '--x2', setting.x2 >= 0.5 ? 'on' : 'off',
+                               '--meters', meters, inFile, outFile],
+                  { stdio: ['ignore', 'ignore', 'inherit'] });
+    const rows = fs.readFileSync (meters, 'utf8').trim().split ('\n').slice (1).map (line => line.split (',').map (Number));
+    return { ...readFloatWav (outFile), rows };
+}
+
+let failures = 0;
+
+for (const rate of [44100, 48000])
+{
+    for (const count of [1, 2])
+    {
+        const label = (count === 1 ? 'mono' : 'stereo') + ' at ' + rate + ' Hz';
+        const input = material (rate, count);
+        const native = nativeRender (input, rate);
+
+        const { channels: web, history } = renderOffline (module, input, rate, setting);
+
+        try
+        {
+            assert.equal (native.channels.length, count, label + ': tavine-render changed the channel count');
+            let largest = 0, exact = 0;
+
+            for (let c = 0; c < count; ++c)
+            {
+                assert.equal (web[c].length, native.channels[c].length, label + ': lengths differ');
+
+                for (let i = 0; i < web[c].length; ++i)
+                {
+                    const difference = Math.abs (web[c][i] - native.channels[c][i]);
+                    largest = Math.max (largest, difference);
+                    exact += difference === 0 ? 1 : 0;
+                }
+            }
+
+            assert.equal (exact, count * web[0].length, label + ': ' + (count * web[0].length - exact) + ' samples differ, by up to ' + largest);
+
+            // The CSV's rows run oldest first, with levels to 7 decimals and shares of 255 to 4.
+            const newest = native.rows.slice (-history.levels.length).reverse();
+
+            newest.forEach (([, level, steadiness, density, transients], i) => {
+                assert.ok (Math.abs (history.levels[i] - level) <= 1e-6 + 1e-5 * level, label + ': history level ' + i + ' differs');
+                const code = history.colours[i];
+                assert.deepEqual ([(code >> 8) & 0xff, code & 0xff, (code >> 16) & 0xff].map (share => (share / 255).toFixed (4)),
+                                  [steadiness, density, transients].map (share => share.toFixed (4)), label + ': history colour ' + i + ' differs');
+            });
+
+            console.log (label + ': ' + exact + ' samples bit for bit, ' + newest.length + ' history points the same');
+        }
+        catch (error)
+        {
+            console.error ('FAIL: ' + error.message);
+            ++failures;
+        }
+    }
+}
+
+fs.rmSync (work, { recursive: true, force: true });
+process.exit (failures === 0 ? 0 : 1);

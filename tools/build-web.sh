@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Builds Tavine for the web: the engine compiled to WebAssembly by Debian's emscripten
+# (web/CMakeLists.txt), into a folder of static files ready to publish on any static host
+# ($TAVINE_WEB_BUILD_DIR/site, default build-web/site). Then, unless --no-test, renders files
+# through it in Node.js and checks them against tavine-render's renders of the same files,
+# which it builds for that in $TAVINE_BUILD_DIR (default build) unless it is there already.
+#
+#   tools/build-web.sh [--no-test]
+#
+# Installs what it needs with apt-get. JUCE's core includes zlib's header, which Debian ships
+# for Linux alone, so zlib is built for WebAssembly from Debian's source package, once, and
+# kept in $TAVINE_CACHE_DIR (default ~/.cache/tavine) under its version and the compiler's.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+source tools/dependencies.sh
+source tools/debian-sources.sh
+
+run_tests=1
+
+for argument in "$@"; do
+    case "$argument" in
+        --no-test) run_tests=0 ;;
+        *)
+            echo "Usage: tools/build-web.sh [--no-test]" >&2
+            exit 2
+            ;;
+    esac
+done
+
+web_build=${TAVINE_WEB_BUILD_DIR:-build-web}
+linux_build=${TAVINE_BUILD_DIR:-build}
+cache=${TAVINE_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tavine}
+
+TAVINE_PACKAGES+=("${TAVINE_WEB_PACKAGES[@]}")
+tavine_install_dependencies
+
+build_web_zlib ()
+{
+    (cd zlib-*/ && emconfigure ./configure --static --prefix="$1" > ../zlib.log 2>&1 \
+        && emmake make -j2 libz.a >> ../zlib.log 2>&1 && emmake make install >> ../zlib.log 2>&1)
+}
+
+web_zlib ()
+{
+    enable_source_packages
+
+    local description
+    description=$(source_description zlib)
+    [ -n "$description" ] || { echo "apt-get source knows no zlib" >&2; return 1; }
+
+    local key
+    key="${description%.dsc}+$( (declare -f build_web_zlib; emcc --version | head -n 1) | sha256sum | cut -c 1-12)"
+    zlib_prefix="$cache/web-zlib/$key"
+
+    if [ -f "$zlib_prefix/.complete" ]; then
+        echo "zlib for WebAssembly: $zlib_prefix (cached)"
+        return 0
+    fi
+
+    echo "Building zlib for WebAssembly from Debian's source into $zlib_prefix"
+    local work
+    work=$(mktemp -d)
+    rm -rf "$zlib_prefix"
+
+    (cd "$work" && unpack_source_packages zlib && build_web_zlib "$zlib_prefix") \
+        || { echo "Building zlib for WebAssembly failed; the logs are in $work" >&2; rm -rf "$zlib_prefix"; return 1; }
+
+    touch "$zlib_prefix/.complete"
+    rm -rf "$work"
+}
+
+web_zlib
+
+emcmake cmake -S web -B "$web_build/engine" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DTAVINE_WEB_ZLIB="$zlib_prefix" -DTAVINE_WARNINGS_AS_ERRORS=ON
+cmake --build "$web_build/engine"
+
+site="$web_build/site"
+rm -rf "$site"
+mkdir -p "$site"
+cp "$web_build/engine/tavine-engine.wasm" web/TavineEngine.mjs "$site/"
+echo "The web build: $site ($(du -sb "$site" | cut -f 1) bytes)"
+
+if [ "$run_tests" -eq 0 ]; then
+    exit 0
+fi
+
+render="$linux_build/tools/render/tavine-render"
+
+if [ ! -x "$render" ]; then
+    cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$linux_build" --target tavine_render
+fi
+
+node tests/web/RenderMatchesNative.mjs "$site/tavine-engine.wasm" "$render"
