@@ -3,7 +3,8 @@
 # (web/CMakeLists.txt), into a folder of static files ready to publish on any static host
 # ($TAVINE_WEB_BUILD_DIR/site, default build-web/site). Then, unless --no-test, renders files
 # through it in Node.js and checks them against tavine-render's renders of the same files,
-# which it builds for that in $TAVINE_BUILD_DIR (default build) unless it is there already.
+# which it builds for that in $TAVINE_BUILD_DIR (default build) unless it is there already,
+# and plays it live in an audio worklet in headless Chromium.
 #
 #   tools/build-web.sh [--no-test]
 #
@@ -79,7 +80,7 @@ cmake --build "$web_build/engine"
 site="$web_build/site"
 rm -rf "$site"
 mkdir -p "$site"
-cp "$web_build/engine/tavine-engine.wasm" web/TavineEngine.mjs "$site/"
+cp "$web_build/engine/tavine-engine.wasm" web/TavineEngine.mjs web/TavineWorklet.mjs "$site/"
 echo "The web build: $site ($(du -sb "$site" | cut -f 1) bytes)"
 
 if [ "$run_tests" -eq 0 ]; then
@@ -94,3 +95,7 @@ if [ ! -x "$render" ]; then
 fi
 
 node tests/web/RenderMatchesNative.mjs "$site/tavine-engine.wasm" "$render"
+
+# The browser tests' one package, as the lock file pins it; Chromium is Debian's.
+(cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+node tests/web/PlaybackInChromium.mjs "$site"

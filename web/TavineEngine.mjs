@@ -58,6 +58,20 @@ export class TavineEngine
             throw new Error ("no memory for a Tavine engine");
 
         this.latency = exports.tavine_prepare (this.handle, 44100);
+        this.views = null;
+    }
+
+    // Views of the module's two channel buffers, made again only when its memory grew (which
+    // replaces the memory's buffer): the worklet calls process 344 times a second and more,
+    // and must not leave garbage behind each time.
+    channelViews()
+    {
+        const memory = this.x.memory.buffer;
+
+        if (this.views === null || this.views.memory !== memory)
+            this.views = { memory, channels: [0, 1].map (c => new Float32Array (memory, this.x.tavine_channel (this.handle, c), maxBlockLength)) };
+
+        return this.views.channels;
     }
 
     /** Frees the engine; it must not be used afterwards. */
@@ -91,19 +105,28 @@ export class TavineEngine
     {
         const length = channels[0].length;
         const count = Math.min (channels.length, 2);
-        const memory = this.x.memory.buffer;
 
-        for (let c = 0; c < count; ++c)
-            new Float32Array (memory, this.x.tavine_channel (this.handle, c), length).set (channels[c]);
-
-        if (this.x.tavine_process (this.handle, count, length) !== 0)
+        if (length > maxBlockLength)
             throw new Error ("a block of " + length + " frames is longer than " + maxBlockLength);
 
-        // The memory may have grown (and moved) during the call.
-        const after = this.x.memory.buffer;
+        const before = this.channelViews();
 
         for (let c = 0; c < count; ++c)
-            channels[c].set (new Float32Array (after, this.x.tavine_channel (this.handle, c), length));
+            before[c].set (channels[c]);
+
+        this.x.tavine_process (this.handle, count, length);
+
+        // The views again: the engine does not allocate while it processes, but should its
+        // memory ever grow, the old views would be empty.
+        const after = this.channelViews();
+
+        for (let c = 0; c < count; ++c)
+        {
+            const result = after[c], channel = channels[c];
+
+            for (let i = 0; i < length; ++i)
+                channel[i] = result[i];
+        }
     }
 
     /** The level rings' values: red, green, blue. */

@@ -1,0 +1,73 @@
+// Tavine's engine as an audio worklet: the page's live playback. Each render quantum (128
+// frames, one or two channels) goes through the engine in place, on the audio thread, with
+// nothing shared with the page but messages: the page sends the knobs and the bypass, the
+// worklet sends back the meters and the history at the display's rate, and once, when the
+// engine is ready, the latency it adds. Until then the worklet plays silence, so the first
+// thing heard is already processed.
+
+import { loadTavine } from './TavineEngine.mjs';
+
+// The window's timer: the rings and the history move 30 times a second.
+const displayRate = 30;
+
+class TavineProcessor extends AudioWorkletProcessor
+{
+    constructor (options)
+    {
+        super();
+        this.engine = null;
+        this.parameters = { red: 0, green: 0, blue: 0, x2: 0, bypassed: false };
+        this.framesPerDisplay = Math.round (sampleRate / displayRate);
+        this.framesSinceDisplay = 0;
+
+        this.port.onmessage = ({ data }) => {
+            if (data.type === 'parameters')
+            {
+                this.parameters = { ...this.parameters, ...data.parameters };
+                this.engine?.setParameters (this.parameters.red, this.parameters.green, this.parameters.blue,
+                                            this.parameters.x2, this.parameters.bypassed);
+            }
+        };
+
+        loadTavine (options.processorOptions.module).then (module => {
+            const engine = module.createEngine();
+            const latency = engine.prepare (sampleRate);
+            const p = this.parameters;
+            engine.setParameters (p.red, p.green, p.blue, p.x2, p.bypassed);
+            this.engine = engine;
+            this.port.postMessage ({ type: 'ready', latency, sampleRate });
+        }, error => this.port.postMessage ({ type: 'error', message: String (error) }));
+    }
+
+    process (inputs, outputs)
+    {
+        const input = inputs[0], output = outputs[0];
+
+        for (let c = 0; c < output.length; ++c)
+        {
+            // An input with fewer channels than the output (mono into stereo) is copied up.
+            const source = input.length > 0 ? input[Math.min (c, input.length - 1)] : null;
+
+            if (source !== null && this.engine !== null)
+                output[c].set (source);
+            else
+                output[c].fill (0);
+        }
+
+        if (this.engine === null || output.length === 0)
+            return true;
+
+        this.engine.process (output.length > 2 ? output.slice (0, 2) : output);
+        this.framesSinceDisplay += output[0].length;
+
+        if (this.framesSinceDisplay >= this.framesPerDisplay)
+        {
+            this.framesSinceDisplay = 0;
+            this.port.postMessage ({ type: 'display', meters: this.engine.meters(), history: this.engine.history() });
+        }
+
+        return true;
+    }
+}
+
+registerProcessor ('tavine', TavineProcessor);
