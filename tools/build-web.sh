@@ -80,7 +80,7 @@ cmake --build "$web_build/engine"
 site="$web_build/site"
 rm -rf "$site"
 mkdir -p "$site"
-cp "$web_build/engine/tavine-engine.wasm" web/TavineEngine.mjs web/TavineWorklet.mjs "$site/"
+cp "$web_build/engine/tavine-engine.wasm" web/TavineEngine.mjs web/TavineWorklet.mjs web/WavFile.mjs "$site/"
 echo "The web build: $site ($(du -sb "$site" | cut -f 1) bytes)"
 
 if [ "$run_tests" -eq 0 ]; then

@@ -1,6 +1,7 @@
 // The web engine renders a file as tavine-render does: the same input and setting give the same
 // samples, bit for bit, and the same history of levels and meter shares, mono and stereo, at
-// 44.1 and 48 kHz. Both builds do the engine's arithmetic operation for operation (no fused
+// 44.1 and 48 kHz; and the page's files hold them as tavine-render's do, as 32-bit floats and
+// as 24-bit integers rounded without dither. Both builds do the engine's arithmetic operation for operation (no fused
 // multiply-add, no fast maths, the vector code's scalar forms in WebAssembly), and the
 // maths libraries agree on the few functions the designs call.
 //
@@ -12,6 +13,7 @@ import os from 'node:os';
 import path from 'node:path';
 
 import { loadTavine, renderOffline } from '../../web/TavineEngine.mjs';
+import { encodeWav } from '../../web/WavFile.mjs';
 
 const [wasmPath, renderPath] = process.argv.slice (2);
 const module = await loadTavine (fs.readFileSync (wasmPath));
@@ -34,9 +36,10 @@ function writeFloatWav (file, channels, rate)
     fs.writeFileSync (file, b);
 }
 
-function readFloatWav (file)
+/** The samples of a WAV file of 32-bit floats, or of 24-bit integers as numbers of steps. */
+function readWav (file)
 {
-    const b = fs.readFileSync (file);
+    const b = Buffer.from (fs.readFileSync (file));
     let format = null, data = null;
 
     for (let at = 12; at + 8 <= b.length; )
@@ -52,13 +55,17 @@ function readFloatWav (file)
     }
 
     assert.ok (format && data, file + ' is not a WAV file');
-    assert.equal (format.bits, 32, file + ' is not 32-bit float');
-    const frames = data.length / 4 / format.channels;
-    const channels = Array.from ({ length: format.channels }, () => new Float32Array (frames));
+    const floats = format.bits === 32, width = format.bits / 8;
+    assert.ok (floats ? format.tag === 3 : format.bits === 24 && format.tag === 1, file + ': ' + JSON.stringify (format));
+    const frames = data.length / width / format.channels;
+    const channels = Array.from ({ length: format.channels }, () => (floats ? new Float32Array (frames) : new Int32Array (frames)));
 
     for (let i = 0; i < frames; ++i)
         for (let c = 0; c < format.channels; ++c)
-            channels[c][i] = data.readFloatLE ((i * format.channels + c) * 4);
+        {
+            const at = (i * format.channels + c) * width;
+            channels[c][i] = floats ? data.readFloatLE (at) : data.readIntLE (at, 3);
+        }
 
     return { rate: format.rate, channels };
 }
@@ -82,14 +89,27 @@ function material (rate, count)
 
 function nativeRender (input, rate)
 {
-    const inFile = path.join (work, 'in.wav'), outFile = path.join (work, 'out.wav'), meters = path.join (work, 'meters.csv');
+    const inFile = path.join (work, 'in.wav'), meters = path.join (work, 'meters.csv');
+    const floats = path.join (work, 'out.wav'), integers = path.join (work, 'out-24.wav');
     writeFloatWav (inFile, input, rate);
-    execFileSync (renderPath, ['--quiet', '--overwrite', '--red', String (setting.red), '--green', String (setting.green),
-                               '--blue', String (setting.blue), '--x2', setting.x2 >= 0.5 ? 'on' : 'off',
-                               '--meters', meters, inFile, outFile],
-                  { stdio: ['ignore', 'ignore', 'inherit'] });
+    const render = (output, ...options) => execFileSync (renderPath, ['--quiet', '--overwrite', '--red', String (setting.red),
+                                                                      '--green', String (setting.green), '--blue', String (setting.blue),
+                                                                      '--x2', setting.x2 >= 0.5 ? 'on' : 'off', ...options, inFile, output],
+                                                         { stdio: ['ignore', 'ignore', 'inherit'] });
+    render (floats, '--meters', meters);
+    render (integers, '--bits', '24', '--no-dither');
     const rows = fs.readFileSync (meters, 'utf8').trim().split ('\n').slice (1).map (line => line.split (',').map (Number));
-    return { ...readFloatWav (outFile), rows };
+    return { ...readWav (floats), integers: readWav (integers).channels, rows };
+}
+
+// What the page's download holds, read back as a player would.
+function pageFile (channels, rate, bits)
+{
+    const file = path.join (work, 'page-' + bits + '.wav');
+    fs.writeFileSync (file, encodeWav (channels, rate, bits).bytes);
+    const read = readWav (file);
+    assert.equal (read.rate, rate, 'the page wrote the wrong rate');
+    return read.channels;
 }
 
 let failures = 0;
@@ -133,7 +153,11 @@ for (const rate of [44100, 48000])
                                   [steadiness, density, transients].map (share => share.toFixed (4)), label + ': history colour ' + i + ' differs');
             });
 
-            console.log (label + ': ' + exact + ' samples bit for bit, ' + newest.length + ' history points the same');
+            assert.deepEqual (pageFile (web, rate, 32), native.channels, label + ': the page\'s float file holds other samples');
+            assert.deepEqual (pageFile (web, rate, 24), native.integers, label + ': the page\'s 24-bit file holds other samples');
+
+            console.log (label + ': ' + exact + ' samples bit for bit, ' + newest.length + ' history points the same, '
+                         + 'and the page\'s float and 24-bit files hold what tavine-render\'s do');
         }
         catch (error)
         {
