@@ -17,17 +17,11 @@ cd "$(dirname "$0")/.."
 source tools/dependencies.sh
 source tools/debian-sources.sh
 
-run_tests=1
-
-for argument in "$@"; do
-    case "$argument" in
-        --no-test) run_tests=0 ;;
-        *)
-            echo "Usage: tools/build-web.sh [--no-test]" >&2
-            exit 2
-            ;;
-    esac
-done
+case "$*" in
+    "") run_tests=1 ;;
+    --no-test) run_tests=0 ;;
+    *) echo "Usage: tools/build-web.sh [--no-test]" >&2 && exit 2 ;;
+esac
 
 web_build=${TAVINE_WEB_BUILD_DIR:-build-web}
 linux_build=${TAVINE_BUILD_DIR:-build}
@@ -53,22 +47,7 @@ web_zlib ()
     local key
     key="${description%.dsc}+$( (declare -f build_web_zlib; emcc --version | head -n 1) | sha256sum | cut -c 1-12)"
     zlib_prefix="$cache/web-zlib/$key"
-
-    if [ -f "$zlib_prefix/.complete" ]; then
-        echo "zlib for WebAssembly: $zlib_prefix (cached)"
-        return 0
-    fi
-
-    echo "Building zlib for WebAssembly from Debian's source into $zlib_prefix"
-    local work
-    work=$(mktemp -d)
-    rm -rf "$zlib_prefix"
-
-    (cd "$work" && unpack_source_packages zlib && build_web_zlib "$zlib_prefix") \
-        || { echo "Building zlib for WebAssembly failed; the logs are in $work" >&2; rm -rf "$zlib_prefix"; return 1; }
-
-    touch "$zlib_prefix/.complete"
-    rm -rf "$work"
+    build_source_packages "zlib for WebAssembly" "$zlib_prefix" build_web_zlib zlib
 }
 
 web_zlib

@@ -70,6 +70,14 @@ build_libjpeg ()
         grep -q "defined(__cplusplus)" "$1/include/jconfig.h")
 }
 
+# Builds the three libraries into $1, with the VST 2 interface headers beside them, copied so
+# that no MinGW include path points into /usr/include.
+build_windows_libraries ()
+{
+    mkdir -p "$1/include/pluginterfaces"
+    build_zlib "$1" && build_libpng "$1" && build_libjpeg "$1" && cp -r /usr/include/pluginterfaces/fst "$1/include/pluginterfaces/"
+}
+
 windows_libraries ()
 {
     enable_source_packages
@@ -86,30 +94,7 @@ windows_libraries ()
     key+=$( (declare -f build_zlib build_libpng build_libjpeg; $triple-gcc-posix --version | head -n 1
         dpkg-query -W -f='${Version}' fst-dev) | sha256sum | cut -c 1-12)
     prefix="$cache/windows-libraries/$key"
-
-    if [ -f "$prefix/.complete" ]; then
-        echo "Windows libraries: $prefix (cached)"
-        return 0
-    fi
-
-    echo "Building zlib, libpng and libjpeg for Windows from Debian's sources into $prefix"
-    local work
-    work=$(mktemp -d)
-    rm -rf "$prefix"
-    mkdir -p "$prefix/include"
-
-    (
-        cd "$work"
-        unpack_source_packages "${windows_sources[@]}"
-        build_zlib "$prefix" && build_libpng "$prefix" && build_libjpeg "$prefix"
-    ) || { echo "Building the Windows libraries failed; the logs are in $work" >&2; rm -rf "$prefix"; return 1; }
-
-    # The VST 2 interface headers, copied so that no MinGW include path points into /usr/include.
-    mkdir -p "$prefix/include/pluginterfaces"
-    cp -r /usr/include/pluginterfaces/fst "$prefix/include/pluginterfaces/"
-
-    rm -rf "$work"
-    touch "$prefix/.complete"
+    build_source_packages "zlib, libpng and libjpeg for Windows" "$prefix" build_windows_libraries "${windows_sources[@]}"
 }
 
 windows_libraries

@@ -45,3 +45,30 @@ unpack_source_packages ()
         dpkg-source -x "$description" > /dev/null 2>> sources.log
     done
 }
+
+# build_source_packages WHAT PREFIX RECIPE PACKAGE...: unless PREFIX holds a finished build,
+# unpacks the PACKAGEs in a scratch folder and runs the function RECIPE there with PREFIX, where
+# it installs what it builds. A build that fails leaves no PREFIX behind, and its logs in the
+# scratch folder; WHAT names the build in what this says.
+build_source_packages ()
+{
+    local what=$1 prefix=$2 recipe=$3
+    shift 3
+
+    if [ -f "$prefix/.complete" ]; then
+        echo "$what: $prefix (cached)"
+        return 0
+    fi
+
+    echo "Building $what from Debian's sources into $prefix"
+    local work
+    work=$(mktemp -d)
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+
+    (cd "$work" && unpack_source_packages "$@" && "$recipe" "$prefix") \
+        || { echo "Building $what failed; the logs are in $work" >&2; rm -rf "$prefix"; return 1; }
+
+    rm -rf "$work"
+    touch "$prefix/.complete"
+}
