@@ -3,8 +3,9 @@
 # (web/CMakeLists.txt), into a folder of static files ready to publish on any static host
 # ($TAVINE_WEB_BUILD_DIR/site, default build-web/site). Then, unless --no-test, renders files
 # through it in Node.js and checks them against tavine-render's renders of the same files,
-# which it builds for that in $TAVINE_BUILD_DIR (default build) unless it is there already,
-# and plays it live in an audio worklet in headless Chromium.
+# which it builds for that in $TAVINE_BUILD_DIR (default build) unless it is there already;
+# plays it live in an audio worklet in headless Chromium; and draws the window there as
+# tavine-render pictures it.
 #
 #   tools/build-web.sh [--no-test]
 #
@@ -59,7 +60,11 @@ cmake --build "$web_build/engine"
 site="$web_build/site"
 rm -rf "$site"
 mkdir -p "$site"
-cp "$web_build/engine/tavine-engine.wasm" web/TavineEngine.mjs web/TavineWorklet.mjs web/WavFile.mjs "$site/"
+cp "$web_build/engine/tavine-engine.wasm" web/*.mjs "$site/"
+
+# The window's artwork, as the plug-in compiles it in.
+mkdir -p "$site/artwork"
+cp resources/*.png "$site/artwork/"
 echo "The web build: $site ($(du -sb "$site" | cut -f 1) bytes)"
 
 if [ "$run_tests" -eq 0 ]; then
@@ -78,3 +83,4 @@ node tests/web/RenderMatchesNative.mjs "$site/tavine-engine.wasm" "$render"
 # The browser tests' one package, as the lock file pins it; Chromium is Debian's.
 (cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 node tests/web/PlaybackInChromium.mjs "$site"
+node tests/web/WindowMatchesPicture.mjs "$site" "$render"

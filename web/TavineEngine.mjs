@@ -146,9 +146,12 @@ export class TavineEngine
     once, blocks of renderBlockLength, the input run on by the latency in silence and the output
     moved back by as much, so that it lines up with the input and has its length. `channels`
     are one (mono) or two Float32Arrays; `setting` holds red, green, blue and x2; `onProgress`,
-    if given, hears the share done now and then. Returns the processed channels, and the meters
-    and the history as the render leaves them, which the window shows after it. */
-export function renderOffline (module, channels, sampleRate, setting, { noiseSeed = renderNoiseSeed, onProgress = null } = {})
+    if given, hears the share done now and then; `onTick`, if given, hears the meters and the
+    history whenever 100 ms of audio have gone through, after the block that completed them, as
+    the plug-in's window would have ticked while a host played (and as tavine-render's picture
+    ticks it). Returns the processed channels, and the meters and the history as the render
+    leaves them. */
+export function renderOffline (module, channels, sampleRate, setting, { noiseSeed = renderNoiseSeed, onProgress = null, onTick = null } = {})
 {
     const engine = module.createEngine();
 
@@ -161,6 +164,8 @@ export function renderOffline (module, channels, sampleRate, setting, { noiseSee
         const total = length + latency;
         const outputs = channels.map (() => new Float32Array (length));
         const block = channels.map (() => new Float32Array (renderBlockLength));
+        const samplesPerTick = Math.max (1, Math.trunc (sampleRate * 0.1));
+        let samplesSinceTick = 0;
 
         for (let start = 0; start < total; start += renderBlockLength)
         {
@@ -175,6 +180,13 @@ export function renderOffline (module, channels, sampleRate, setting, { noiseSee
 
             engine.setParameters (setting.red, setting.green, setting.blue, setting.x2);
             engine.process (parts);
+            samplesSinceTick += frames;
+
+            if (onTick !== null && samplesSinceTick >= samplesPerTick)
+            {
+                samplesSinceTick %= samplesPerTick;
+                onTick (engine.meters(), engine.history());
+            }
 
             // The first `latency` frames of the output are the delay's silence.
             const from = Math.max (0, latency - start);

@@ -4,52 +4,20 @@
 //
 //   node PlaybackInChromium.mjs SITE_DIR
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
-import http from 'node:http';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 
-import { chromium } from 'playwright-core';
+import { openSite } from './LocalSite.mjs';
 
-const site = path.resolve (process.argv[2]);
-const here = path.dirname (fileURLToPath (import.meta.url));
-const types = { '.html': 'text/html', '.mjs': 'text/javascript', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png' };
-
-// The site at /, this folder's pages under /test/.
-const server = http.createServer ((request, response) => {
-    const url = new URL (request.url, 'http://127.0.0.1');
-    const file = url.pathname.startsWith ('/test/') ? path.join (here, url.pathname.slice (6)) : path.join (site, url.pathname);
-    const root = url.pathname.startsWith ('/test/') ? here : site;
-
-    if (! file.startsWith (root + path.sep) || ! fs.existsSync (file) || ! fs.statSync (file).isFile())
-    {
-        response.writeHead (404).end();
-        return;
-    }
-
-    response.writeHead (200, { 'Content-Type': types[path.extname (file)] ?? 'application/octet-stream' });
-    fs.createReadStream (file).pipe (response);
-});
-
-await new Promise (resolve => server.listen (0, '127.0.0.1', resolve));
-const origin = 'http://127.0.0.1:' + server.address().port;
-const browser = await chromium.launch ({ executablePath: '/usr/bin/chromium', args: ['--autoplay-policy=no-user-gesture-required'] });
+const site = await openSite (process.argv[2]);
 let failed = false;
 
 try
 {
-    const page = await browser.newPage();
-    const problems = [];
-    page.on ('console', message => { if (message.type() === 'error') problems.push ('console: ' + message.text() + ' ' + JSON.stringify (message.location())); });
-    page.on ('pageerror', error => problems.push ('page: ' + error.message));
-    page.on ('response', response => { if (response.status() >= 400) problems.push ('HTTP ' + response.status() + ': ' + response.url()); });
-    page.on ('request', request => { if (! request.url().startsWith (origin + '/')) problems.push ('request outside the server: ' + request.url()); });
-
-    await page.goto (origin + '/test/playback.html');
+    const page = await site.newPage();
+    await page.goto (site.origin + '/test/playback.html');
     await page.waitForFunction (() => window.playback !== undefined, null, { timeout: 30000 });
     const playback = await page.evaluate (() => window.playback);
 
-    assert.deepEqual (problems, []);
+    assert.deepEqual (site.problems, []);
     assert.equal (playback.failure, null);
     assert.equal (playback.state, 'running', 'the audio context did not run');
     assert.ok (playback.ready !== null, 'the engine never got ready');
@@ -72,8 +40,7 @@ catch (error)
 }
 finally
 {
-    await browser.close();
-    server.close();
+    await site.close();
 }
 
 process.exit (failed ? 1 : 0);

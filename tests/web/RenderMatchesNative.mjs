@@ -15,26 +15,12 @@ import path from 'node:path';
 import { loadTavine, renderOffline } from '../../web/TavineEngine.mjs';
 import { encodeWav } from '../../web/WavFile.mjs';
 
+import { material, writeFloatWav } from './Material.mjs';
+
 const [wasmPath, renderPath] = process.argv.slice (2);
 const module = await loadTavine (fs.readFileSync (wasmPath));
 const work = fs.mkdtempSync (path.join (os.tmpdir(), 'tavine-web-'));
 const setting = { red: 0.6, green: 0.5, blue: 0.7, x2: 1 };
-
-function writeFloatWav (file, channels, rate)
-{
-    const frames = channels[0].length, count = channels.length, bytes = frames * count * 4;
-    const b = Buffer.alloc (44 + bytes);
-    b.write ('RIFF', 0); b.writeUInt32LE (36 + bytes, 4); b.write ('WAVEfmt ', 8);
-    b.writeUInt32LE (16, 16); b.writeUInt16LE (3, 20); b.writeUInt16LE (count, 22); b.writeUInt32LE (rate, 24);
-    b.writeUInt32LE (rate * count * 4, 28); b.writeUInt16LE (count * 4, 32); b.writeUInt16LE (32, 34);
-    b.write ('data', 36); b.writeUInt32LE (bytes, 40);
-
-    for (let i = 0; i < frames; ++i)
-        for (let c = 0; c < count; ++c)
-            b.writeFloatLE (channels[c][i], 44 + (i * count + c) * 4);
-
-    fs.writeFileSync (file, b);
-}
 
 /** The samples of a WAV file of 32-bit floats, or of 24-bit integers as numbers of steps. */
 function readWav (file)
@@ -68,23 +54,6 @@ function readWav (file)
         }
 
     return { rate: format.rate, channels };
-}
-
-// Three seconds of music-like material: a bass line, a bright part that comes and goes, and
-// clicks, from a fixed generator, different in each channel.
-function material (rate, count)
-{
-    let state = 12345;
-    const random = () => (state = (state * 1103515245 + 12345) % 2147483648) / 2147483648 - 0.5;
-    const frames = rate * 3;
-
-    return Array.from ({ length: count }, (_, c) => Float32Array.from ({ length: frames }, (_, i) => {
-        const t = i / rate;
-        const bass = 0.3 * Math.sin (2 * Math.PI * (55 + 27.5 * Math.floor (t * 2) % 4) * t);
-        const bright = (Math.floor (t * 4) % 2 === c ? 0.15 : 0.02) * Math.sin (2 * Math.PI * (3000 + 500 * c) * t);
-        const click = i % Math.round (rate / 2) < 64 ? 0.4 * random() : 0.01 * random();
-        return bass + bright + click;
-    }));
 }
 
 function nativeRender (input, rate)
