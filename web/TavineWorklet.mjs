@@ -7,7 +7,9 @@
 
 import { loadTavine } from './TavineEngine.mjs';
 
-// The window's timer: the rings and the history move 30 times a second.
+// How often the page hears the meters and the history: at a screen's pace, so that the rings
+// move smoothly. The history panel ticks ten times a second, as the plug-in's window does; the
+// page ticks it from the newest of these.
 const displayRate = 30;
 
 class TavineProcessor extends AudioWorkletProcessor

@@ -16,6 +16,7 @@ import { loadTavine, renderOffline } from '../../web/TavineEngine.mjs';
 import { encodeWav } from '../../web/WavFile.mjs';
 
 import { material, writeFloatWav } from './Material.mjs';
+import { readWav as readWavBytes } from './WavReading.mjs';
 
 const [wasmPath, renderPath] = process.argv.slice (2);
 const module = await loadTavine (fs.readFileSync (wasmPath));
@@ -25,35 +26,8 @@ const setting = { red: 0.6, green: 0.5, blue: 0.7, x2: 1 };
 /** The samples of a WAV file of 32-bit floats, or of 24-bit integers as numbers of steps. */
 function readWav (file)
 {
-    const b = Buffer.from (fs.readFileSync (file));
-    let format = null, data = null;
-
-    for (let at = 12; at + 8 <= b.length; )
-    {
-        const id = b.toString ('ascii', at, at + 4), size = b.readUInt32LE (at + 4);
-
-        if (id === 'fmt ')
-            format = { tag: b.readUInt16LE (at + 8), channels: b.readUInt16LE (at + 10), rate: b.readUInt32LE (at + 12), bits: b.readUInt16LE (at + 22) };
-        else if (id === 'data')
-            data = b.subarray (at + 8, at + 8 + size);
-
-        at += 8 + size + (size & 1);
-    }
-
-    assert.ok (format && data, file + ' is not a WAV file');
-    const floats = format.bits === 32, width = format.bits / 8;
-    assert.ok (floats ? format.tag === 3 : format.bits === 24 && format.tag === 1, file + ': ' + JSON.stringify (format));
-    const frames = data.length / width / format.channels;
-    const channels = Array.from ({ length: format.channels }, () => (floats ? new Float32Array (frames) : new Int32Array (frames)));
-
-    for (let i = 0; i < frames; ++i)
-        for (let c = 0; c < format.channels; ++c)
-        {
-            const at = (i * format.channels + c) * width;
-            channels[c][i] = floats ? data.readFloatLE (at) : data.readIntLE (at, 3);
-        }
-
-    return { rate: format.rate, channels };
+    const bytes = fs.readFileSync (file);
+    return readWavBytes (bytes.buffer.slice (bytes.byteOffset, bytes.byteOffset + bytes.byteLength));
 }
 
 function nativeRender (input, rate)
