@@ -45,6 +45,27 @@ export class TavineModule
 
     /** A new engine, prepared for 44.1 kHz. */
     createEngine() { return new TavineEngine (this.exports); }
+
+    /** The demo phrase that tavine-render --demo renders and tavine_snapshot draws after: two
+        Float32Arrays of `seconds` (up to 600) at `sampleRate` (8 kHz to 768 kHz). */
+    demoPhrase (sampleRate, seconds)
+    {
+        const length = this.exports.tavine_demo_length (sampleRate, seconds);
+        const samples = length > 0 ? this.exports.tavine_demo_phrase (sampleRate, seconds) : 0;
+
+        if (samples === 0)
+            throw new Error ("no demo phrase of " + seconds + " s at " + sampleRate + " Hz");
+
+        try
+        {
+            const memory = this.exports.memory.buffer;
+            return [0, 1].map (c => new Float32Array (memory, samples + c * length * 4, length).slice());
+        }
+        finally
+        {
+            this.exports.tavine_free (samples);
+        }
+    }
 }
 
 export class TavineEngine

@@ -9,6 +9,7 @@
 // module's memory, which the caller fills, processes in place and reads back.
 
 #include "engine/EffectEngine.h"
+#include "tools/common/DemoPhraseSamples.h"
 
 #include <cmath>
 #include <memory>
@@ -140,4 +141,40 @@ TAVINE_WEB_EXPORT (tavine_history_colours)
 const int* tavine_history_colours (WebEngine* web)
 {
     return web->colours.data();
+}
+
+/** The demo phrase's length in frames at a rate, for `seconds`; 0 for a rate outside 8 kHz to
+    768 kHz or a length outside 0 to 600 seconds. */
+TAVINE_WEB_EXPORT (tavine_demo_length)
+int tavine_demo_length (double sampleRate, double seconds)
+{
+    if (! (sampleRate >= 8000.0 && sampleRate <= 768000.0 && seconds >= 0.0 && seconds <= 600.0))
+        return 0;
+
+    return DemoPhrase::lengthFor (sampleRate, seconds);
+}
+
+/** The demo phrase the page plays without a file of the user's: its left channel and then its
+    right, tavine_demo_length frames each, in memory the caller frees with tavine_free. Null for
+    arguments tavine_demo_length refuses, or without the memory. */
+TAVINE_WEB_EXPORT (tavine_demo_phrase)
+float* tavine_demo_phrase (double sampleRate, double seconds)
+{
+    const int length = tavine_demo_length (sampleRate, seconds);
+
+    if (length == 0)
+        return nullptr;
+
+    auto* const samples = new (std::nothrow) float[2 * (size_t) length];
+
+    if (samples != nullptr)
+        DemoPhrase::write (samples, samples + length, length, sampleRate);
+
+    return samples;
+}
+
+TAVINE_WEB_EXPORT (tavine_free)
+void tavine_free (float* samples)
+{
+    delete[] samples;
 }

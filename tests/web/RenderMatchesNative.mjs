@@ -1,9 +1,10 @@
 // The web engine renders a file as tavine-render does: the same input and setting give the same
 // samples, bit for bit, and the same history of levels and meter shares, mono and stereo, at
 // 44.1 and 48 kHz; and the page's files hold them as tavine-render's do, as 32-bit floats and
-// as 24-bit integers rounded without dither. Both builds do the engine's arithmetic operation for operation (no fused
-// multiply-add, no fast maths, the vector code's scalar forms in WebAssembly), and the
-// maths libraries agree on the few functions the designs call.
+// as 24-bit integers rounded without dither; and the demo phrase is the same too. Both builds
+// do the engine's arithmetic operation for operation (no fused multiply-add, no fast maths, the
+// vector code's scalar forms in WebAssembly), and the maths libraries agree on the few
+// functions the designs and the phrase call.
 //
 //   node RenderMatchesNative.mjs ENGINE.wasm TAVINE_RENDER
 import assert from 'node:assert/strict';
@@ -108,6 +109,24 @@ for (const rate of [44100, 48000])
             ++failures;
         }
     }
+}
+
+// The page's demo phrase, which it plays without a file of the user's, is tavine-render's, and
+// renders at the demo's setting as tavine-render --demo renders it.
+try
+{
+    const demo = path.join (work, 'demo');
+    execFileSync (renderPath, ['--demo', '--demo-dir', demo, '--quiet'], { stdio: ['ignore', 'ignore', 'inherit'] });
+    const phrase = module.demoPhrase (44100, 10);
+    assert.deepEqual (phrase, readWav (path.join (demo, 'demo-input.wav')).channels, 'the demo phrase differs from tavine-render\'s');
+    const { channels } = renderOffline (module, phrase, 44100, { red: 0.6, green: 0.5, blue: 0.7, x2: 0 });
+    assert.deepEqual (channels, readWav (path.join (demo, 'demo-output.wav')).channels, 'the demo renders otherwise than tavine-render --demo');
+    console.log ('the demo phrase and its render are tavine-render --demo\'s, bit for bit');
+}
+catch (error)
+{
+    console.error ('FAIL: ' + error.message);
+    ++failures;
 }
 
 fs.rmSync (work, { recursive: true, force: true });
