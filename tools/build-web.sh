@@ -2,10 +2,11 @@
 # Builds Tavine for the web: the engine compiled to WebAssembly by Debian's emscripten
 # (web/CMakeLists.txt), into a folder of static files ready to publish on any static host
 # ($TAVINE_WEB_BUILD_DIR/site, default build-web/site). Then, unless --no-test, renders files
-# through it in Node.js and checks them against tavine-render's renders of the same files,
-# which it builds for that in $TAVINE_BUILD_DIR (default build) unless it is there already;
-# plays it live in an audio worklet in headless Chromium; and draws the window there as
-# tavine-render pictures it.
+# through it in Node.js and checks them against tavine-render's renders of the same files; plays
+# it live in an audio worklet in headless Chromium; draws the window there as tavine-render
+# pictures it; and uses the page as a user would, against tavine-render and tavine_snapshot
+# (tests/web/PageInChromium.mjs). It builds those two in $TAVINE_BUILD_DIR (default build)
+# unless they are there already.
 #
 #   tools/build-web.sh [--no-test]
 #
@@ -60,7 +61,7 @@ cmake --build "$web_build/engine"
 site="$web_build/site"
 rm -rf "$site"
 mkdir -p "$site"
-cp "$web_build/engine/tavine-engine.wasm" web/*.mjs "$site/"
+cp "$web_build/engine/tavine-engine.wasm" web/*.mjs web/index.html web/TavinePage.css "$site/"
 
 # The window's artwork, as the plug-in compiles it in.
 mkdir -p "$site/artwork"
@@ -72,15 +73,18 @@ if [ "$run_tests" -eq 0 ]; then
 fi
 
 render="$linux_build/tools/render/tavine-render"
+snapshot="$linux_build/tools/snapshot/tavine_snapshot"
 
-if [ ! -x "$render" ]; then
+if [ ! -x "$render" ] || [ ! -x "$snapshot" ]; then
     cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$linux_build" --target tavine_render
+    cmake --build "$linux_build" --target tavine_render tavine_snapshot
 fi
 
 node tests/web/RenderMatchesNative.mjs "$site/tavine-engine.wasm" "$render"
+node tests/web/RatesAndKnobs.mjs
 
 # The browser tests' one package, as the lock file pins it; Chromium is Debian's.
 (cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 node tests/web/PlaybackInChromium.mjs "$site"
 node tests/web/WindowMatchesPicture.mjs "$site" "$render"
+node tests/web/PageInChromium.mjs "$site" "$render" "$snapshot"

@@ -136,6 +136,50 @@ export class HistoryPanel
     }
 }
 
+/** The mark around the control with the keyboard focus: a dark outline under a thin gold one,
+    round around a knob, a rounded rectangle around x2. */
+function focusMark (context, x, y, width, height, round)
+{
+    const outline = (inset, thickness, colour) => {
+        context.beginPath();
+
+        if (round)
+            context.ellipse (x + width / 2, y + height / 2, width / 2 - inset, height / 2 - inset, 0, 0, 2 * Math.PI);
+        else
+            context.roundRect (x + inset, y + inset, width - 2 * inset, height - 2 * inset, 3);
+
+        context.lineWidth = thickness;
+        context.strokeStyle = colour;
+        context.stroke();
+    };
+
+    outline (0.75, 1.5, 'rgba(0,0,0,0.6)');
+    outline (1.5, 1, 'rgb(255,214,120)');
+}
+
+/** The small label with a knob's value while the user changes it, centred over the knob, over
+    the knob's word on the panel. */
+export const bubble = { width: 40, height: 15, top: 206, hideAfterMs: 1200 };
+
+function valueBubble (context, centreX, text)
+{
+    const x = centreX - bubble.width / 2, y = bubble.top;
+    context.beginPath();
+    context.roundRect (x, y, bubble.width, bubble.height, 4);
+    context.fillStyle = 'rgba(24,24,26,0.9)';
+    context.fill();
+    context.beginPath();
+    context.roundRect (x + 0.5, y + 0.5, bubble.width - 1, bubble.height - 1, 4);
+    context.lineWidth = 1;
+    context.strokeStyle = 'rgba(255,255,255,0.25)';
+    context.stroke();
+    context.fillStyle = 'rgb(255,214,120)';
+    context.font = 'bold 9.5px sans-serif';
+    context.textAlign = 'center';
+    context.textBaseline = 'middle';
+    context.fillText (text, centreX, y + bubble.height / 2);
+}
+
 /** The whole window. `images` maps each artwork name, and each name with "_2x", to a loaded
     image (anything a canvas draws). */
 export class TavineWindow
@@ -146,7 +190,17 @@ export class TavineWindow
         this.knobValues = [0, 0, 0];
         this.ringLevels = [0, 0, 0];
         this.x2 = false;
+
+        // x2 lights up while the mouse holds it down, as the plug-in's button does.
+        this.x2Held = false;
         this.history = new HistoryPanel();
+
+        // The control wearing the focus mark (a knob's index, or 'x2'), or null: the mark shows
+        // only while the focus came from the keyboard.
+        this.focus = null;
+
+        // The value bubble over a knob while the user changes it: { knob, text }, or null.
+        this.bubble = null;
     }
 
     /** One tick of the window's timers: the rings show the meters, the panel takes the history. */
@@ -184,10 +238,21 @@ export class TavineWindow
         });
 
         const { x, y, width, height } = layout.x2;
-        piece (artwork.x2, 0, this.x2 ? height : 0, width, height, x, y, width, height);
+        piece (artwork.x2, 0, this.x2 || this.x2Held ? height : 0, width, height, x, y, width, height);
 
+        if (this.focus === 'x2')
+            focusMark (context, x, y, width, height, false);
+        else if (this.focus !== null)
+            focusMark (context, layout.knobs[this.focus].x, layout.knobs[this.focus].y, size, size, true);
+
+        context.save();
         context.translate (layout.display.x, layout.display.y);
         this.history.draw (context);
+        context.restore();
+
+        if (this.bubble !== null)
+            valueBubble (context, layout.knobs[this.bubble.knob].x + size / 2, this.bubble.text);
+
         context.restore();
     }
 }

@@ -4,6 +4,11 @@
 // worklet sends back the meters and the history at the display's rate, and once, when the
 // engine is ready, the latency it adds. Until then the worklet plays silence, so the first
 // thing heard is already processed.
+//
+// For the page's level-matched comparison it also follows the mean square of what comes in
+// and of what Tavine makes of it, over the last few seconds; the page turns the processed
+// sound down or up by their ratio. What comes out while bypassed is the input itself, so
+// the processed level holds still then.
 
 import { loadTavine } from './TavineEngine.mjs';
 
@@ -11,6 +16,21 @@ import { loadTavine } from './TavineEngine.mjs';
 // move smoothly. The history panel ticks ten times a second, as the plug-in's window does; the
 // page ticks it from the newest of these.
 const displayRate = 30;
+
+// The time constant of the levels the comparison matches: long enough that the gain does not
+// pump with the beat, short enough to follow a song from verse to chorus.
+const levelSeconds = 3;
+
+function meanSquare (channels)
+{
+    let sum = 0;
+
+    for (const channel of channels)
+        for (let i = 0; i < channel.length; ++i)
+            sum += channel[i] * channel[i];
+
+    return sum / (channels.length * channels[0].length);
+}
 
 class TavineProcessor extends AudioWorkletProcessor
 {
@@ -21,6 +41,8 @@ class TavineProcessor extends AudioWorkletProcessor
         this.parameters = { red: 0, green: 0, blue: 0, x2: 0, bypassed: false };
         this.framesPerDisplay = Math.round (sampleRate / displayRate);
         this.framesSinceDisplay = 0;
+        this.inputLevel = 0;
+        this.outputLevel = 0;
 
         this.port.onmessage = ({ data }) => {
             if (data.type === 'parameters')
@@ -59,13 +81,21 @@ class TavineProcessor extends AudioWorkletProcessor
         if (this.engine === null || output.length === 0)
             return true;
 
-        this.engine.process (output.length > 2 ? output.slice (0, 2) : output);
-        this.framesSinceDisplay += output[0].length;
+        const channels = output.length > 2 ? output.slice (0, 2) : output;
+        const keep = Math.exp (-channels[0].length / (levelSeconds * sampleRate));
+        this.inputLevel = keep * this.inputLevel + (1 - keep) * meanSquare (channels);
+        this.engine.process (channels);
+
+        if (! this.parameters.bypassed)
+            this.outputLevel = keep * this.outputLevel + (1 - keep) * meanSquare (channels);
+
+        this.framesSinceDisplay += channels[0].length;
 
         if (this.framesSinceDisplay >= this.framesPerDisplay)
         {
             this.framesSinceDisplay = 0;
-            this.port.postMessage ({ type: 'display', meters: this.engine.meters(), history: this.engine.history() });
+            this.port.postMessage ({ type: 'display', meters: this.engine.meters(), history: this.engine.history(),
+                                     levels: { input: this.inputLevel, output: this.outputLevel } });
         }
 
         return true;

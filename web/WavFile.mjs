@@ -14,6 +14,11 @@ export function encodeWav (channels, sampleRate, bits)
     const floats = bits === 32;
     const formatSize = 16, factSize = floats ? 12 : 0;
     const dataSize = frames * count * width;
+
+    // A WAV file's sizes are 32-bit: past 4 GiB its header would lie about what it holds.
+    if (12 + formatSize + factSize + 16 + dataSize > 0xffffffff)
+        throw new Error ("the processed file would be longer than a WAV file can hold (4 GiB)");
+
     const bytes = new Uint8Array (12 + 8 + formatSize + factSize + 8 + dataSize + (dataSize & 1));
     const view = new DataView (bytes.buffer);
     let at = 0;

@@ -11,7 +11,7 @@ import { chromium } from 'playwright-core';
 
 const here = path.dirname (fileURLToPath (import.meta.url));
 const types = { '.html': 'text/html', '.mjs': 'text/javascript', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.png': 'image/png', '.wav': 'audio/wav' };
+                '.png': 'image/png', '.wav': 'audio/wav', '.css': 'text/css' };
 
 export async function openSite (site, files = null)
 {
