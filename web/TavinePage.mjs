@@ -109,8 +109,14 @@ class Player
         if (this.graph !== null && this.graph.sampleRate === sampleRate && this.graph.channels === channels)
             return this.graph;
 
+        // The old context closes once the fade of what it played has run its course.
         if (this.graph !== null)
-            this.graph.context.close();
+        {
+            const old = this.graph;
+            old.node.port.onmessage = null;
+            setTimeout (() => old.context.close(), 100);
+            this.graph = null;
+        }
 
         let context;
 

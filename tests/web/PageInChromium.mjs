@@ -313,6 +313,65 @@ check ('it plays: the rings move, the history scrolls, and A/B and the level mat
     await page.close();
 });
 
+check ('pausing, playing and moving the position are not heard as clicks', async () => {
+    // A tone, listened to as the original: what comes out is the tone itself, so that anything
+    // but a smooth change shows in the residual of the tone's own prediction,
+    // x[n] - 2 cos (w) x[n-1] + x[n-2], which is 0 for a steady sine.
+    const rate = 44100, hz = 1000, amplitude = 0.5;
+    const tone = path.join (work, 'tone.wav');
+    writeFloatWav (tone, [Float32Array.from ({ length: rate * 4 }, (_, i) => amplitude * Math.sin (2 * Math.PI * hz * i / rate))], rate);
+
+    const page = await openPage();
+    await page.setInputFiles ('#file', tone);
+    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('tone.wav'));
+    await page.check ('input[value=original]');
+    await page.click ('#play');
+    await page.waitForFunction (() => window.tavinePage.player.source !== null);
+
+    const recording = await page.evaluate (async () => {
+        const { player } = window.tavinePage;
+        const { context, levelMatch } = player.graph;
+        await context.audioWorklet.addModule ('/test/Recorder.mjs');
+        const recorder = new AudioWorkletNode (context, 'recorder', { channelCount: 1, channelCountMode: 'explicit', processorOptions: { seconds: 5 } });
+        levelMatch.connect (recorder).connect (context.destination);
+        const wait = ms => new Promise (resolve => setTimeout (resolve, ms));
+
+        await wait (400);
+        document.getElementById ('play').click(); // pause
+        await wait (400);
+        document.getElementById ('play').click(); // play on
+        await wait (400);
+        await player.seek (2.5);
+        await wait (400);
+        await player.seek (0.25);
+        await wait (400);
+
+        const samples = await new Promise (resolve => { recorder.port.onmessage = ({ data }) => resolve (data); recorder.port.postMessage ('stop'); });
+        return Array.from (samples);
+    });
+    await page.close();
+
+    const c = 2 * Math.cos (2 * Math.PI * hz / rate);
+    let largest = 0, at = 0, quiet = 0;
+
+    for (let n = 2; n < recording.length; ++n)
+    {
+        const residual = Math.abs (recording[n] - c * recording[n - 1] + recording[n - 2]);
+
+        if (residual > largest)
+            largest = residual, at = n;
+
+        quiet += Math.abs (recording[n]) < 1e-4 ? 1 : 0;
+    }
+
+    // The pause is there (a stretch of silence), and every change is smooth: a cut would leave
+    // a residual near the tone's amplitude; the page's 5 ms fades leave well under 1 % of it.
+    console.log ('  ' + (recording.length / rate).toFixed (2) + ' s recorded, ' + (quiet / rate).toFixed (2) + ' s of it silent; the largest residual '
+                 + (20 * Math.log10 (largest / amplitude)).toFixed (1) + ' dB from the tone, at ' + (at / rate).toFixed (3) + ' s');
+    assert.ok (quiet > 0.2 * rate, 'the pause was not heard');
+    assert.ok (largest < 0.01 * amplitude, 'a click of ' + largest + ' at ' + (at / rate).toFixed (3) + ' s');
+});
+
 let failures = 0;
 
 try
