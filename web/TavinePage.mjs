@@ -416,9 +416,11 @@ class WindowControls
     }
 }
 
+/** The artwork at a display scale: the plug-in's own set at 1, its twin at twice the size
+    (names ending "_2x") above it. */
 async function loadImages (doubled)
 {
-    const names = [artwork.background, ...artwork.knobs, ...artwork.rings, artwork.x2];
+    const names = [artwork.background, ...artwork.knobs, ...artwork.rings, artwork.x2].map (name => doubled ? name + '_2x' : name);
     const load = async name => {
         const image = new Image();
         image.src = new URL ('artwork/' + name + '.png', import.meta.url).href;
@@ -426,8 +428,10 @@ async function loadImages (doubled)
         return [name, image];
     };
 
-    return Object.fromEntries (await Promise.all (names.flatMap (name => doubled ? [load (name), load (name + '_2x')] : [load (name)])));
+    return Object.fromEntries (await Promise.all (names.map (load)));
 }
+
+const hasImages = (images, doubled) => images[artwork.background + (doubled ? '_2x' : '')] !== undefined;
 
 class Page
 {
@@ -750,25 +754,27 @@ class Page
         setTimeout (() => URL.revokeObjectURL (url), 60000);
     }
 
-    // The canvas holds the window at the display's scale: the 2x artwork from scales above 1,
-    // loaded when a screen asks for it first.
+    // The canvas holds the window at the display's scale, from the artwork for it, loaded when
+    // a screen first asks for it (the window moved to another screen, or the page zoomed).
     async watchScale()
     {
         const scale = window.devicePixelRatio || 1;
         this.canvas.width = Math.round (layout.width * scale);
         this.canvas.height = Math.round (layout.height * scale);
         this.scale = this.canvas.width / layout.width;
-
-        if (this.scale > 1 && this.view.images[artwork.background + '_2x'] === undefined)
-            Object.assign (this.view.images, await loadImages (true));
-
         this.dirty = true;
         matchMedia ('(resolution: ' + scale + 'dppx)').addEventListener ('change', () => this.watchScale(), { once: true });
+
+        if (! hasImages (this.view.images, this.scale > 1))
+        {
+            Object.assign (this.view.images, await loadImages (this.scale > 1));
+            this.dirty = true;
+        }
     }
 
     drawIfNeeded()
     {
-        if (! this.dirty || (this.scale > 1 && this.view.images[artwork.background + '_2x'] === undefined))
+        if (! this.dirty || ! hasImages (this.view.images, this.scale > 1))
             return;
 
         this.dirty = false;

@@ -180,8 +180,9 @@ function valueBubble (context, centreX, text)
     context.fillText (text, centreX, y + bubble.height / 2);
 }
 
-/** The whole window. `images` maps each artwork name, and each name with "_2x", to a loaded
-    image (anything a canvas draws). */
+/** The whole window. `images` maps each artwork name to a loaded image (anything a canvas
+    draws), and each name with "_2x" to its twin at twice the size: the first set is needed to
+    draw at scale 1, the second at scales above it. */
 export class TavineWindow
 {
     constructor (images)
@@ -217,6 +218,9 @@ export class TavineWindow
         const image = (name) => this.images[doubled ? name + '_2x' : name];
         const factor = doubled ? 2 : 1;
 
+        // An image's size at the window's scale, from whichever set is there.
+        const heightOf = (name) => image (name).height / factor;
+
         context.save();
         context.setTransform (scale, 0, 0, scale, 0, 0);
         context.imageSmoothingEnabled = true;
@@ -226,13 +230,12 @@ export class TavineWindow
         const piece = (name, sx, sy, sw, sh, dx, dy, dw, dh) =>
             context.drawImage (image (name), sx * factor, sy * factor, sw * factor, sh * factor, dx, dy, dw, dh);
 
-        const background = this.images[artwork.background];
-        piece (artwork.background, 0, 0, background.width, background.height, 0, 0, layout.width, layout.height);
+        piece (artwork.background, 0, 0, image (artwork.background).width / factor, heightOf (artwork.background), 0, 0, layout.width, layout.height);
 
         const size = layout.knobSize;
 
         layout.knobs.forEach (({ x, y }, k) => {
-            const lastFrame = this.images[artwork.knobs[k]].height / size - 1;
+            const lastFrame = heightOf (artwork.knobs[k]) / size - 1;
             piece (artwork.knobs[k], 0, frameFor (this.knobValues[k], lastFrame) * size, size, size, x, y, size, size);
             piece (artwork.rings[k], 0, frameFor (this.ringLevels[k], lastFrame) * size, size, size, x, y, size, size);
         });

@@ -67,6 +67,25 @@ async function windowShot (page)
 const checks = [];
 const check = (name, run) => checks.push ({ name, run });
 
+// What a visitor's browser fetches, at each display scale: a few hundred kilobytes, where the
+// larger artwork only comes to high-density screens.
+check ('the page is small to fetch', async () => {
+    for (const scale of [1, 2])
+    {
+        const page = await site.newPage ({ deviceScaleFactor: scale });
+        const sizes = new Map();
+        page.on ('response', async response => { sizes.set (response.url(), (await response.body()).length); });
+        await page.goto (site.origin + '/index.html');
+        await page.waitForSelector ('body[data-ready]', { timeout: 30000 });
+        await page.waitForLoadState ('networkidle');
+        const total = [...sizes.values()].reduce ((a, b) => a + b, 0);
+        const largest = [...sizes].sort ((a, b) => b[1] - a[1]).slice (0, 3).map (([url, bytes]) => path.basename (url) + ' ' + Math.round (bytes / 1024) + ' kB');
+        console.log ('  at scale ' + scale + ': ' + sizes.size + ' files, ' + Math.round (total / 1024) + ' kB; the largest ' + largest.join (', '));
+        assert.ok (total < 3 * 1024 * 1024, 'the page fetches ' + total + ' bytes');
+        await page.close();
+    }
+});
+
 check ('the window after rendering the demo looks as tavine_snapshot draws it', async () => {
     for (const scale of [1, 2])
     {
