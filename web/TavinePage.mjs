@@ -795,15 +795,15 @@ async function start()
         const module = await loadTavine (compiled);
         module.compiled = compiled;
         const images = await loadImages ((window.devicePixelRatio || 1) > 1);
+        element ('message').textContent = '';
         window.tavinePage = new Page (module, images);
         document.body.dataset.ready = 'true';
     }
     catch (error)
     {
-        const fromFile = location.protocol === 'file:';
-        element ('message').textContent = fromFile
-            ? 'This browser does not let a page opened from a file load its engine. Serve the folder instead: python3 -m http.server, then open http://localhost:8000.'
-            : 'Tavine could not start in this browser: ' + error.message;
+        // Opened from the disk, the notice the page began with says why.
+        if (location.protocol !== 'file:')
+            element ('message').textContent = 'Tavine could not start in this browser: ' + error.message;
     }
 }
 

@@ -42,9 +42,14 @@ export async function openSite (site, files = null)
         origin,
         problems,
 
-        async newPage (options = {})
+        /** A new page whose problems are recorded; unwatched, a page for another address. */
+        async newPage (options = {}, watched = true)
         {
             const page = await browser.newPage (options);
+
+            if (! watched)
+                return page;
+
             page.on ('console', message => { if (message.type() === 'error') problems.push ('console: ' + message.text() + ' ' + JSON.stringify (message.location())); });
             page.on ('pageerror', error => problems.push ('page: ' + error.message));
             page.on ('response', response => { if (response.status() >= 400) problems.push ('HTTP ' + response.status() + ': ' + response.url()); });

@@ -7,7 +7,7 @@
 //
 //   node PageInChromium.mjs SITE_DIR TAVINE_RENDER TAVINE_SNAPSHOT
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -66,6 +66,48 @@ async function windowShot (page)
 
 const checks = [];
 const check = (name, run) => checks.push ({ name, run });
+
+check ('served as the README says it starts, and opened from the disk it says to serve it', async () => {
+    const port = 18000 + (process.pid % 1000);
+    const server = spawn ('python3', ['-m', 'http.server', '--directory', siteDir, '--bind', '127.0.0.1', String (port)], { stdio: 'ignore' });
+
+    try
+    {
+        const page = await site.newPage ({}, false);
+        const problems = [];
+        page.on ('console', message => { if (message.type() === 'error') problems.push (message.text()); });
+        page.on ('pageerror', error => problems.push (error.message));
+
+        for (let attempt = 0; ; ++attempt)
+        {
+            try
+            {
+                await page.goto ('http://127.0.0.1:' + port + '/');
+                break;
+            }
+            catch (error)
+            {
+                if (attempt === 50)
+                    throw error;
+
+                await new Promise (resolve => setTimeout (resolve, 100));
+            }
+        }
+
+        await page.waitForSelector ('body[data-ready]', { timeout: 30000 });
+        assert.deepEqual (problems, []);
+        assert.equal (await page.textContent ('#message'), '');
+
+        await page.goto ('file://' + path.resolve (siteDir, 'index.html'));
+        await page.waitForTimeout (500);
+        assert.match (await page.textContent ('#message'), /Serve the folder instead: python3 -m http\.server/);
+        await page.close();
+    }
+    finally
+    {
+        server.kill();
+    }
+});
 
 // What a visitor's browser fetches, at each display scale: a few hundred kilobytes, where the
 // larger artwork only comes to high-density screens.
