@@ -67,12 +67,6 @@ export function valueForKey (key, modifiers, current)
     return null;
 }
 
-/** Whether a key switches x2 over: Space or Enter, with no modifier. */
-export function togglesX2 (key, modifiers)
-{
-    return ! (modifiers.shift || modifiers.ctrl || modifiers.alt || modifiers.meta) && (key === ' ' || key === 'Enter');
-}
-
 /** A knob's value during a drag that started at `valueOnDown` with the pointer at `startY`
     and has it at `y` now: up raises, down lowers, sideways does nothing. */
 export function valueForDrag (valueOnDown, startY, y)

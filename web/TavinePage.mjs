@@ -52,6 +52,23 @@ class Material
     }
 }
 
+/** Hands the engine's compiled module to a worklet or a worker through `send`, or, where the
+    browser cannot pass a compiled module on, its bytes, which the other side compiles again. */
+function withEngine (module, send)
+{
+    try
+    {
+        return send (module.compiled);
+    }
+    catch (error)
+    {
+        if (error.name !== 'DataCloneError')
+            throw error;
+
+        return send (module.bytes.slice (0));
+    }
+}
+
 function formatTime (seconds)
 {
     const tenths = Math.max (0, Math.floor (seconds * 10));
@@ -131,9 +148,9 @@ class Player
         }
 
         await context.audioWorklet.addModule (new URL ('./TavineWorklet.mjs', import.meta.url));
-        const node = new AudioWorkletNode (context, 'tavine', { numberOfInputs: 1, numberOfOutputs: 1, outputChannelCount: [channels],
-                                                                channelCount: channels, channelCountMode: 'explicit',
-                                                                processorOptions: { module: this.module.compiled } });
+        const node = withEngine (this.module, engine => new AudioWorkletNode (context, 'tavine', {
+            numberOfInputs: 1, numberOfOutputs: 1, outputChannelCount: [channels], channelCount: channels, channelCountMode: 'explicit',
+            processorOptions: { module: engine } }));
         const levelMatch = new GainNode (context);
         node.connect (levelMatch).connect (context.destination);
         node.port.onmessage = ({ data }) => this.heard (data);
@@ -735,8 +752,10 @@ class Page
             this.showMessage ('The file could not be rendered: ' + (event.message || 'the render stopped'));
         };
 
-        worker.postMessage ({ module: this.module.compiled, channels: material.channels.map (c => c.slice()), sampleRate: material.sampleRate,
-                              setting: this.controls.setting(), bits });
+        const channels = material.channels.map (c => c.slice());
+        withEngine (this.module, engine => worker.postMessage ({ module: engine, channels, sampleRate: material.sampleRate,
+                                                                 setting: this.controls.setting(), bits },
+                                                               channels.map (c => c.buffer)));
     }
 
     offerDownload (bytes, name)
@@ -791,9 +810,10 @@ async function start()
         if (! response.ok)
             throw new Error ('the engine is not where the page expects it (' + response.status + ')');
 
-        const compiled = await WebAssembly.compile (await response.arrayBuffer());
+        const bytes = await response.arrayBuffer();
+        const compiled = await WebAssembly.compile (bytes);
         const module = await loadTavine (compiled);
-        module.compiled = compiled;
+        Object.assign (module, { compiled, bytes });
         const images = await loadImages ((window.devicePixelRatio || 1) > 1);
         element ('message').textContent = '';
         window.tavinePage = new Page (module, images);
