@@ -289,10 +289,16 @@ check ('a file opens at its own rate, and one the browser cannot decode changes 
     assert.match (await page.textContent ('#message'), /has 3 channels: Tavine processes mono and stereo sound/);
     assert.equal (await shown(), before);
 
-    // And the page goes on working: a good file opens and clears the message.
-    await page.setInputFiles ('#file', input);
-    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('source.wav'));
+    // And the page goes on working: a good file dropped on the page opens and clears the message.
+    await page.evaluate (async () => {
+        const bytes = await (await fetch ('/files/source.wav')).arrayBuffer();
+        const carrying = new DataTransfer();
+        carrying.items.add (new File ([bytes], 'dropped.wav', { type: 'audio/wav' }));
+        document.getElementById ('face').dispatchEvent (new DragEvent ('drop', { dataTransfer: carrying, bubbles: true, cancelable: true }));
+    });
+    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('dropped.wav'));
     assert.equal (await page.textContent ('#message'), '');
+    assert.match (await shown(), /^dropped\.wav: 0:02\.0, stereo, 44100 Hz, WAV$/);
     await page.close();
 });
 
@@ -371,6 +377,22 @@ check ('it plays: the rings move, the history scrolls, and A/B and the level mat
     await page.waitForTimeout (300);
     assert.equal (paused.playing, false);
     assert.equal ((await state()).time, paused.time, 'the position moves while paused');
+
+    // A short file plays to its end and stops, or, looped, goes round.
+    const short = path.join (work, 'short.wav');
+    writeFloatWav (short, material (44100, 1, 0.6), 44100);
+    await page.setInputFiles ('#file', short);
+    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('short.wav'));
+    await page.uncheck ('#loop');
+    await page.click ('#play');
+    await page.waitForFunction (() => ! window.tavinePage.player.playing, null, { timeout: 5000 });
+    assert.equal (await page.textContent ('#play'), 'Play');
+    await page.check ('#loop');
+    await page.click ('#play');
+    await page.waitForTimeout (1500);
+    const looped = await state();
+    assert.ok (looped.playing, 'a looped file stopped');
+    assert.match (looped.time, /^0:00\.\d \/ 0:00\.6$/, 'the position of a looped file');
     await page.close();
 });
 
@@ -402,9 +424,17 @@ check ('pausing, playing and moving the position are not heard as clicks', async
         await wait (400);
         document.getElementById ('play').click(); // play on
         await wait (400);
-        await player.seek (2.5);
+        // Moved as a user moves it: the position bar, dragged to a place and let go.
+        const moveTo = seconds => {
+            const bar = document.getElementById ('position');
+            bar.value = String (seconds);
+            bar.dispatchEvent (new Event ('input'));
+            bar.dispatchEvent (new Event ('change'));
+        };
+
+        moveTo (2.5);
         await wait (400);
-        await player.seek (0.25);
+        moveTo (0.25);
         await wait (400);
 
         const samples = await new Promise (resolve => { recorder.port.onmessage = ({ data }) => resolve (data); recorder.port.postMessage ('stop'); });
