@@ -4,9 +4,9 @@
 # ($TAVINE_WEB_BUILD_DIR/site, default build-web/site). Then, unless --no-test, renders files
 # through it in Node.js and checks them against tavine-render's renders of the same files; plays
 # it live in an audio worklet in headless Chromium; draws the window there as tavine-render
-# pictures it; and uses the page as a user would, against tavine-render and tavine_snapshot
-# (tests/web/PageInChromium.mjs). It builds those two in $TAVINE_BUILD_DIR (default build)
-# unless they are there already.
+# pictures it; uses the page as a user would, against tavine-render and tavine_snapshot
+# (tests/web/PageInChromium.mjs); and uses it in headless Firefox ESR too. It builds those two
+# programs in $TAVINE_BUILD_DIR (default build) unless they are there already.
 #
 #   tools/build-web.sh [--no-test]
 #
@@ -83,8 +83,9 @@ fi
 node tests/web/RenderMatchesNative.mjs "$site/tavine-engine.wasm" "$render"
 node tests/web/RatesAndKnobs.mjs
 
-# The browser tests' one package, as the lock file pins it; Chromium is Debian's.
-(cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+# The browser tests' two drivers, as the lock file pins them; the browsers are Debian's.
+(cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 node tests/web/PlaybackInChromium.mjs "$site"
 node tests/web/WindowMatchesPicture.mjs "$site" "$render"
 node tests/web/PageInChromium.mjs "$site" "$render" "$snapshot"
+node tests/web/PageInFirefox.mjs "$site" "$render"

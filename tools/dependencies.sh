@@ -61,9 +61,10 @@ TAVINE_WINDOWS_PACKAGES=(
 )
 
 # What tools/build-web.sh needs: emscripten (Debian's, on its clang, wasm-ld and binaryen),
-# Node.js and Chromium to run the tests of what it builds (npm's playwright-core drives Debian's
-# Chromium; it downloads no browser), and dpkg-dev for apt-get source.
-TAVINE_WEB_PACKAGES=(emscripten nodejs chromium dpkg-dev)
+# Node.js, Chromium and Firefox ESR to run the tests of what it builds (npm's playwright-core
+# and puppeteer-core drive Debian's browsers; neither downloads one), and dpkg-dev for apt-get
+# source.
+TAVINE_WEB_PACKAGES=(emscripten nodejs chromium firefox-esr dpkg-dev)
 
 # What tools/host-check.sh needs: the hosts it drives, and a display for Audacity.
 TAVINE_HOST_CHECK_PACKAGES=(

@@ -13,7 +13,8 @@ const here = path.dirname (fileURLToPath (import.meta.url));
 const types = { '.html': 'text/html', '.mjs': 'text/javascript', '.js': 'text/javascript', '.wasm': 'application/wasm',
                 '.png': 'image/png', '.wav': 'audio/wav', '.css': 'text/css' };
 
-export async function openSite (site, files = null)
+/** The static server alone, for a browser driven otherwise: its origin, and close(). */
+export async function serveSite (site, files = null)
 {
     const roots = { '/test/': here, '/files/': files, '/': path.resolve (site) };
 
@@ -34,7 +35,13 @@ export async function openSite (site, files = null)
     });
 
     await new Promise (resolve => server.listen (0, '127.0.0.1', resolve));
-    const origin = 'http://127.0.0.1:' + server.address().port;
+    return { origin: 'http://127.0.0.1:' + server.address().port, close: () => server.close() };
+}
+
+export async function openSite (site, files = null)
+{
+    const server = await serveSite (site, files);
+    const origin = server.origin;
     const browser = await chromium.launch ({ executablePath: '/usr/bin/chromium', args: ['--autoplay-policy=no-user-gesture-required'] });
     const problems = [];
 
