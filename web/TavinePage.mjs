@@ -87,6 +87,7 @@ class Player
         this.module = module;
         this.listener = listener;
         this.graph = null;
+        this.buffer = null;
         this.material = null;
         this.source = null;
         this.wanted = false;
@@ -156,11 +157,21 @@ class Player
         node.port.onmessage = ({ data }) => this.heard (data);
         node.port.postMessage ({ type: 'parameters', parameters: this.parameters });
 
-        const buffer = new AudioBuffer ({ length: this.material.channels[0].length, numberOfChannels: channels, sampleRate: this.material.sampleRate });
-        this.material.channels.forEach ((samples, c) => buffer.copyToChannel (samples, c));
-
-        this.graph = { context, node, levelMatch, buffer, sampleRate, channels };
+        this.graph = { context, node, levelMatch, sampleRate, channels };
         return this.graph;
+    }
+
+    // The material as the context plays it, made once for each material.
+    bufferFor (material)
+    {
+        if (this.buffer?.material !== material)
+        {
+            const audio = new AudioBuffer ({ length: material.channels[0].length, numberOfChannels: material.channels.length, sampleRate: material.sampleRate });
+            material.channels.forEach ((samples, c) => audio.copyToChannel (samples, c));
+            this.buffer = { material, audio };
+        }
+
+        return this.buffer.audio;
     }
 
     heard (data)
@@ -203,7 +214,7 @@ class Player
         const now = graph.context.currentTime;
         const fader = new GainNode (graph.context, { gain: 0 });
         fader.gain.setTargetAtTime (1, now, 0.005);
-        const source = new AudioBufferSourceNode (graph.context, { buffer: graph.buffer, loop: this.loop });
+        const source = new AudioBufferSourceNode (graph.context, { buffer: this.bufferFor (material), loop: this.loop });
         source.connect (fader).connect (graph.node);
         const offset = this.offset >= material.duration ? 0 : this.offset;
         source.start (now, offset);

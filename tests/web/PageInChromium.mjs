@@ -393,8 +393,44 @@ check ('it plays: the rings move, the history scrolls, and A/B and the level mat
     const looped = await state();
     assert.ok (looped.playing, 'a looped file stopped');
     assert.match (looped.time, /^0:00\.\d \/ 0:00\.6$/, 'the position of a looped file');
+
+    // Another file of the same rate and channels, opened while playing, is what plays next.
+    const silent = path.join (work, 'silent.wav');
+    writeFloatWav (silent, [new Float32Array (44100)], 44100);
+    await page.setInputFiles ('#file', silent);
+    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('silent.wav'));
+    await page.waitForTimeout (300);
+    await startRecording (page);
+    await page.waitForTimeout (500);
+    const heard = await stopRecording (page);
+    const level = Math.sqrt (heard.reduce ((sum, x) => sum + x * x, 0) / heard.length);
+    assert.ok (heard.length > 0.3 * 44100 && level < 1e-4, 'after opening a silent file, ' + heard.length + ' samples at an RMS of ' + level);
+    assert.ok (await page.evaluate (() => window.tavinePage.player.playing), 'opening a file while playing stopped playback');
     await page.close();
 });
+
+// What the page plays, as it leaves for the speakers: the first channel, recorded by a worklet
+// of the test's own from now until stopRecording.
+async function startRecording (page)
+{
+    await page.evaluate (async () => {
+        const { context, levelMatch } = window.tavinePage.player.graph;
+        await context.audioWorklet.addModule ('/test/Recorder.mjs');
+        const recorder = new AudioWorkletNode (context, 'recorder', { channelCount: 1, channelCountMode: 'explicit', processorOptions: { seconds: 10 } });
+        levelMatch.connect (recorder).connect (context.destination);
+        window.testRecorder = recorder;
+    });
+}
+
+async function stopRecording (page)
+{
+    return page.evaluate (async () => {
+        const recorder = window.testRecorder;
+        const samples = await new Promise (resolve => { recorder.port.onmessage = ({ data }) => resolve (data); recorder.port.postMessage ('stop'); });
+        recorder.disconnect();
+        return Array.from (samples);
+    });
+}
 
 check ('pausing, playing and moving the position are not heard as clicks', async () => {
     // A tone, listened to as the original: what comes out is the tone itself, so that anything
@@ -411,12 +447,8 @@ check ('pausing, playing and moving the position are not heard as clicks', async
     await page.click ('#play');
     await page.waitForFunction (() => window.tavinePage.player.source !== null);
 
-    const recording = await page.evaluate (async () => {
-        const { player } = window.tavinePage;
-        const { context, levelMatch } = player.graph;
-        await context.audioWorklet.addModule ('/test/Recorder.mjs');
-        const recorder = new AudioWorkletNode (context, 'recorder', { channelCount: 1, channelCountMode: 'explicit', processorOptions: { seconds: 5 } });
-        levelMatch.connect (recorder).connect (context.destination);
+    await startRecording (page);
+    await page.evaluate (async () => {
         const wait = ms => new Promise (resolve => setTimeout (resolve, ms));
 
         await wait (400);
@@ -436,10 +468,8 @@ check ('pausing, playing and moving the position are not heard as clicks', async
         await wait (400);
         moveTo (0.25);
         await wait (400);
-
-        const samples = await new Promise (resolve => { recorder.port.onmessage = ({ data }) => resolve (data); recorder.port.postMessage ('stop'); });
-        return Array.from (samples);
     });
+    const recording = await stopRecording (page);
     await page.close();
 
     const c = 2 * Math.cos (2 * Math.PI * hz / rate);
