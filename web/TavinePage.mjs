@@ -69,6 +69,12 @@ function withEngine (module, send)
     }
 }
 
+/** The demo phrase as tavine-render --demo and tavine_snapshot play it: its rate, its length
+    and the knobs' setting (red, green, blue) it is shown with. */
+const demo = { sampleRate: 44100, seconds: 10, setting: [0.6, 0.5, 0.7] };
+
+const demoMaterial = module => new Material ('Demo phrase', module.demoPhrase (demo.sampleRate, demo.seconds), demo.sampleRate);
+
 function formatTime (seconds)
 {
     const tenths = Math.max (0, Math.floor (seconds * 10));
@@ -476,7 +482,7 @@ class Page
 
         // The page opens at the demo's setting, so that the first thing played shows what
         // Tavine does; a double click takes a knob to the plug-in's default.
-        this.view.knobValues = [0.6, 0.5, 0.7].map (f);
+        this.view.knobValues = demo.setting.map (f);
         this.controls = new WindowControls (this.view, parametersChanged => {
             this.dirty = true;
 
@@ -491,7 +497,7 @@ class Page
         this.wireTransport();
         this.wireDownload();
         this.watchScale();
-        this.useMaterial (new Material ('Demo phrase', module.demoPhrase (44100, 10), 44100));
+        this.useMaterial (demoMaterial (module));
 
         // The history panel ticks ten times a second, as the plug-in's window does, whether or
         // not anything plays.
@@ -623,7 +629,7 @@ class Page
 
         element ('demo').addEventListener ('click', () => {
             this.showMessage ('');
-            this.useMaterial (new Material ('Demo phrase', this.module.demoPhrase (44100, 10), 44100));
+            this.useMaterial (demoMaterial (this.module));
         });
 
         // A file dropped anywhere on the page opens; anything else dropped is left alone.
@@ -690,14 +696,18 @@ class Page
         element ('match').addEventListener ('change', event => { this.player.matchLevels = event.target.checked; });
     }
 
+    // Called on every animation frame: the page is touched only where the shown position moved.
     showPosition()
     {
         const seconds = this.player.position();
+        const bar = element ('position'), time = element ('time');
+        const text = formatTime (seconds) + ' / ' + formatTime (this.material.duration);
 
-        if (! this.seeking)
-            element ('position').value = String (seconds);
+        if (! this.seeking && bar.value !== String (seconds))
+            bar.value = String (seconds);
 
-        element ('time').textContent = formatTime (seconds) + ' / ' + formatTime (this.material.duration);
+        if (time.textContent !== text)
+            time.textContent = text;
     }
 
     wireDownload()

@@ -1,5 +1,6 @@
-// The browser and render tests' input: music-like material from a fixed generator, and the
-// float WAV file tavine-render reads it from.
+// The browser and render tests' input: music-like material from a fixed generator, the float
+// WAV file tavine-render reads it from, and tavine-render's run on it at a setting.
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 
 // Music-like material (three seconds unless told): a bass line, a bright part that comes and goes, and
@@ -33,4 +34,13 @@ export function writeFloatWav (file, channels, rate)
             b.writeFloatLE (channels[c][i], 44 + (i * count + c) * 4);
 
     fs.writeFileSync (file, b);
+}
+
+/** Runs tavine-render (at `renderPath`) on `input` into `output`, replacing it, at a setting of
+    red, green, blue (0 to 1) and x2 (on from one half); `options` come before the files. */
+export function tavineRender (renderPath, input, output, setting, ...options)
+{
+    execFileSync (renderPath, ['--quiet', '--overwrite', '--red', String (setting.red), '--green', String (setting.green),
+                               '--blue', String (setting.blue), '--x2', setting.x2 >= 0.5 ? 'on' : 'off', ...options, input, output],
+                  { stdio: ['ignore', 'ignore', 'inherit'] });
 }

@@ -13,7 +13,7 @@ import os from 'node:os';
 import path from 'node:path';
 
 import { openSite } from './LocalSite.mjs';
-import { material, writeFloatWav } from './Material.mjs';
+import { material, tavineRender, writeFloatWav } from './Material.mjs';
 import { readWav } from './WavReading.mjs';
 
 const [siteDir, renderPath, snapshotPath] = process.argv.slice (2);
@@ -31,12 +31,7 @@ const nearAllowed = 4, windowShare = 0.01, historyShare = 0.02;
 
 const bytesOf = file => { const b = fs.readFileSync (file); return b.buffer.slice (b.byteOffset, b.byteOffset + b.byteLength); };
 
-function tavineRender (input, output, setting, ...options)
-{
-    execFileSync (renderPath, ['--quiet', '--overwrite', '--red', String (setting.red), '--green', String (setting.green),
-                               '--blue', String (setting.blue), '--x2', setting.x2 ? 'on' : 'off', ...options, input, output],
-                  { stdio: ['ignore', 'ignore', 'inherit'] });
-}
+const render = (input, output, setting, ...options) => tavineRender (renderPath, input, output, setting, ...options);
 
 async function openPage (options = {})
 {
@@ -44,6 +39,13 @@ async function openPage (options = {})
     await page.goto (site.origin + '/index.html');
     await page.waitForSelector ('body[data-ready]', { timeout: 30000 });
     return page;
+}
+
+// A file opened from the page's picker, once the page says it plays it.
+async function openFile (page, file)
+{
+    await page.setInputFiles ('#file', file);
+    await page.waitForFunction (name => document.getElementById ('material').textContent.startsWith (name + ':'), path.basename (file));
 }
 
 // The page's download, saved into the work folder under the name the page offers.
@@ -267,9 +269,8 @@ check ('a file opens at its own rate, and one the browser cannot decode changes 
     {
         const resampled = path.join (work, 'at-' + rate + '.wav');
         writeFloatWav (resampled, material (rate, 2, 2), rate);
-        tavineRender (resampled, path.join (work, name), { red: 0, green: 0, blue: 0, x2: false }, '--automate', 'bypass:on@0');
-        await page.setInputFiles ('#file', path.join (work, name));
-        await page.waitForFunction (name => document.getElementById ('material').textContent.startsWith (name), name);
+        render (resampled, path.join (work, name), { red: 0, green: 0, blue: 0, x2: false }, '--automate', 'bypass:on@0');
+        await openFile (page, path.join (work, name));
         assert.match (await shown(), new RegExp ('^' + name.replace ('.', '\\.') + ': 0:02\\.\\d, stereo, ' + rate + ' Hz, '), 'the file\'s description');
         assert.equal (await page.evaluate (() => window.tavinePage.material.sampleRate), rate, name + ' was not decoded at its own rate');
     }
@@ -312,8 +313,7 @@ check ('the downloaded file holds tavine-render\'s samples, mono and stereo, at 
             const label = (count === 1 ? 'mono' : 'stereo') + ' at ' + rate + ' Hz';
             const input = path.join (work, 'song-' + count + '-' + rate + '.wav');
             writeFloatWav (input, material (rate, count), rate);
-            await page.setInputFiles ('#file', input);
-            await page.waitForFunction (name => document.getElementById ('material').textContent.startsWith (name), path.basename (input));
+            await openFile (page, input);
 
             // x2 on for stereo, off for mono, and the red knob a step up from the keys.
             const x2 = count === 2;
@@ -330,7 +330,7 @@ check ('the downloaded file holds tavine-render\'s samples, mono and stereo, at 
                 const { name, file } = await download (page, bits);
                 assert.equal (name, path.basename (input, '.wav') + ' (Tavine).wav');
                 const native = path.join (work, 'native-' + bits + '.wav');
-                tavineRender (input, native, { ...setting, x2 }, ...(bits === 24 ? ['--bits', '24', '--no-dither'] : []));
+                render (input, native, { ...setting, x2 }, ...(bits === 24 ? ['--bits', '24', '--no-dither'] : []));
 
                 const ours = readWav (bytesOf (file)), theirs = readWav (bytesOf (native));
                 assert.equal (ours.rate, rate, label + ': the download\'s rate');
@@ -381,8 +381,7 @@ check ('it plays: the rings move, the history scrolls, and A/B and the level mat
     // A short file plays to its end and stops, or, looped, goes round.
     const short = path.join (work, 'short.wav');
     writeFloatWav (short, material (44100, 1, 0.6), 44100);
-    await page.setInputFiles ('#file', short);
-    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('short.wav'));
+    await openFile (page, short);
     await page.uncheck ('#loop');
     await page.click ('#play');
     await page.waitForFunction (() => ! window.tavinePage.player.playing, null, { timeout: 5000 });
@@ -397,8 +396,7 @@ check ('it plays: the rings move, the history scrolls, and A/B and the level mat
     // Another file of the same rate and channels, opened while playing, is what plays next.
     const silent = path.join (work, 'silent.wav');
     writeFloatWav (silent, [new Float32Array (44100)], 44100);
-    await page.setInputFiles ('#file', silent);
-    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('silent.wav'));
+    await openFile (page, silent);
     await page.waitForTimeout (300);
     await startRecording (page);
     await page.waitForTimeout (500);
@@ -441,8 +439,7 @@ check ('pausing, playing and moving the position are not heard as clicks', async
     writeFloatWav (tone, [Float32Array.from ({ length: rate * 4 }, (_, i) => amplitude * Math.sin (2 * Math.PI * hz * i / rate))], rate);
 
     const page = await openPage();
-    await page.setInputFiles ('#file', tone);
-    await page.waitForFunction (() => document.getElementById ('material').textContent.startsWith ('tone.wav'));
+    await openFile (page, tone);
     await page.check ('input[value=original]');
     await page.click ('#play');
     await page.waitForFunction (() => window.tavinePage.player.source !== null);

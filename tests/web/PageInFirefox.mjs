@@ -7,7 +7,6 @@
 //
 //   node PageInFirefox.mjs SITE_DIR TAVINE_RENDER
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -15,7 +14,7 @@ import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
 import { serveSite } from './LocalSite.mjs';
-import { material, writeFloatWav } from './Material.mjs';
+import { material, tavineRender, writeFloatWav } from './Material.mjs';
 import { readWav } from './WavReading.mjs';
 
 const [siteDir, renderPath] = process.argv.slice (2);
@@ -60,7 +59,7 @@ try
     // A FLAC file at 96 kHz, made by tavine-render's bypass from float material.
     const flacSource = path.join (work, 'source-96000.wav'), flac = path.join (work, 'high.flac');
     writeFloatWav (flacSource, material (96000, 2, 1), 96000);
-    execFileSync (renderPath, ['--quiet', '--automate', 'bypass:on@0', flacSource, flac], { stdio: ['ignore', 'ignore', 'inherit'] });
+    tavineRender (renderPath, flacSource, flac, { red: 0, green: 0, blue: 0, x2: 0 }, '--automate', 'bypass:on@0');
     const input = await page.$ ('#file');
     await input.uploadFile (flac);
     await until (page, () => document.getElementById ('material').textContent.startsWith ('high.flac'), 'the FLAC file to open');
@@ -81,8 +80,7 @@ try
         document.getElementById ('render').click();
         return Array.from (new Uint8Array (await (await offered).arrayBuffer()));
     });
-    execFileSync (renderPath, ['--quiet', '--red', String (setting.red), '--green', String (setting.green), '--blue', String (setting.blue),
-                               '--x2', setting.x2 ? 'on' : 'off', song, native], { stdio: ['ignore', 'ignore', 'inherit'] });
+    tavineRender (renderPath, song, native, setting);
     const ours = readWav (new Uint8Array (bytes).buffer), theirs = readWav (new Uint8Array (fs.readFileSync (native)).buffer);
     assert.equal (ours.rate, 48000);
     assert.deepEqual (ours.channels, theirs.channels, 'Firefox\'s download holds other samples than tavine-render\'s');

@@ -16,7 +16,7 @@ import path from 'node:path';
 import { loadTavine, renderOffline } from '../../web/TavineEngine.mjs';
 import { encodeWav } from '../../web/WavFile.mjs';
 
-import { material, writeFloatWav } from './Material.mjs';
+import { material, tavineRender, writeFloatWav } from './Material.mjs';
 import { readWav as readWavBytes } from './WavReading.mjs';
 
 const [wasmPath, renderPath] = process.argv.slice (2);
@@ -36,10 +36,7 @@ function nativeRender (input, rate)
     const inFile = path.join (work, 'in.wav'), meters = path.join (work, 'meters.csv');
     const floats = path.join (work, 'out.wav'), integers = path.join (work, 'out-24.wav');
     writeFloatWav (inFile, input, rate);
-    const render = (output, ...options) => execFileSync (renderPath, ['--quiet', '--overwrite', '--red', String (setting.red),
-                                                                      '--green', String (setting.green), '--blue', String (setting.blue),
-                                                                      '--x2', setting.x2 >= 0.5 ? 'on' : 'off', ...options, inFile, output],
-                                                         { stdio: ['ignore', 'ignore', 'inherit'] });
+    const render = (output, ...options) => tavineRender (renderPath, inFile, output, setting, ...options);
     render (floats, '--meters', meters);
     render (integers, '--bits', '24', '--no-dither');
     const rows = fs.readFileSync (meters, 'utf8').trim().split ('\n').slice (1).map (line => line.split (',').map (Number));

@@ -6,13 +6,12 @@
 //
 //   node WindowMatchesPicture.mjs SITE_DIR TAVINE_RENDER
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
 import { openSite } from './LocalSite.mjs';
-import { material, writeFloatWav } from './Material.mjs';
+import { material, tavineRender, writeFloatWav } from './Material.mjs';
 
 const [siteDir, renderPath] = process.argv.slice (2);
 const work = fs.mkdtempSync (path.join (os.tmpdir(), 'tavine-window-'));
@@ -29,10 +28,8 @@ try
 {
     for (const scale of [1, 2])
     {
-        execFileSync (renderPath, ['--quiet', '--overwrite', '--red', String (setting.red), '--green', String (setting.green),
-                                   '--blue', String (setting.blue), '--x2', 'on', '--picture', path.join (work, 'picture-' + scale + '.png'),
-                                   '--scale', String (scale), path.join (work, 'in.wav'), path.join (work, 'out.wav')],
-                      { stdio: ['ignore', 'ignore', 'inherit'] });
+        tavineRender (renderPath, path.join (work, 'in.wav'), path.join (work, 'out.wav'), setting,
+                      '--picture', path.join (work, 'picture-' + scale + '.png'), '--scale', String (scale));
 
         const page = await site.newPage();
         const query = new URLSearchParams ({ input: '/files/in.wav', reference: '/files/picture-' + scale + '.png', scale, ...setting });
